@@ -1,0 +1,9 @@
+#ifndef QTCORVANA_H
+#define QTCORVANA_H
+
+// Umbrella header: includes every public header of the library.
+
+#include "cvlogger.h"
+#include "cvutils.h"
+
+#endif // QTCORVANA_H

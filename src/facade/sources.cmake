@@ -1,0 +1,3 @@
+# Public headers (relative to include/) and sources (relative to src/) of this subsystem.
+list(APPEND CV_PUBLIC_HEADERS)
+list(APPEND CV_SOURCES)
