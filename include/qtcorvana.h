@@ -3,6 +3,7 @@
 
 // Umbrella header: includes every public header of the library.
 
+#include "cvdatafilter.h"
 #include "cvlogger.h"
 #include "cvutils.h"
 
