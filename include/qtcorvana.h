@@ -3,6 +3,8 @@
 
 // Umbrella header: includes every public header of the library.
 
+#include "cvcache.h"
+#include "cvcacheconfiguration.h"
 #include "cvdatafilter.h"
 #include "cvlogger.h"
 #include "cvutils.h"

@@ -1,3 +1,11 @@
 # Public headers (relative to include/) and sources (relative to src/) of this subsystem.
-list(APPEND CV_PUBLIC_HEADERS)
-list(APPEND CV_SOURCES)
+list(APPEND CV_PUBLIC_HEADERS
+    cvcache.h
+    cvcacheconfiguration.h)
+list(APPEND CV_SOURCES
+    cache/cvcache_p.h
+    cache/cvqueries_p.h
+    cache/cvcache.cpp
+    cache/cvcache_files.cpp
+    cache/cvcacheconfiguration.cpp
+    cache/cvqueries.cpp)

@@ -1,0 +1,178 @@
+#ifndef CVCACHE_P_H
+#define CVCACHE_P_H
+
+#include "cvcache.h"
+#include "cvcacheconfiguration.h"
+
+#include "cache/cvqueries_p.h"
+
+#include <QHash>
+#include <QPair>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <memory>
+
+namespace Cv {
+
+class CvCachePrivate
+{
+    Q_DECLARE_PUBLIC(CvCache)
+
+public:
+    static constexpr int SchemaVersion = 27;
+
+    CvCachePrivate(CvCache *q, CvCacheConfiguration *configuration);
+    ~CvCachePrivate();
+
+    bool isOpen() const { return db.isValid(); }
+
+    // --- lifecycle (cvcache.cpp) ---------------------------------------------------------------
+    bool initDb(CvCache::InitOptions options);
+    void closeDb();
+    void clearDiskCache();
+    void removeDatabaseFile();
+    static bool removeDirectory(const QString &path);
+
+    // --- error record --------------------------------------------------------------------------
+    // Each replaces the previous record and writes a warning with the error text.
+    void recordError(const QSqlError &error);
+    void recordError(const QSqlQuery &query);
+    void recordDatabaseError();
+    void recordError(const QString &text, CvCache::ErrorType type);
+    // "Item was not found" (ItemNotFound): a single-item read without a row. Not a warning.
+    void recordNotFound(const QString &text = QString());
+
+    // --- checked execution ---------------------------------------------------------------------
+    // Executes \a query; a failure is recorded. The query stays active for reading.
+    bool exec(QSqlQuery *query);
+    // Executes a statement that returns no rows and finishes it; a failure is recorded.
+    bool execWrite(QSqlQuery *query);
+    // Prepares \a text on a fresh query of the connection, binds \a values, executes and
+    // finishes it. For the per-call writes and deletes.
+    bool execPerCall(const QString &text, std::initializer_list<QVariant> values = {});
+
+    // --- transactions --------------------------------------------------------------------------
+    bool beginTransaction();
+    bool commitTransaction();
+    void rollbackTransaction();
+
+    // Runs \a step (item -> bool) for each item inside one transaction. The first failing step
+    // rolls everything back (the step has recorded its error); an empty list commits an empty
+    // transaction. False at once when the cache is not initialised.
+    template<typename List, typename Step>
+    bool runBatch(const List &items, Step step)
+    {
+        if (!isOpen())
+            return false;
+        if (!beginTransaction())
+            return false;
+        for (const auto &item : items) {
+            if (!step(item)) {
+                rollbackTransaction();
+                return false;
+            }
+        }
+        return commitTransaction();
+    }
+
+    // One transaction around a single-item step returning an UpdateResult.
+    template<typename Step>
+    CvCache::UpdateResult runSingle(Step step)
+    {
+        if (!isOpen())
+            return CvCache::UpdateFailed;
+        if (!beginTransaction())
+            return CvCache::UpdateFailed;
+        const CvCache::UpdateResult result = step();
+        if (result == CvCache::UpdateFailed) {
+            rollbackTransaction();
+            return CvCache::UpdateFailed;
+        }
+        return commitTransaction() ? result : CvCache::UpdateFailed;
+    }
+
+    // The insert-or-update decision of a per-item step:
+    //   read(T *stored) -> bool      the entity's single-item read (records ItemNotFound)
+    //   writeUsers() -> bool         writes the users the item refers to
+    //   prepare(bool update, QSqlQuery *scratch) -> QSqlQuery *
+    //                                the bound UPDATE (update) or INSERT statement: a kept one,
+    //                                or a per-call one prepared on scratch; null on failure
+    // An equal stored item gives NotChanged and writes nothing.
+    template<typename T, typename Read, typename WriteUsers, typename Prepare>
+    CvCache::UpdateResult insertOrUpdate(const T &item, Read read, WriteUsers writeUsers,
+                                         Prepare prepare)
+    {
+        T stored;
+        const bool found = read(&stored) && stored.isValid();
+        if (found && stored == item)
+            return CvCache::NotChanged;
+        if (!writeUsers())
+            return CvCache::UpdateFailed;
+        QSqlQuery scratch(db);
+        QSqlQuery *query = prepare(found, &scratch);
+        if (!query || !execWrite(query))
+            return CvCache::UpdateFailed;
+        return found ? CvCache::Updated : CvCache::Inserted;
+    }
+
+    // Single-item read: executes \a query, parses its rows with parse(QSqlQuery *) -> QList<T>,
+    // finishes it; no row records \a notFoundText (default "Item was not found") as ItemNotFound.
+    template<typename T, typename Parse>
+    bool readOne(QSqlQuery *query, T *item, Parse parse, const QString &notFoundText = QString())
+    {
+        if (!query || !exec(query)) {
+            if (query)
+                query->finish();
+            return false;
+        }
+        const QList<T> items = parse(query);
+        query->finish();
+        if (items.isEmpty()) {
+            recordNotFound(notFoundText);
+            return false;
+        }
+        *item = items.first();
+        return true;
+    }
+
+    // List read: executes \a query, replaces \a items with the parsed rows, finishes it.
+    template<typename T, typename Parse>
+    bool readList(QSqlQuery *query, QList<T> *items, Parse parse)
+    {
+        if (!query || !exec(query)) {
+            if (query)
+                query->finish();
+            return false;
+        }
+        *items = parse(query);
+        query->finish();
+        return true;
+    }
+
+    // Inserts the row (first, second) into a two-column link table unless it is stored already.
+    bool updateTableTarget(const QString &table, const QPair<QString, QString> &first,
+                           const QPair<QString, QString> &second);
+
+    // Deletes the rows of \a table whose \a column is NULL or earlier than \a olderThan.
+    bool removeOlderThan(const QString &table, const QString &column, const QDateTime &olderThan);
+
+    // --- file store (cvcache_files.cpp) -------------------------------------------------------
+    bool getFilePath(const QString &key, QString *path);
+    static bool isSafeKey(const QString &key);
+
+    CvCache *q_ptr;
+    std::unique_ptr<CvCacheConfiguration> config;
+    QSqlDatabase db;
+    QString connectionName;
+    QString lastErrorDescription;
+    QSqlError lastSqlError;
+    CvCache::ErrorType lastErrorType = CvCache::DatabaseError;
+    QHash<QString, QString> fileIndex;
+    CvQueries queries;
+};
+
+} // namespace Cv
+
+#endif // CVCACHE_P_H

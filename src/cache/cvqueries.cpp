@@ -1,0 +1,249 @@
+#include "cache/cvqueries_p.h"
+
+#include "cache/cvcache_p.h"
+#include "cvdatafilter.h"
+
+#include <QDateTime>
+
+namespace Cv {
+
+CvQueries::CvQueries(CvCachePrivate *d)
+    : d(d)
+{
+}
+
+CvQueries::~CvQueries()
+{
+    clear();
+}
+
+QSqlQuery *CvQueries::kept(const QString &text)
+{
+    auto it = m_kept.constFind(text);
+    if (it != m_kept.constEnd())
+        return it.value();
+
+    auto query = std::make_unique<QSqlQuery>(d->db);
+    query->setForwardOnly(true);
+    if (!query->prepare(text)) {
+        d->recordError(*query);
+        return nullptr;
+    }
+    QSqlQuery *result = query.release();
+    m_kept.insert(text, result);
+    return result;
+}
+
+QSqlQuery *CvQueries::keptBound(const QString &text, std::initializer_list<QVariant> values)
+{
+    QSqlQuery *query = kept(text);
+    if (!query)
+        return nullptr;
+    int position = 0;
+    for (const QVariant &value : values)
+        query->bindValue(position++, value);
+    return query;
+}
+
+bool CvQueries::preparePerCall(QSqlQuery *query, const QString &text,
+                               std::initializer_list<QVariant> values)
+{
+    query->setForwardOnly(true);
+    if (!query->prepare(text)) {
+        d->recordError(*query);
+        return false;
+    }
+    int position = 0;
+    for (const QVariant &value : values)
+        query->bindValue(position++, value);
+    return true;
+}
+
+UpdateTableTargetQuery *CvQueries::tableTargetQuery(const QString &table,
+                                                    const QString &firstColumn,
+                                                    const QString &secondColumn)
+{
+    const QString selectText
+        = QStringLiteral("SELECT COUNT(*) AS num FROM %1 WHERE %2 = ? AND %3 = ?")
+              .arg(table, firstColumn, secondColumn);
+    for (const auto &entry : m_tableTargets) {
+        if (entry->selectText == selectText)
+            return entry.get();
+    }
+
+    auto entry = std::make_unique<UpdateTableTargetQuery>();
+    entry->selectText = selectText;
+    entry->insertText = QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
+                            .arg(table, firstColumn, secondColumn);
+    entry->select = std::make_unique<QSqlQuery>(d->db);
+    entry->select->setForwardOnly(true);
+    entry->insert = std::make_unique<QSqlQuery>(d->db);
+    // A table name that does not exist fails here; keep nothing so that the error is reported
+    // now and the statements are prepared again next time.
+    if (!entry->select->prepare(entry->selectText)) {
+        d->recordError(*entry->select);
+        return nullptr;
+    }
+    if (!entry->insert->prepare(entry->insertText)) {
+        d->recordError(*entry->insert);
+        return nullptr;
+    }
+    m_tableTargets.push_back(std::move(entry));
+    return m_tableTargets.back().get();
+}
+
+void CvQueries::clear()
+{
+    qDeleteAll(m_kept);
+    m_kept.clear();
+    m_tableTargets.clear();
+}
+
+const QStringList &CvQueries::createTableTexts()
+{
+    static const QStringList texts = {
+        QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS cache_info (id INT NOT NULL, version INT NOT NULL, "
+            "PRIMARY KEY (id))"),
+        QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS users (id TEXT NOT NULL, first_name TEXT, last_name TEXT, "
+            "name TEXT, link TEXT, about TEXT, birthday TEXT, email TEXT, website TEXT, "
+            "hometown TEXT, location TEXT, bio TEXT, gender TEXT, interested_in TEXT, "
+            "meeting_for TEXT, relationship_status TEXT, religion TEXT, political TEXT, "
+            "significant_other TEXT, timezone INT, picture TEXT, mobile_phone TEXT, "
+            "locale TEXT, PRIMARY KEY (id))"),
+        QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS friendships (user TEXT NOT NULL, friend TEXT NOT NULL, "
+            "PRIMARY KEY (user, friend), "
+            "CONSTRAINT fk_user FOREIGN KEY (user) REFERENCES users (id) ON DELETE CASCADE, "
+            "CONSTRAINT fk_friend FOREIGN KEY (friend) REFERENCES users (id) "
+            "ON DELETE CASCADE)"),
+        QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS posts (id TEXT NOT NULL, sender TEXT NOT NULL, "
+            "message TEXT, picture TEXT, link TEXT, name TEXT, caption TEXT, description TEXT, "
+            "source TEXT, icon TEXT, attribution TEXT, likes TEXT, created_time TEXT, "
+            "updated_time TEXT, comment_count INTEGER, type TEXT, subject TEXT, album_id TEXT, "
+            "object_id TEXT, application TEXT, applicationId TEXT, place_id TEXT, story TEXT, "
+            "PRIMARY KEY (id), "
+            "FOREIGN KEY (sender) REFERENCES users (id) ON DELETE CASCADE)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS post_actions (post_id TEXT NOT NULL, "
+                       "name TEXT NOT NULL, link TEXT NOT NULL, PRIMARY KEY (post_id, name), "
+                       "FOREIGN KEY (post_id) REFERENCES posts (id) ON DELETE CASCADE)"),
+    };
+    // The post link tables share one shape.
+    static const QStringList all = [] {
+        QStringList result = texts;
+        const QString postLink = QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS %1 (post_id TEXT NOT NULL, user_id TEXT NOT NULL, "
+            "PRIMARY KEY (post_id, user_id), "
+            "FOREIGN KEY (user_id) REFERENCES users (id) ON DELETE CASCADE, "
+            "FOREIGN KEY (post_id) REFERENCES posts (id) ON DELETE CASCADE)");
+        for (const char *table :
+             {"post_targets", "post_tags", "news_feeds", "profile_feeds", "inboxes", "outboxes"})
+            result << postLink.arg(QLatin1String(table));
+        result << QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS comments (id TEXT NOT NULL, sender TEXT NOT NULL, "
+            "message TEXT, created_time TEXT, updated_time TEXT, likes INTEGER, "
+            "user_likes BOOLEAN, PRIMARY KEY (id), "
+            "FOREIGN KEY (sender) REFERENCES users (id) ON DELETE CASCADE)");
+        result << QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS post_comments (comment_id TEXT NOT NULL, "
+            "target_id TEXT NOT NULL, PRIMARY KEY (comment_id, target_id), "
+            "FOREIGN KEY (comment_id) REFERENCES comments (id) ON DELETE CASCADE, "
+            "FOREIGN KEY (target_id) REFERENCES posts (id) ON DELETE CASCADE)");
+        result << QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS photo_comments (comment_id TEXT NOT NULL, "
+            "target_id TEXT NOT NULL, PRIMARY KEY (comment_id, target_id), "
+            "FOREIGN KEY (comment_id) REFERENCES comments (id) ON DELETE CASCADE)");
+        result << QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS events (id TEXT NOT NULL, name TEXT, owner_id TEXT, "
+            "description TEXT, start_time TEXT, end_time TEXT, location TEXT, privacy TEXT, "
+            "updated_time TEXT, rsvp_status TEXT, street TEXT, city TEXT, state TEXT, "
+            "country TEXT, latitude FLOAT, longitude FLOAT, picture TEXT, "
+            "user_id TEXT NOT NULL, PRIMARY KEY (id), "
+            "FOREIGN KEY (owner_id) REFERENCES users (id) ON DELETE CASCADE, "
+            "FOREIGN KEY (user_id) REFERENCES users (id) ON DELETE CASCADE)");
+        result << QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS threads (id TEXT NOT NULL, snippet_sender TEXT, "
+            "subject TEXT, snippet TEXT, msg_count INTEGER, unread_count INTEGER, "
+            "last_update TEXT, viewer_id TEXT NOT NULL, folder_id INTEGER NOT NULL, "
+            "PRIMARY KEY (id), "
+            "FOREIGN KEY (snippet_sender) REFERENCES users (id) ON DELETE CASCADE, "
+            "FOREIGN KEY (viewer_id) REFERENCES users (id) ON DELETE CASCADE)");
+        const QString threadLink = QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS %1 (thread_id TEXT NOT NULL, user_id TEXT NOT NULL, "
+            "PRIMARY KEY (thread_id, user_id), "
+            "FOREIGN KEY (user_id) REFERENCES users (id) ON DELETE CASCADE, "
+            "FOREIGN KEY (thread_id) REFERENCES threads (id) ON DELETE CASCADE)");
+        result << threadLink.arg(QLatin1String("thread_participants"))
+               << threadLink.arg(QLatin1String("thread_senders"));
+        result << QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS messages (id TEXT NOT NULL, tid TEXT NOT NULL, "
+            "author TEXT, time_sent TEXT, body TEXT, has_attachment BOOLEAN, "
+            "PRIMARY KEY (id, tid), "
+            "FOREIGN KEY (author) REFERENCES users (id) ON DELETE CASCADE)");
+        result << QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS attachments (mid TEXT NOT NULL, tid TEXT NOT NULL, "
+            "type TEXT NOT NULL, url TEXT NOT NULL, name TEXT, caption TEXT, "
+            "description TEXT, object_id TEXT, PRIMARY KEY (mid, tid), "
+            "FOREIGN KEY (mid, tid) REFERENCES messages (id, tid) ON DELETE CASCADE)");
+        result << QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS checkins (id TEXT NOT NULL, from_id TEXT, "
+            "place_id TEXT, message TEXT, app_id TEXT, app_name TEXT, created_time TEXT, "
+            "user_id TEXT NOT NULL, PRIMARY KEY (id), "
+            "FOREIGN KEY (from_id) REFERENCES users (id) ON DELETE CASCADE, "
+            "FOREIGN KEY (user_id) REFERENCES users (id) ON DELETE CASCADE)");
+        result << QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS checkin_tags (checkin_id TEXT NOT NULL, "
+            "user_id TEXT NOT NULL, PRIMARY KEY (checkin_id, user_id), "
+            "FOREIGN KEY (user_id) REFERENCES users (id) ON DELETE CASCADE, "
+            "FOREIGN KEY (checkin_id) REFERENCES checkins (id) ON DELETE CASCADE)");
+        result << QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS places (id TEXT NOT NULL, name TEXT, category TEXT, "
+            "street TEXT, city TEXT, state TEXT, country TEXT, zip TEXT, "
+            "latitude FLOAT NOT NULL, longitude FLOAT NOT NULL, parent_id TEXT NOT NULL, "
+            "PRIMARY KEY (id, parent_id))");
+        result << QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS groups (id TEXT NOT NULL, version INTEGER, "
+            "owner_id TEXT, name TEXT, description TEXT, privacy TEXT, icon TEXT, "
+            "updated_time TEXT, email TEXT, link TEXT, picture TEXT, user_id TEXT NOT NULL, "
+            "PRIMARY KEY (id), "
+            "FOREIGN KEY (owner_id) REFERENCES users (id) ON DELETE CASCADE, "
+            "FOREIGN KEY (user_id) REFERENCES users (id) ON DELETE CASCADE)");
+        result << QStringLiteral("CREATE TABLE IF NOT EXISTS user_data (key TEXT NOT NULL, "
+                                 "value TEXT NOT NULL, PRIMARY KEY (key))");
+        return result;
+    }();
+    return all;
+}
+
+QString CvQueries::lowerBound(const CvDataFilter &filter)
+{
+    const QString text = filter.since.toString(Qt::ISODate);
+    return text.isEmpty() ? QStringLiteral("1970-01-01T00:00:00") : text;
+}
+
+QString CvQueries::upperBound(const CvDataFilter &filter)
+{
+    const QString text = filter.until.toString(Qt::ISODate);
+    return text.isEmpty() ? QDateTime::currentDateTime().addYears(1000).toString(Qt::ISODate)
+                          : text;
+}
+
+QString CvQueries::postTypeTable(int type)
+{
+    switch (type) {
+    case 0:
+        return QStringLiteral("news_feeds");
+    case 1:
+        return QStringLiteral("profile_feeds");
+    case 2:
+        return QStringLiteral("inboxes");
+    case 3:
+        return QStringLiteral("outboxes");
+    default:
+        return QString();
+    }
+}
+
+} // namespace Cv
