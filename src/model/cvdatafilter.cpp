@@ -1,5 +1,7 @@
 #include "cvdatafilter.h"
 
+#include "model/cvvalue_p.h"
+
 namespace Cv {
 
 CvDataFilter::CvDataFilter() = default;
@@ -43,8 +45,7 @@ bool CvDataFilter::isValid() const
 bool operator==(const CvDataFilter &a, const CvDataFilter &b)
 {
     return a.id == b.id && a.limit == b.limit && a.offset == b.offset
-        && a.until.toString(Qt::ISODate) == b.until.toString(Qt::ISODate)
-        && a.since.toString(Qt::ISODate) == b.since.toString(Qt::ISODate) && a.fields == b.fields
+        && isoDateEqual(a.until, b.until) && isoDateEqual(a.since, b.since) && a.fields == b.fields
         && a.locale == b.locale && a.params == b.params;
 }
 

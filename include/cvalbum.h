@@ -1,0 +1,96 @@
+#ifndef CVALBUM_H
+#define CVALBUM_H
+
+#include "cvexport.h"
+#include "cvtypes.h"
+#include "cvuserref.h"
+
+#include <QDateTime>
+#include <QMetaType>
+#include <QSharedDataPointer>
+#include <QString>
+
+namespace Cv {
+
+class CvAlbumPrivate;
+
+//! A photo album.
+class CV_EXPORT CvAlbum
+{
+public:
+    //! An empty album, invalid.
+    CvAlbum();
+    //! The album \a id.
+    explicit CvAlbum(const QString &id);
+    CvAlbum(const CvAlbum &other);
+    ~CvAlbum();
+    CvAlbum &operator=(const CvAlbum &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvAlbum)
+    void swap(CvAlbum &other) noexcept { d.swap(other.d); }
+
+    //! True when the id is not empty.
+    bool isValid() const;
+
+    //! Album id.
+    QString id() const;
+    //! Owner.
+    const CvUserRef &from() const;
+    //! Sets the owner.
+    void setFrom(const CvUserRef &from);
+    //! Album name.
+    QString name() const;
+    //! Sets the album name.
+    void setName(const QString &name);
+    //! Cover picture URL.
+    QString picture() const;
+    //! Sets the cover picture URL.
+    void setPicture(const QString &picture);
+    //! Description.
+    QString description() const;
+    //! Sets the description.
+    void setDescription(const QString &description);
+    //! Location text.
+    QString location() const;
+    //! Sets the location text.
+    void setLocation(const QString &location);
+    //! Album URL.
+    QString link() const;
+    //! Sets the album URL.
+    void setLink(const QString &link);
+    //! Privacy text.
+    QString privacy() const;
+    //! Sets the privacy text.
+    void setPrivacy(const QString &privacy);
+    //! Number of photos.
+    int count() const;
+    //! Sets the number of photos.
+    void setCount(int count);
+    //! Creation time.
+    QDateTime createdTime() const;
+    //! Sets the creation time.
+    void setCreatedTime(const QDateTime &createdTime);
+    //! Time of the last update.
+    QDateTime updatedTime() const;
+    //! Sets the time of the last update.
+    void setUpdatedTime(const QDateTime &updatedTime);
+    //! Album type text, as sent.
+    QString type() const;
+    //! Sets the album type text, as sent.
+    void setType(const QString &type);
+
+private:
+    QSharedDataPointer<CvAlbumPrivate> d;
+};
+
+//! Compares id, name, from, picture, description, location, link, privacy, count, createdTime,
+//! updatedTime, type.
+CV_EXPORT bool operator==(const CvAlbum &a, const CvAlbum &b);
+CV_EXPORT bool operator!=(const CvAlbum &a, const CvAlbum &b);
+
+} // namespace Cv
+
+Q_DECLARE_SHARED(Cv::CvAlbum)
+Q_DECLARE_METATYPE(Cv::CvAlbum)
+Q_DECLARE_METATYPE(Cv::CvAlbums)
+
+#endif // CVALBUM_H

@@ -1,0 +1,66 @@
+#ifndef CVATTACHMENT_H
+#define CVATTACHMENT_H
+
+#include "cvexport.h"
+#include "cvlinkinfo.h"
+#include "cvphoto.h"
+#include "cvtypes.h"
+#include "cvvideo.h"
+
+#include <QMetaType>
+#include <QSharedDataPointer>
+#include <QString>
+
+namespace Cv {
+
+class CvAttachmentPrivate;
+
+//! One attachment of a thread message: a photo, a link or a video.
+class CV_EXPORT CvAttachment
+{
+public:
+    //! An empty attachment, invalid.
+    CvAttachment();
+    //! The attachment \a id of kind \a type.
+    CvAttachment(const QString &id, const QString &type);
+    CvAttachment(const CvAttachment &other);
+    ~CvAttachment();
+    CvAttachment &operator=(const CvAttachment &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvAttachment)
+    void swap(CvAttachment &other) noexcept { d.swap(other.d); }
+
+    //! True when the id and the type are set.
+    bool isValid() const;
+
+    //! Attachment id.
+    QString id() const;
+    //! Kind of attachment: "photo", "link" or "video".
+    QString type() const;
+    //! Link part.
+    const CvLinkInfo &linkInfo() const;
+    //! Sets the link part.
+    void setLinkInfo(const CvLinkInfo &linkInfo);
+    //! Photo part.
+    const CvPhoto &photo() const;
+    //! Sets the photo part.
+    void setPhoto(const CvPhoto &photo);
+    //! Video part.
+    const CvVideo &video() const;
+    //! Sets the video part.
+    void setVideo(const CvVideo &video);
+
+private:
+    QSharedDataPointer<CvAttachmentPrivate> d;
+};
+
+//! Compares id, linkInfo, photo, type.
+CV_EXPORT bool operator==(const CvAttachment &a, const CvAttachment &b);
+CV_EXPORT bool operator!=(const CvAttachment &a, const CvAttachment &b);
+
+} // namespace Cv
+
+Q_DECLARE_SHARED(Cv::CvAttachment)
+Q_DECLARE_METATYPE(Cv::CvAttachment)
+Q_DECLARE_METATYPE(Cv::CvAttachments)
+
+#endif // CVATTACHMENT_H

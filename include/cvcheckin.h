@@ -1,0 +1,78 @@
+#ifndef CVCHECKIN_H
+#define CVCHECKIN_H
+
+#include "cvexport.h"
+#include "cvplace.h"
+#include "cvtypes.h"
+#include "cvuserref.h"
+
+#include <QDateTime>
+#include <QMetaType>
+#include <QSharedDataPointer>
+#include <QString>
+
+namespace Cv {
+
+class CvCheckinPrivate;
+
+//! A check-in of a user at a place.
+class CV_EXPORT CvCheckin
+{
+public:
+    //! An empty check-in, invalid.
+    CvCheckin();
+    //! The check-in \a id.
+    explicit CvCheckin(const QString &id);
+    //! The check-in \a id of \a from at \a place.
+    CvCheckin(const QString &id, const CvUserRef &from, const CvPlace &place);
+    CvCheckin(const CvCheckin &other);
+    ~CvCheckin();
+    CvCheckin &operator=(const CvCheckin &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvCheckin)
+    void swap(CvCheckin &other) noexcept { d.swap(other.d); }
+
+    //! True when the id and the user's id are set and the place is valid.
+    bool isValid() const;
+
+    //! Check-in id.
+    QString id() const;
+    //! The user who checked in.
+    CvUserRef from() const;
+    //! Sets the the user who checked in.
+    void setFrom(const CvUserRef &from);
+    //! Users tagged in the check-in.
+    CvUserRefs tags() const;
+    //! Sets the users tagged in the check-in.
+    void setTags(const CvUserRefs &tags);
+    //! Where.
+    CvPlace place() const;
+    //! Sets the where.
+    void setPlace(const CvPlace &place);
+    //! Message text.
+    QString message() const;
+    //! Sets the message text.
+    void setMessage(const QString &message);
+    //! Application used, its id and name.
+    CvUserRef application() const;
+    //! Sets the application used, its id and name.
+    void setApplication(const CvUserRef &application);
+    //! When.
+    QDateTime createdTime() const;
+    //! Sets the when.
+    void setCreatedTime(const QDateTime &createdTime);
+
+private:
+    QSharedDataPointer<CvCheckinPrivate> d;
+};
+
+//! Compares id, from, tags, place, message, createdTime.
+CV_EXPORT bool operator==(const CvCheckin &a, const CvCheckin &b);
+CV_EXPORT bool operator!=(const CvCheckin &a, const CvCheckin &b);
+
+} // namespace Cv
+
+Q_DECLARE_SHARED(Cv::CvCheckin)
+Q_DECLARE_METATYPE(Cv::CvCheckin)
+Q_DECLARE_METATYPE(Cv::CvCheckins)
+
+#endif // CVCHECKIN_H

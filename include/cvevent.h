@@ -1,0 +1,117 @@
+#ifndef CVEVENT_H
+#define CVEVENT_H
+
+#include "cvexport.h"
+#include "cvtypes.h"
+#include "cvuserref.h"
+
+#include <QDateTime>
+#include <QMetaType>
+#include <QSharedDataPointer>
+#include <QString>
+
+namespace Cv {
+
+class CvEventPrivate;
+
+//! An event the user is invited to or takes part in.
+class CV_EXPORT CvEvent
+{
+public:
+    //! Where an event takes place.
+    class CvVenue
+    {
+    public:
+        //! Street and number.
+        QString street;
+        //! City.
+        QString city;
+        //! State or region.
+        QString state;
+        //! Country.
+        QString country;
+        //! Latitude in degrees.
+        float latitude = 0.0f;
+        //! Longitude in degrees.
+        float longitude = 0.0f;
+    };
+
+    //! An empty event, invalid.
+    CvEvent();
+    //! The event \a id.
+    explicit CvEvent(const QString &id);
+    //! The event \a id organised by \a owner.
+    CvEvent(const QString &id, const CvUserRef &owner);
+    CvEvent(const CvEvent &other);
+    ~CvEvent();
+    CvEvent &operator=(const CvEvent &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvEvent)
+    void swap(CvEvent &other) noexcept { d.swap(other.d); }
+
+    //! True when the id is not empty.
+    bool isValid() const;
+
+    //! Event id.
+    QString id() const;
+    //! Title.
+    QString name() const;
+    //! Sets the title.
+    void setName(const QString &name);
+    //! Picture URL.
+    QString picture() const;
+    //! Sets the picture URL.
+    void setPicture(const QString &picture);
+    //! Start.
+    QDateTime startTime() const;
+    //! Sets the start.
+    void setStartTime(const QDateTime &startTime);
+    //! End.
+    QDateTime endTime() const;
+    //! Sets the end.
+    void setEndTime(const QDateTime &endTime);
+    //! Location text.
+    QString location() const;
+    //! Sets the location text.
+    void setLocation(const QString &location);
+    //! The user's answer as sent by the service, such as "attending".
+    QString rsvpStatus() const;
+    //! Sets the the user's answer as sent by the service, such as "attending".
+    void setRsvpStatus(const QString &rsvpStatus);
+    //! Organiser.
+    const CvUserRef &owner() const;
+    //! Sets the organiser.
+    void setOwner(const CvUserRef &owner);
+    //! Description.
+    QString description() const;
+    //! Sets the description.
+    void setDescription(const QString &description);
+    //! Privacy text.
+    QString privacy() const;
+    //! Sets the privacy text.
+    void setPrivacy(const QString &privacy);
+    //! Time of the last change.
+    QDateTime updatedTime() const;
+    //! Sets the time of the last change.
+    void setUpdatedTime(const QDateTime &updatedTime);
+    //! Where the event takes place.
+    CvEvent::CvVenue venue() const;
+    //! Sets the where the event takes place.
+    void setVenue(const CvEvent::CvVenue &venue);
+
+private:
+    QSharedDataPointer<CvEventPrivate> d;
+};
+
+//! Compares id, startTime, name, endTime, location, rsvpStatus, owner, description, privacy,
+//! updatedTime, venue, picture.
+CV_EXPORT bool operator==(const CvEvent &a, const CvEvent &b);
+CV_EXPORT bool operator!=(const CvEvent &a, const CvEvent &b);
+
+} // namespace Cv
+
+Q_DECLARE_SHARED(Cv::CvEvent)
+Q_DECLARE_METATYPE(Cv::CvEvent)
+Q_DECLARE_METATYPE(Cv::CvEvents)
+Q_DECLARE_METATYPE(Cv::CvEvent::CvVenue)
+
+#endif // CVEVENT_H

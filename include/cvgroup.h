@@ -1,0 +1,94 @@
+#ifndef CVGROUP_H
+#define CVGROUP_H
+
+#include "cvexport.h"
+#include "cvtypes.h"
+#include "cvuserref.h"
+
+#include <QDateTime>
+#include <QMetaType>
+#include <QSharedDataPointer>
+#include <QString>
+
+namespace Cv {
+
+class CvGroupPrivate;
+
+//! A group of users.
+class CV_EXPORT CvGroup
+{
+public:
+    //! An empty group, invalid.
+    CvGroup();
+    //! The group \a id.
+    explicit CvGroup(const QString &id);
+    //! The group \a id owned by \a owner.
+    CvGroup(const QString &id, const CvUserRef &owner);
+    CvGroup(const CvGroup &other);
+    ~CvGroup();
+    CvGroup &operator=(const CvGroup &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvGroup)
+    void swap(CvGroup &other) noexcept { d.swap(other.d); }
+
+    //! True when the id is not empty.
+    bool isValid() const;
+
+    //! Group id.
+    QString id() const;
+    //! Group version number, as sent by the service.
+    int version() const;
+    //! Sets the group version number, as sent by the service.
+    void setVersion(int version);
+    //! Owner.
+    const CvUserRef &owner() const;
+    //! Sets the owner.
+    void setOwner(const CvUserRef &owner);
+    //! Group name.
+    QString name() const;
+    //! Sets the group name.
+    void setName(const QString &name);
+    //! Description.
+    QString description() const;
+    //! Sets the description.
+    void setDescription(const QString &description);
+    //! Privacy text, as sent.
+    QString privacy() const;
+    //! Sets the privacy text, as sent.
+    void setPrivacy(const QString &privacy);
+    //! Icon URL.
+    QString icon() const;
+    //! Sets the icon URL.
+    void setIcon(const QString &icon);
+    //! Time of the last change.
+    QDateTime updatedTime() const;
+    //! Sets the time of the last change.
+    void setUpdatedTime(const QDateTime &updatedTime);
+    //! E-mail address of the group.
+    QString email() const;
+    //! Sets the e-mail address of the group.
+    void setEmail(const QString &email);
+    //! Group URL.
+    QString link() const;
+    //! Sets the group URL.
+    void setLink(const QString &link);
+    //! Picture URL.
+    QString picture() const;
+    //! Sets the picture URL.
+    void setPicture(const QString &picture);
+
+private:
+    QSharedDataPointer<CvGroupPrivate> d;
+};
+
+//! Compares id, version, owner, name, picture, description, privacy, icon, updatedTime, email,
+//! link.
+CV_EXPORT bool operator==(const CvGroup &a, const CvGroup &b);
+CV_EXPORT bool operator!=(const CvGroup &a, const CvGroup &b);
+
+} // namespace Cv
+
+Q_DECLARE_SHARED(Cv::CvGroup)
+Q_DECLARE_METATYPE(Cv::CvGroup)
+Q_DECLARE_METATYPE(Cv::CvGroups)
+
+#endif // CVGROUP_H

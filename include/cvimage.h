@@ -1,0 +1,57 @@
+#ifndef CVIMAGE_H
+#define CVIMAGE_H
+
+#include "cvexport.h"
+#include "cvtypes.h"
+
+#include <QMetaType>
+#include <QString>
+#include <memory>
+
+namespace Cv {
+
+class CvImagePrivate;
+
+//! One rendition of a photo.
+class CV_EXPORT CvImage
+{
+public:
+    //! An empty image, invalid.
+    CvImage();
+    CvImage(const CvImage &other);
+    ~CvImage();
+    CvImage &operator=(const CvImage &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvImage)
+    void swap(CvImage &other) noexcept { d.swap(other.d); }
+
+    //! True when the source is set and neither dimension is 0.
+    bool isValid() const;
+
+    //! URL of the image file.
+    QString source() const;
+    //! Sets the uRL of the image file.
+    void setSource(const QString &source);
+    //! Height in pixels.
+    int height() const;
+    //! Sets the height in pixels.
+    void setHeight(int height);
+    //! Width in pixels.
+    int width() const;
+    //! Sets the width in pixels.
+    void setWidth(int width);
+
+private:
+    std::unique_ptr<CvImagePrivate> d;
+};
+
+//! Compares source, height, width.
+CV_EXPORT bool operator==(const CvImage &a, const CvImage &b);
+CV_EXPORT bool operator!=(const CvImage &a, const CvImage &b);
+
+} // namespace Cv
+
+Q_DECLARE_SHARED(Cv::CvImage)
+Q_DECLARE_METATYPE(Cv::CvImage)
+Q_DECLARE_METATYPE(QList<Cv::CvImage>)
+
+#endif // CVIMAGE_H

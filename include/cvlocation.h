@@ -1,0 +1,73 @@
+#ifndef CVLOCATION_H
+#define CVLOCATION_H
+
+#include "cvexport.h"
+#include "cvtypes.h"
+
+#include <QMetaType>
+#include <QString>
+#include <memory>
+
+namespace Cv {
+
+class CvLocationPrivate;
+
+//! A postal address with coordinates.
+class CV_EXPORT CvLocation
+{
+public:
+    //! An empty location, invalid.
+    CvLocation();
+    CvLocation(const CvLocation &other);
+    ~CvLocation();
+    CvLocation &operator=(const CvLocation &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvLocation)
+    void swap(CvLocation &other) noexcept { d.swap(other.d); }
+
+    //! True when both coordinates are non-zero; the address does not count.
+    bool isValid() const;
+
+    //! Street and number.
+    QString street() const;
+    //! Sets the street and number.
+    void setStreet(const QString &street);
+    //! City.
+    QString city() const;
+    //! Sets the city.
+    void setCity(const QString &city);
+    //! State or region.
+    QString state() const;
+    //! Sets the state or region.
+    void setState(const QString &state);
+    //! Country.
+    QString country() const;
+    //! Sets the country.
+    void setCountry(const QString &country);
+    //! Postal code.
+    QString zip() const;
+    //! Sets the postal code.
+    void setZip(const QString &zip);
+    //! Latitude in degrees.
+    float latitude() const;
+    //! Sets the latitude in degrees.
+    void setLatitude(float latitude);
+    //! Longitude in degrees.
+    float longitude() const;
+    //! Sets the longitude in degrees.
+    void setLongitude(float longitude);
+
+private:
+    std::unique_ptr<CvLocationPrivate> d;
+};
+
+//! Compares street, city, state, country, zip, latitude, longitude.
+CV_EXPORT bool operator==(const CvLocation &a, const CvLocation &b);
+CV_EXPORT bool operator!=(const CvLocation &a, const CvLocation &b);
+
+} // namespace Cv
+
+Q_DECLARE_SHARED(Cv::CvLocation)
+Q_DECLARE_METATYPE(Cv::CvLocation)
+Q_DECLARE_METATYPE(QList<Cv::CvLocation>)
+
+#endif // CVLOCATION_H

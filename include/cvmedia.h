@@ -1,0 +1,81 @@
+#ifndef CVMEDIA_H
+#define CVMEDIA_H
+
+#include "cvexport.h"
+#include "cvtag.h"
+#include "cvtypes.h"
+#include "cvuserref.h"
+
+#include <QDateTime>
+#include <QMetaType>
+#include <QSharedDataPointer>
+#include <QString>
+
+namespace Cv {
+
+class CvMediaPrivate;
+
+//! What photos and videos have in common.
+class CV_EXPORT CvMedia
+{
+public:
+    //! An empty media object, invalid.
+    CvMedia();
+    //! The media object \a id.
+    explicit CvMedia(const QString &id);
+    CvMedia(const CvMedia &other);
+    ~CvMedia();
+    CvMedia &operator=(const CvMedia &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvMedia)
+    void swap(CvMedia &other) noexcept { d.swap(other.d); }
+
+    //! True when the id is not empty.
+    virtual bool isValid() const;
+    //! Object id.
+    virtual QString id() const;
+    //! Title.
+    virtual QString name() const;
+    //! Creation time.
+    virtual QDateTime createdTime() const;
+    //! Owner.
+    virtual const CvUserRef &from() const;
+    //! Icon URL.
+    virtual QString icon() const;
+    //! URL of the full media.
+    virtual QString source() const;
+    //! Time of the last update.
+    virtual QDateTime updatedTime() const;
+    //! Tags on the media.
+    virtual CvTags tags() const;
+    //! Thumbnail URL.
+    virtual QString picture() const;
+    //! Sets the owner.
+    virtual void setFrom(const CvUserRef &from);
+    //! Sets the title.
+    virtual void setName(const QString &name);
+    //! Sets the icon URL.
+    virtual void setIcon(const QString &icon);
+    //! Sets the uRL of the full media.
+    virtual void setSource(const QString &source);
+    //! Sets the creation time.
+    virtual void setCreatedTime(const QDateTime &createdTime);
+    //! Sets the time of the last update.
+    virtual void setUpdatedTime(const QDateTime &updatedTime);
+    //! Sets the tags on the media.
+    virtual void setTags(const CvTags &tags);
+    //! Sets the thumbnail URL.
+    virtual void setPicture(const QString &picture);
+
+private:
+    QSharedDataPointer<CvMediaPrivate> d;
+};
+
+//! Compares id, from, tags, name, icon, source, createdTime, updatedTime.
+CV_EXPORT bool operator==(const CvMedia &a, const CvMedia &b);
+CV_EXPORT bool operator!=(const CvMedia &a, const CvMedia &b);
+
+} // namespace Cv
+
+Q_DECLARE_METATYPE(Cv::CvMedia)
+
+#endif // CVMEDIA_H

@@ -1,0 +1,78 @@
+#ifndef CVNOTIFICATIONS_H
+#define CVNOTIFICATIONS_H
+
+#include "cvexport.h"
+#include "cvtypes.h"
+
+#include <QMetaType>
+#include <QStringList>
+#include <memory>
+
+namespace Cv {
+
+class CvNotificationsPrivate;
+
+//! The user's unread counters and pending invitations.
+class CV_EXPORT CvNotifications
+{
+public:
+    //! All counters 0 and no invitations.
+    CvNotifications();
+    CvNotifications(const CvNotifications &other);
+    ~CvNotifications();
+    CvNotifications &operator=(const CvNotifications &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvNotifications)
+    void swap(CvNotifications &other) noexcept { d.swap(other.d); }
+
+    //! Number of unread messages.
+    int numberOfUnreadMessages() const;
+    //! Sets the number of unread messages.
+    void setNumberOfUnreadMessages(int numberOfUnreadMessages);
+    //! Value the service gives for the newest message.
+    int mostRecentMessage() const;
+    //! Sets the value the service gives for the newest message.
+    void setMostRecentMessage(int mostRecentMessage);
+    //! Number of unread pokes.
+    int numberOfUnreadPokes() const;
+    //! Sets the number of unread pokes.
+    void setNumberOfUnreadPokes(int numberOfUnreadPokes);
+    //! Value the service gives for the newest poke.
+    int mostRecentPoke() const;
+    //! Sets the value the service gives for the newest poke.
+    void setMostRecentPoke(int mostRecentPoke);
+    //! Number of unread shares.
+    int numberOfUnreadShares() const;
+    //! Sets the number of unread shares.
+    void setNumberOfUnreadShares(int numberOfUnreadShares);
+    //! Value the service gives for the newest share.
+    int mostRecentShare() const;
+    //! Sets the value the service gives for the newest share.
+    void setMostRecentShare(int mostRecentShare);
+    //! Ids of the users asking for friendship.
+    QStringList friendRequests() const;
+    //! Sets the ids of the users asking for friendship.
+    void setFriendRequests(const QStringList &friendRequests);
+    //! Ids of the groups the user is invited to.
+    QStringList groupInvites() const;
+    //! Sets the ids of the groups the user is invited to.
+    void setGroupInvites(const QStringList &groupInvites);
+    //! Ids of the events the user is invited to.
+    QStringList eventInvites() const;
+    //! Sets the ids of the events the user is invited to.
+    void setEventInvites(const QStringList &eventInvites);
+
+private:
+    std::unique_ptr<CvNotificationsPrivate> d;
+};
+
+//! Compares friendRequests, groupInvites, eventInvites, numberOfUnreadMessages,
+//! numberOfUnreadPokes, numberOfUnreadShares, mostRecentMessage, mostRecentPoke, mostRecentShare.
+CV_EXPORT bool operator==(const CvNotifications &a, const CvNotifications &b);
+CV_EXPORT bool operator!=(const CvNotifications &a, const CvNotifications &b);
+
+} // namespace Cv
+
+Q_DECLARE_SHARED(Cv::CvNotifications)
+Q_DECLARE_METATYPE(Cv::CvNotifications)
+
+#endif // CVNOTIFICATIONS_H

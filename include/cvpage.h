@@ -1,0 +1,99 @@
+#ifndef CVPAGE_H
+#define CVPAGE_H
+
+#include "cvexport.h"
+#include "cvlocation.h"
+#include "cvtypes.h"
+
+#include <QMetaType>
+#include <QSharedDataPointer>
+#include <QString>
+
+namespace Cv {
+
+class CvPagePrivate;
+
+//! A page: a business, brand or public figure.
+class CV_EXPORT CvPage
+{
+public:
+    //! An empty page, invalid.
+    CvPage();
+    //! The page \a id.
+    explicit CvPage(const QString &id);
+    CvPage(const CvPage &other);
+    ~CvPage();
+    CvPage &operator=(const CvPage &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvPage)
+    void swap(CvPage &other) noexcept { d.swap(other.d); }
+
+    //! True when the id is not empty.
+    bool isValid() const;
+
+    //! Page id.
+    QString id() const;
+    //! Page name.
+    QString name() const;
+    //! Sets the page name.
+    void setName(const QString &name);
+    //! Picture URL.
+    QString picture() const;
+    //! Sets the picture URL.
+    void setPicture(const QString &picture);
+    //! Page URL.
+    QString link() const;
+    //! Sets the page URL.
+    void setLink(const QString &link);
+    //! Category text.
+    QString category() const;
+    //! Sets the category text.
+    void setCategory(const QString &category);
+    //! Web site.
+    QString website() const;
+    //! Sets the web site.
+    void setWebsite(const QString &website);
+    //! User name of the page.
+    QString username() const;
+    //! Sets the user name of the page.
+    void setUsername(const QString &username);
+    //! Founding date, as text.
+    QString founded() const;
+    //! Sets the founding date, as text.
+    void setFounded(const QString &founded);
+    //! Overview text.
+    QString companyOverview() const;
+    //! Sets the overview text.
+    void setCompanyOverview(const QString &companyOverview);
+    //! Phone number.
+    QString phoneNumber() const;
+    //! Sets the phone number.
+    void setPhoneNumber(const QString &phoneNumber);
+    //! Number of likes.
+    int likes() const;
+    //! Sets the number of likes.
+    void setLikes(int likes);
+    //! Number of check-ins.
+    int checkins() const;
+    //! Sets the number of check-ins.
+    void setCheckins(int checkins);
+    //! Address and coordinates.
+    CvLocation location() const;
+    //! Sets the address and coordinates.
+    void setLocation(const CvLocation &location);
+
+private:
+    QSharedDataPointer<CvPagePrivate> d;
+};
+
+//! Compares id, name, picture, link, category, website, username, founded, companyOverview, likes,
+//! checkins, phoneNumber, location.
+CV_EXPORT bool operator==(const CvPage &a, const CvPage &b);
+CV_EXPORT bool operator!=(const CvPage &a, const CvPage &b);
+
+} // namespace Cv
+
+Q_DECLARE_SHARED(Cv::CvPage)
+Q_DECLARE_METATYPE(Cv::CvPage)
+Q_DECLARE_METATYPE(Cv::CvPages)
+
+#endif // CVPAGE_H

@@ -1,0 +1,72 @@
+#ifndef CVPHOTO_H
+#define CVPHOTO_H
+
+#include "cvexport.h"
+#include "cvimage.h"
+#include "cvmedia.h"
+#include "cvtypes.h"
+
+#include <QList>
+#include <QMetaType>
+#include <QSharedDataPointer>
+#include <QString>
+
+namespace Cv {
+
+class CvPhotoPrivate;
+
+//! A photo.
+class CV_EXPORT CvPhoto : public CvMedia
+{
+public:
+    //! An empty photo, invalid.
+    CvPhoto();
+    //! The photo \a id.
+    explicit CvPhoto(const QString &id);
+    CvPhoto(const CvPhoto &other);
+    ~CvPhoto();
+    CvPhoto &operator=(const CvPhoto &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvPhoto)
+    void swap(CvPhoto &other) noexcept
+    {
+        CvMedia::swap(other);
+        dd.swap(other.dd);
+    }
+
+    //! True when the id and the source are set.
+    bool isValid() const override;
+    //! Photo page URL.
+    virtual QString link() const;
+    //! Height of the full image in pixels.
+    virtual int height() const;
+    //! Width of the full image in pixels.
+    virtual int width() const;
+    //! Available renditions.
+    virtual QList<CvImage> images() const;
+    //! Position of the photo in its album.
+    virtual int position() const;
+    //! Sets the photo page URL.
+    virtual void setLink(const QString &link);
+    //! Sets the height of the full image in pixels.
+    virtual void setHeight(int height);
+    //! Sets the width of the full image in pixels.
+    virtual void setWidth(int width);
+    //! Sets the available renditions.
+    virtual void setImages(const QList<CvImage> &images);
+    //! Sets the position of the photo in its album.
+    virtual void setPosition(int position);
+
+private:
+    QSharedDataPointer<CvPhotoPrivate> dd;
+};
+
+//! Compares the CvMedia part, images, height, width, link, position.
+CV_EXPORT bool operator==(const CvPhoto &a, const CvPhoto &b);
+CV_EXPORT bool operator!=(const CvPhoto &a, const CvPhoto &b);
+
+} // namespace Cv
+
+Q_DECLARE_METATYPE(Cv::CvPhoto)
+Q_DECLARE_METATYPE(Cv::CvPhotos)
+
+#endif // CVPHOTO_H

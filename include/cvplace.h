@@ -1,0 +1,60 @@
+#ifndef CVPLACE_H
+#define CVPLACE_H
+
+#include "cvexport.h"
+#include "cvlocation.h"
+#include "cvtypes.h"
+
+#include <QMetaType>
+#include <QSharedDataPointer>
+#include <QString>
+
+namespace Cv {
+
+class CvPlacePrivate;
+
+//! A place users can check in at.
+class CV_EXPORT CvPlace
+{
+public:
+    //! An empty place, invalid.
+    CvPlace();
+    //! The place \a id.
+    explicit CvPlace(const QString &id);
+    CvPlace(const CvPlace &other);
+    ~CvPlace();
+    CvPlace &operator=(const CvPlace &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvPlace)
+    void swap(CvPlace &other) noexcept { d.swap(other.d); }
+
+    //! True when the id is set and the location has both coordinates.
+    virtual bool isValid() const;
+    //! Place id.
+    virtual QString id() const;
+    //! Place name.
+    virtual QString name() const;
+    //! Category text.
+    virtual QString category() const;
+    //! Address and coordinates.
+    virtual CvLocation location() const;
+    //! Sets the place name.
+    virtual void setName(const QString &name);
+    //! Sets the category text.
+    virtual void setCategory(const QString &category);
+    //! Sets the address and coordinates.
+    virtual void setLocation(const CvLocation &location);
+
+private:
+    QSharedDataPointer<CvPlacePrivate> d;
+};
+
+//! Compares id, name, category, location.
+CV_EXPORT bool operator==(const CvPlace &a, const CvPlace &b);
+CV_EXPORT bool operator!=(const CvPlace &a, const CvPlace &b);
+
+} // namespace Cv
+
+Q_DECLARE_METATYPE(Cv::CvPlace)
+Q_DECLARE_METATYPE(Cv::CvPlaces)
+
+#endif // CVPLACE_H

@@ -1,0 +1,143 @@
+#ifndef CVPOST_H
+#define CVPOST_H
+
+#include "cvaction.h"
+#include "cvexport.h"
+#include "cvlinkinfo.h"
+#include "cvplace.h"
+#include "cvtypes.h"
+#include "cvuserref.h"
+
+#include <QDateTime>
+#include <QMetaType>
+#include <QPair>
+#include <QSharedDataPointer>
+#include <QString>
+
+namespace Cv {
+
+class CvPostPrivate;
+
+//! An item of a feed: a status, link, photo, video or check-in post.
+class CV_EXPORT CvPost
+{
+public:
+    //! An empty post, invalid.
+    CvPost();
+    //! The post \a id by \a from.
+    CvPost(const QString &id, const CvUserRef &from);
+    //! The post \a id by \a from made at \a created.
+    CvPost(const QString &id, const CvUserRef &from, const QDateTime &created);
+    CvPost(const CvPost &other);
+    ~CvPost();
+    CvPost &operator=(const CvPost &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvPost)
+    void swap(CvPost &other) noexcept { d.swap(other.d); }
+
+    //! True when the id and the author's id are set.
+    bool isValid() const;
+
+    //! Post id.
+    QString id() const;
+    //! Author.
+    const CvUserRef &from() const;
+    //! Sets the author.
+    void setFrom(const CvUserRef &from);
+    //! Addressees.
+    CvUserRefs to() const;
+    //! Sets the addressees.
+    void setTo(const CvUserRefs &to);
+    //! Users tagged as being with the author.
+    CvUserRefs withTags() const;
+    //! Sets the users tagged as being with the author.
+    void setWithTags(const CvUserRefs &withTags);
+    //! Text.
+    QString message() const;
+    //! Sets the text.
+    void setMessage(const QString &message);
+    //! Picture URL.
+    QString picture() const;
+    //! Sets the picture URL.
+    void setPicture(const QString &picture);
+    //! Shared link.
+    const CvLinkInfo &linkInfo() const;
+    //! Sets the shared link.
+    void setLinkInfo(const CvLinkInfo &linkInfo);
+    //! Media source URL.
+    QString source() const;
+    //! Sets the media source URL.
+    void setSource(const QString &source);
+    //! Icon URL.
+    QString icon() const;
+    //! Sets the icon URL.
+    void setIcon(const QString &icon);
+    //! Attribution text.
+    QString attribution() const;
+    //! Sets the attribution text.
+    void setAttribution(const QString &attribution);
+    //! Application that made the post: its id, then its name.
+    QPair<QString, QString> application() const;
+    //! Sets the application that made the post: its id, then its name.
+    void setApplication(const QPair<QString, QString> &application);
+    //! Actions offered on the post.
+    CvActions actions() const;
+    //! Sets the actions offered on the post.
+    void setActions(const CvActions &actions);
+    //! Number of likes.
+    int likes() const;
+    //! Sets the number of likes.
+    void setLikes(int likes);
+    //! Creation time.
+    QDateTime created() const;
+    //! Sets the creation time.
+    void setCreated(const QDateTime &created);
+    //! Time of the last update.
+    QDateTime updated() const;
+    //! Sets the time of the last update.
+    void setUpdated(const QDateTime &updated);
+    //! Number of comments.
+    int commentCount() const;
+    //! Sets the number of comments.
+    void setCommentCount(int commentCount);
+    //! Post type text, as sent by the service.
+    QString type() const;
+    //! Sets the post type text, as sent by the service.
+    void setType(const QString &type);
+    //! Subject.
+    QString subject() const;
+    //! Sets the subject.
+    void setSubject(const QString &subject);
+    //! Id of the album a photo post refers to.
+    QString albumId() const;
+    //! Sets the id of the album a photo post refers to.
+    void setAlbumId(const QString &albumId);
+    //! Id of the object the post refers to.
+    QString objectId() const;
+    //! Sets the id of the object the post refers to.
+    void setObjectId(const QString &objectId);
+    //! Place of the post.
+    CvPlace place() const;
+    //! Sets the place of the post.
+    void setPlace(const CvPlace &place);
+    //! Story text.
+    QString story() const;
+    //! Sets the story text.
+    void setStory(const QString &story);
+
+private:
+    QSharedDataPointer<CvPostPrivate> d;
+};
+
+//! Compares actions, attribution, application, created, from, icon, id, likes, linkInfo, message,
+//! picture, source, to, updated, type, subject, commentCount, albumId, objectId, place, story,
+//! withTags.
+CV_EXPORT bool operator==(const CvPost &a, const CvPost &b);
+CV_EXPORT bool operator!=(const CvPost &a, const CvPost &b);
+
+} // namespace Cv
+
+Q_DECLARE_SHARED(Cv::CvPost)
+Q_DECLARE_METATYPE(Cv::CvPost)
+Q_DECLARE_METATYPE(Cv::CvPosts)
+
+#endif // CVPOST_H

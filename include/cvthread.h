@@ -1,0 +1,81 @@
+#ifndef CVTHREAD_H
+#define CVTHREAD_H
+
+#include "cvexport.h"
+#include "cvtypes.h"
+#include "cvuserref.h"
+
+#include <QDateTime>
+#include <QMetaType>
+#include <QSharedDataPointer>
+#include <QString>
+
+namespace Cv {
+
+class CvThreadPrivate;
+
+//! A message thread of one folder.
+class CV_EXPORT CvThread
+{
+public:
+    //! An empty thread, invalid.
+    CvThread();
+    //! The thread \a id started by \a from.
+    CvThread(const QString &id, const CvUserRef &from);
+    CvThread(const CvThread &other);
+    ~CvThread();
+    CvThread &operator=(const CvThread &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvThread)
+    void swap(CvThread &other) noexcept { d.swap(other.d); }
+
+    //! True when the id is not empty.
+    bool isValid() const;
+
+    //! Thread id.
+    QString id() const;
+    //! Originator.
+    CvUserRef from() const;
+    //! Recipients.
+    CvUserRefs to() const;
+    //! Sets the recipients.
+    void setTo(const CvUserRefs &to);
+    //! Users who wrote in the thread.
+    CvUserRefs senders() const;
+    //! Sets the users who wrote in the thread.
+    void setSenders(const CvUserRefs &senders);
+    //! Subject.
+    QString subject() const;
+    //! Sets the subject.
+    void setSubject(const QString &subject);
+    //! Text snippet of the latest message.
+    QString snippet() const;
+    //! Sets the text snippet of the latest message.
+    void setSnippet(const QString &snippet);
+    //! Number of messages.
+    int messageCount() const;
+    //! Sets the number of messages.
+    void setMessageCount(int messageCount);
+    //! Number of unread messages; 0 means read.
+    int unread() const;
+    //! Sets the number of unread messages; 0 means read.
+    void setUnread(int unread);
+    //! Time of the last activity.
+    QDateTime updatedTime() const;
+    //! Sets the time of the last activity.
+    void setUpdatedTime(const QDateTime &updatedTime);
+
+private:
+    QSharedDataPointer<CvThreadPrivate> d;
+};
+
+//! Compares id, from, to, senders, updatedTime, subject, snippet, messageCount, unread.
+CV_EXPORT bool operator==(const CvThread &a, const CvThread &b);
+CV_EXPORT bool operator!=(const CvThread &a, const CvThread &b);
+
+} // namespace Cv
+
+Q_DECLARE_SHARED(Cv::CvThread)
+Q_DECLARE_METATYPE(Cv::CvThread)
+Q_DECLARE_METATYPE(Cv::CvThreads)
+
+#endif // CVTHREAD_H

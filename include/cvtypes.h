@@ -1,0 +1,111 @@
+#ifndef CVTYPES_H
+#define CVTYPES_H
+
+#include "cvexport.h"
+
+#include <QList>
+#include <QMetaType>
+#include <QString>
+
+namespace Cv {
+
+class CvAction;
+class CvAlbum;
+class CvAttachment;
+class CvCheckin;
+class CvEvent;
+class CvGroup;
+class CvMessage;
+class CvNotification;
+class CvObject;
+class CvPage;
+class CvPhoto;
+class CvPlace;
+class CvPost;
+class CvTag;
+class CvThread;
+class CvUser;
+class CvUserRef;
+class CvVideo;
+
+//! Sizes of a profile picture.
+enum PictureType {
+    PictureUnknown = 0, //!< No size, or an unrecognised one.
+    PictureSquare = 1, //!< Small square crop.
+    PictureSmall = 2, //!< Small.
+    PictureNormal = 3, //!< Normal.
+    PictureLarge = 4 //!< Large.
+};
+
+//! Whether to add or remove a like.
+enum LikeType {
+    Like = 0, //!< Add a like.
+    Unlike = 1 //!< Remove a like.
+};
+
+//! How to mark a thread.
+enum ReadType {
+    MarkRead = 0, //!< Mark the thread read.
+    MarkUnread = 1 //!< Mark the thread unread.
+};
+
+//! Answers to a friend request.
+enum RespondType {
+    Confirm = 0, //!< Accept the request.
+    ConfirmLimited = 1, //!< Accept with limited access.
+    Reject = 2 //!< Decline the request.
+};
+
+//! Folders of message threads.
+enum MessageBoxType {
+    MessageBoxInbox = 0, //!< Folder "inbox".
+    MessageBoxOther = 1, //!< Folder "other".
+    MessageBoxSent = 2, //!< Folder "sent".
+    MessageBoxSpam = 3 //!< Folder "spam".
+};
+
+//! What a list of comments belongs to.
+enum CommentTarget {
+    PostComments = 0, //!< Comments on a post.
+    PhotoComments = 1 //!< Comments on a photo.
+};
+
+typedef QList<CvUser> CvUsers;
+typedef QList<CvUserRef> CvUserRefs;
+typedef QList<CvPost> CvPosts;
+typedef QList<CvMessage> CvMessages;
+typedef QList<CvMessage> CvComments;
+typedef QList<CvThread> CvThreads;
+typedef QList<CvAttachment> CvAttachments;
+typedef QList<CvEvent> CvEvents;
+typedef QList<CvGroup> CvGroups;
+typedef QList<CvCheckin> CvCheckins;
+typedef QList<CvPage> CvPages;
+typedef QList<CvPlace> CvPlaces;
+typedef QList<CvAlbum> CvAlbums;
+typedef QList<CvPhoto> CvPhotos;
+typedef QList<CvVideo> CvVideos;
+typedef QList<CvTag> CvTags;
+typedef QList<CvAction> CvActions;
+typedef QList<CvObject> CvObjects;
+typedef QList<CvNotification> CvNotificationList;
+
+//! The service's name of \a type ("square", "small", "normal", "large"); a null string for
+//! PictureUnknown or any other value.
+CV_EXPORT QString pictureTypeToString(PictureType type);
+//! The picture type named \a text, case-sensitive; PictureUnknown for any other text.
+CV_EXPORT PictureType pictureTypeFromString(const QString &text);
+//! The size of the profile picture at \a url, read from the letter after its last "_";
+//! PictureSquare when that letter is missing or unknown.
+CV_EXPORT PictureType pictureTypeFromUrl(const QString &url);
+
+} // namespace Cv
+
+Q_DECLARE_METATYPE(Cv::PictureType)
+Q_DECLARE_METATYPE(Cv::LikeType)
+Q_DECLARE_METATYPE(Cv::ReadType)
+Q_DECLARE_METATYPE(Cv::RespondType)
+Q_DECLARE_METATYPE(Cv::MessageBoxType)
+Q_DECLARE_METATYPE(Cv::CommentTarget)
+
+#endif // CVTYPES_H

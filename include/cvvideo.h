@@ -1,0 +1,52 @@
+#ifndef CVVIDEO_H
+#define CVVIDEO_H
+
+#include "cvexport.h"
+#include "cvmedia.h"
+#include "cvtypes.h"
+
+#include <QMetaType>
+#include <QSharedDataPointer>
+#include <QString>
+
+namespace Cv {
+
+class CvVideoPrivate;
+
+//! A video. Valid as a CvMedia is: a video without source is still valid.
+class CV_EXPORT CvVideo : public CvMedia
+{
+public:
+    //! An empty video, invalid.
+    CvVideo();
+    //! The video \a id.
+    explicit CvVideo(const QString &id);
+    CvVideo(const CvVideo &other);
+    ~CvVideo();
+    CvVideo &operator=(const CvVideo &other);
+    QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvVideo)
+    void swap(CvVideo &other) noexcept
+    {
+        CvMedia::swap(other);
+        dd.swap(other.dd);
+    }
+
+    //! HTML snippet that embeds the video player.
+    virtual QString embeddedHtml() const;
+    //! Sets the hTML snippet that embeds the video player.
+    virtual void setEmbeddedHtml(const QString &embeddedHtml);
+
+private:
+    QSharedDataPointer<CvVideoPrivate> dd;
+};
+
+//! Compares the CvMedia part, embeddedHtml.
+CV_EXPORT bool operator==(const CvVideo &a, const CvVideo &b);
+CV_EXPORT bool operator!=(const CvVideo &a, const CvVideo &b);
+
+} // namespace Cv
+
+Q_DECLARE_METATYPE(Cv::CvVideo)
+Q_DECLARE_METATYPE(Cv::CvVideos)
+
+#endif // CVVIDEO_H
