@@ -1,3 +1,8 @@
 # Public headers (relative to include/) and sources (relative to src/) of this subsystem.
 list(APPEND CV_PUBLIC_HEADERS)
 list(APPEND CV_SOURCES)
+# Transport, error value and endpoints.
+list(APPEND CV_PUBLIC_HEADERS
+    cvendpoints.h)
+list(APPEND CV_SOURCES
+    graph/cvendpoints.cpp)

@@ -402,6 +402,11 @@ int TestService::connectionCount() const
     return d_func()->connectionSerial;
 }
 
+int TestService::openConnectionCount() const
+{
+    return d_func()->connections.size();
+}
+
 void TestService::closeConnections()
 {
     Q_D(TestService);

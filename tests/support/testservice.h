@@ -133,6 +133,8 @@ public:
     bool waitForRequests(int count, int timeoutMs = 5000);
     //! Number of TCP connections accepted so far.
     int connectionCount() const;
+    //! Number of connections open now (a client that drops its idle connections brings it to 0).
+    int openConnectionCount() const;
     //! Closes every open connection at once.
     void closeConnections();
 

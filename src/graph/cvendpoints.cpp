@@ -1,0 +1,121 @@
+#include "cvendpoints.h"
+
+#include "convert/cvlog_p.h"
+
+#include <QHostAddress>
+
+namespace Cv {
+
+namespace {
+
+constexpr int DefaultTransferTimeout = 60000;
+constexpr qint64 DefaultMaxReplySize = 64 * 1024 * 1024;
+
+struct Endpoints
+{
+    QUrl graph {QStringLiteral("https://graph.corvana.com")};
+    QUrl rest {QStringLiteral("https://api.corvana.com")};
+    QList<QSslCertificate> caCertificates;
+    int transferTimeout = DefaultTransferTimeout;
+    qint64 maxReplySize = DefaultMaxReplySize;
+};
+
+Endpoints &endpoints()
+{
+    static Endpoints instance;
+    return instance;
+}
+
+bool isLoopbackHost(const QString &host)
+{
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+        return true;
+    QHostAddress address;
+    return address.setAddress(host) && address.isLoopback();
+}
+
+bool isValidBaseUrl(const QUrl &url)
+{
+    if (!url.isValid() || url.isRelative() || url.host().isEmpty())
+        return false;
+    if (!url.userInfo().isEmpty() || !url.path().isEmpty() || url.hasQuery() || url.hasFragment())
+        return false;
+    const QString scheme = url.scheme();
+    if (scheme == QLatin1String("https"))
+        return true;
+    // Plain http would expose the access token; only a local service may be spoken to that way.
+    return scheme == QLatin1String("http") && isLoopbackHost(url.host());
+}
+
+} // namespace
+
+QUrl CvEndpoints::graphBaseUrl()
+{
+    return endpoints().graph;
+}
+
+bool CvEndpoints::setGraphBaseUrl(const QUrl &url)
+{
+    if (!isValidBaseUrl(url)) {
+        cvWarning(QLatin1String("CvEndpoints: refused Graph base URL ")
+                  + url.toString(QUrl::RemoveUserInfo));
+        return false;
+    }
+    endpoints().graph = url;
+    return true;
+}
+
+QUrl CvEndpoints::restBaseUrl()
+{
+    return endpoints().rest;
+}
+
+bool CvEndpoints::setRestBaseUrl(const QUrl &url)
+{
+    if (!isValidBaseUrl(url)) {
+        cvWarning(QLatin1String("CvEndpoints: refused REST base URL ")
+                  + url.toString(QUrl::RemoveUserInfo));
+        return false;
+    }
+    endpoints().rest = url;
+    return true;
+}
+
+QList<QSslCertificate> CvEndpoints::caCertificates()
+{
+    return endpoints().caCertificates;
+}
+
+void CvEndpoints::setCaCertificates(const QList<QSslCertificate> &certificates)
+{
+    endpoints().caCertificates = certificates;
+}
+
+int CvEndpoints::transferTimeout()
+{
+    return endpoints().transferTimeout;
+}
+
+void CvEndpoints::setTransferTimeout(int msec)
+{
+    if (msec >= 0)
+        endpoints().transferTimeout = msec;
+}
+
+qint64 CvEndpoints::maxReplySize()
+{
+    return endpoints().maxReplySize;
+}
+
+void CvEndpoints::setMaxReplySize(qint64 bytes)
+{
+    if (bytes >= 0)
+        endpoints().maxReplySize = bytes;
+}
+
+void CvEndpoints::reset()
+{
+    endpoints() = Endpoints();
+}
+
+} // namespace Cv
