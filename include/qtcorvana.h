@@ -9,6 +9,7 @@
 #include "cvcache.h"
 #include "cvcacheconfiguration.h"
 #include "cvcheckin.h"
+#include "cvdataconverter.h"
 #include "cvdatafilter.h"
 #include "cvevent.h"
 #include "cvgroup.h"

@@ -26,7 +26,6 @@ list(APPEND CV_PUBLIC_HEADERS
     cvuserref.h
     cvvideo.h
     cvwallpostinfo.h)
-# cvobject_conversions.cpp joins the list once the converter is part of the library.
 list(APPEND CV_SOURCES
     model/cvaction.cpp
     model/cvalbum.cpp
@@ -43,6 +42,7 @@ list(APPEND CV_SOURCES
     model/cvnotification.cpp
     model/cvnotifications.cpp
     model/cvobject.cpp
+    model/cvobject_conversions.cpp
     model/cvobject_p.h
     model/cvpage.cpp
     model/cvphoto.cpp

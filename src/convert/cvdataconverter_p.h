@@ -1,0 +1,104 @@
+#ifndef CVDATACONVERTER_P_H
+#define CVDATACONVERTER_P_H
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <QVariantMap>
+
+// The one place where decoded JSON values are read. Every member access of the converter goes
+// through these, so that a member of an unexpected kind (a string where an object belongs, null,
+// a number as id) is handled the same way everywhere.
+namespace Cv {
+namespace CvJson {
+
+//! Text of a scalar: strings as they are, integers as exact decimals, other kinds null.
+QString text(const QVariant &value);
+inline QString text(const QVariantMap &map, const QString &key)
+{
+    return text(map.value(key));
+}
+
+//! Number members, with QVariant's lenient conversion (numeric strings count, others are 0).
+inline int integer(const QVariantMap &map, const QString &key)
+{
+    return map.value(key).toInt();
+}
+inline float real(const QVariantMap &map, const QString &key)
+{
+    return map.value(key).toFloat();
+}
+inline bool boolean(const QVariantMap &map, const QString &key)
+{
+    return map.value(key).toBool();
+}
+
+//! The value as an object, or an empty map for any other kind.
+QVariantMap object(const QVariant &value);
+inline QVariantMap object(const QVariantMap &map, const QString &key)
+{
+    return object(map.value(key));
+}
+
+//! The value as an array, or an empty list for any other kind (never a list of characters).
+QVariantList array(const QVariant &value);
+inline QVariantList array(const QVariantMap &map, const QString &key)
+{
+    return array(map.value(key));
+}
+
+//! The array in the "data" member of the object \a key.
+QVariantList wrappedArray(const QVariantMap &map, const QString &key);
+
+//! An ISO 8601 text as parsed (its own time spec); null for other kinds, invalid if unparseable.
+QDateTime isoTime(const QVariantMap &map, const QString &key);
+//! An ISO 8601 text whose clock reading is declared UTC.
+QDateTime graphTime(const QVariantMap &map, const QString &key);
+//! Unix seconds in UTC; an absent member counts as 0.
+QDateTime secondsTime(const QVariantMap &map, const QString &key);
+//! Unix milliseconds in UTC; an absent member counts as 0.
+QDateTime msecsTime(const QVariantMap &map, const QString &key);
+
+//! The query item \a item of the URL text \a url, fully decoded.
+QString queryItem(const QString &url, const QString &item);
+//! The second part of a "set" value such as "a.123.456" when the first part satisfies \a accept.
+template<typename Accept>
+QString albumFromSet(const QString &set, Accept accept)
+{
+    const QList<QStringView> parts = QStringView(set).split(u'.');
+    if (parts.size() >= 2 && accept(parts.first()))
+        return parts.at(1).toString();
+    return QString();
+}
+
+//! Converts each element that is an object with \a convert and keeps those that are valid.
+template<typename List, typename Convert>
+List validOnly(const QVariantList &data, Convert convert)
+{
+    List result;
+    result.reserve(data.size());
+    for (const QVariant &element : data) {
+        auto item = convert(object(element));
+        if (item.isValid())
+            result.append(item);
+    }
+    return result;
+}
+
+//! Converts every element, valid or not.
+template<typename List, typename Convert>
+List every(const QVariantList &data, Convert convert)
+{
+    List result;
+    result.reserve(data.size());
+    for (const QVariant &element : data)
+        result.append(convert(object(element)));
+    return result;
+}
+
+} // namespace CvJson
+} // namespace Cv
+
+#endif // CVDATACONVERTER_P_H
