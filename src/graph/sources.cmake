@@ -3,6 +3,11 @@ list(APPEND CV_PUBLIC_HEADERS)
 list(APPEND CV_SOURCES)
 # Transport, error value and endpoints.
 list(APPEND CV_PUBLIC_HEADERS
-    cvendpoints.h)
+    cvendpoints.h
+    cverror.h
+    cvgraphconnect.h)
 list(APPEND CV_SOURCES
-    graph/cvendpoints.cpp)
+    graph/cvendpoints.cpp
+    graph/cverror.cpp
+    graph/cvgraphconnect_p.h
+    graph/cvgraphconnect.cpp)
