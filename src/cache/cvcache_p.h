@@ -12,6 +12,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <functional>
 #include <memory>
 
 namespace Cv {
@@ -157,6 +158,77 @@ public:
 
     // Deletes the rows of \a table whose \a column is NULL or earlier than \a olderThan.
     bool removeOlderThan(const QString &table, const QString &column, const QDateTime &olderThan);
+
+    // --- users and friendships (cvcache_users.cpp) ---------------------------------------------
+    bool getUser(const QString &value, CvUser *user, CvCache::UserSearchField field);
+    bool getUsers(CvUsers *users);
+    // The reference-user write: inserts (id, name) or renames a stored user; a reference without
+    // a name leaves a stored user alone. Callers pass references with an id.
+    CvCache::UpdateResult writeUserRef(const CvUserRef &ref);
+    // Writes a user met in other data: a reference-only user changes no more than the name of a
+    // stored user; a full user replaces a different stored one; an unknown user is inserted.
+    CvCache::UpdateResult writeUser(const CvUser &user);
+    // Existing-user write: name only for a reference-only user, all columns otherwise.
+    bool writeStoredUser(const CvUser &user);
+    bool insertUser(const CvUser &user);
+    // Stores the friendship in both directions; an existing pair is a success.
+    bool updateFriendships(const QString &a, const QString &b);
+    bool removeUser(const QString &id);
+    bool removeFriendship(const QString &a, const QString &b);
+    bool isFriend(const QString &a, const QString &b);
+    CvCache::UpdateResult updateUserStep(const CvUser &user, const CvDataFilter &filter);
+    // updateUsers (friendOf null) and updateFriends.
+    bool updateUserList(const QString *friendOf, const CvUsers &users, const CvDataFilter &filter);
+    // Copies the fields named by the filter (all when it names none) from newUser to stored.
+    static void mergeUserFields(const CvUser &newUser, CvUser *stored, const CvDataFilter &filter);
+    bool checkReferences(const CvUserRefs &refs);
+
+    // --- events, groups, check-ins and places (cvcache_events.cpp) ----------------------------
+    CvCache::UpdateResult updateEventStep(const QString &userId, const CvEvent &event);
+    CvCache::UpdateResult updateGroupStep(const QString &userId, const CvGroup &group);
+    CvCache::UpdateResult updateCheckinStep(const QString &userId, const CvCheckin &checkin);
+    bool getEvent(const QString &userId, const QString &eventId, CvEvent *event);
+    bool getGroup(const QString &groupId, CvGroup *group, const QString &userId);
+    bool getCheckin(const QString &checkinId, CvCheckin *checkin, const QString &userId);
+    // Inserts or replaces \a place under its carrier \a parentId; an invalid place fails.
+    bool updatePlace(const CvPlace &place, const QString &parentId);
+    // Writes each reference with an id through writeUserRef(); false at the first failure.
+    bool writeUserRefs(const CvUserRefs &refs);
+
+    // --- posts, feeds and comments (cvcache_posts.cpp) -----------------------------------------
+    // \a written remembers the references written in the current batch, so that a sender met
+    // again is not read and written again; null writes every time.
+    CvCache::UpdateResult updatePostStep(const QString &userId, CvCache::PostType type,
+                                         const CvPost &post);
+    bool updatePostInBatch(const QString &userId, CvCache::PostType type, const CvPost &post,
+                           QHash<QString, QString> *written);
+    bool writePostDetails(const QString &userId, CvCache::PostType type, const CvPost &post,
+                          bool fresh, QHash<QString, QString> *written);
+    bool writePostUsers(const CvPost &post, QHash<QString, QString> *written);
+    bool writeRefOnce(const CvUserRef &ref, QHash<QString, QString> *written);
+    bool getPost(const QString &id, CvPost *post);
+    CvCache::UpdateResult changePost(const CvPost &post,
+                                     const std::function<void(CvPost *)> &modify);
+    CvCache::UpdateResult updateCommentStep(CommentTarget target, const QString &targetId,
+                                            const CvMessage &comment);
+    bool getComment(const QString &id, CvMessage *comment);
+    bool getComments(CommentTarget target, const QString &targetId, CvComments *comments,
+                     const CvDataFilter &filter);
+    bool removeComments(const CvComments &comments);
+
+    // --- threads, messages and attachments (cvcache_threads.cpp) -------------------------------
+    CvCache::UpdateResult updateThreadStep(const QString &viewerId, MessageBoxType box,
+                                           const CvThread &thread);
+    CvCache::UpdateResult updateMessageStep(const QString &threadId, const CvMessage &message);
+    CvCache::UpdateResult updateAttachmentStep(const QString &threadId,
+                                               const CvAttachment &attachment);
+    bool getThread(const QString &viewerId, const QString &threadId, MessageBoxType box,
+                   CvThread *thread);
+    bool getMessage(const QString &threadId, const QString &messageId, CvMessage *message);
+    bool getMessages(const QString &threadId, CvMessages *messages, const CvDataFilter &filter);
+    bool getAttachment(const QString &threadId, const QString &messageId,
+                       CvAttachment *attachment);
+    bool removeMessages(const QString &threadId);
 
     // --- file store (cvcache_files.cpp) -------------------------------------------------------
     bool getFilePath(const QString &key, QString *path);

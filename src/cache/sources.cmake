@@ -7,5 +7,7 @@ list(APPEND CV_SOURCES
     cache/cvqueries_p.h
     cache/cvcache.cpp
     cache/cvcache_files.cpp
+    cache/cvcache_users.cpp
     cache/cvcacheconfiguration.cpp
-    cache/cvqueries.cpp)
+    cache/cvqueries.cpp
+    cache/cvqueries_users.cpp)

@@ -1,0 +1,204 @@
+#include "cache/cvqueries_p.h"
+
+#include "cache/cvcache_p.h"
+#include "cvdatafilter.h"
+#include "cvlinkinfo.h"
+#include "cvphoto.h"
+
+#include <QDateTime>
+
+namespace Cv {
+
+QString CvQueries::threadKey(const QString &threadId, int box)
+{
+    return threadId + QLatin1Char('_') + QString::number(box);
+}
+
+QSqlQuery *CvQueries::prepareInsertThreadQuery(const QString &viewerId, int box,
+                                               const CvThread &thread)
+{
+    return keptBound(QStringLiteral("INSERT INTO threads (id, snippet_sender, subject, snippet, "
+                                    "msg_count, unread_count, last_update, viewer_id, "
+                                    "folder_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                     {threadKey(thread.id(), box), thread.from().id, thread.subject(),
+                      thread.snippet(), thread.messageCount(), thread.unread(),
+                      thread.updatedTime(), viewerId, box});
+}
+
+QSqlQuery *CvQueries::prepareUpdateThreadQuery(const QString &viewerId, int box,
+                                               const CvThread &thread)
+{
+    return keptBound(QStringLiteral("UPDATE threads SET snippet_sender = ?, subject = ?, "
+                                    "snippet = ?, msg_count = ?, unread_count = ?, "
+                                    "last_update = ? WHERE id = ? AND viewer_id =?"),
+                     {thread.from().id, thread.subject(), thread.snippet(),
+                      thread.messageCount(), thread.unread(), thread.updatedTime(),
+                      threadKey(thread.id(), box), viewerId});
+}
+
+QSqlQuery *CvQueries::prepareSelectThreadQuery(const QString &viewerId, const QString &key)
+{
+    return keptBound(QStringLiteral("SELECT * from threads WHERE viewer_id = ? AND id = ?"),
+                     {viewerId, key});
+}
+
+QSqlQuery *CvQueries::prepareSelectThreadsQuery(const QString &viewerId, int box,
+                                                const CvDataFilter &filter)
+{
+    return keptBound(
+        QStringLiteral("SELECT * FROM threads WHERE viewer_id = ? AND folder_id = ? AND "
+                       "(last_update IS NULL OR (datetime(last_update) >= datetime(?) AND  "
+                       "datetime(last_update) <= datetime(?))) ORDER BY last_update DESC "
+                       "LIMIT ?, ?"),
+        {viewerId, box, lowerBound(filter), upperBound(filter), filter.offset, filter.limit});
+}
+
+QSqlQuery *CvQueries::prepareInsertMessageQuery(const QString &threadId, const CvMessage &message)
+{
+    return keptBound(QStringLiteral("INSERT INTO messages (id, tid, author, time_sent, body, "
+                                    "has_attachment) VALUES (?, ?, ?, ?, ?, ?)"),
+                     {message.id(), threadId, message.from().id, message.updated(),
+                      message.content(), message.hasAttachment()});
+}
+
+QSqlQuery *CvQueries::prepareUpdateMessageQuery(const QString &threadId, const CvMessage &message)
+{
+    return keptBound(QStringLiteral("UPDATE messages SET author = ?, time_sent = ?, body = ?, "
+                                    "has_attachment = ? WHERE id = ? AND tid = ?"),
+                     {message.from().id, message.updated(), message.content(),
+                      message.hasAttachment(), message.id(), threadId});
+}
+
+QSqlQuery *CvQueries::prepareSelectMessageQuery(const QString &threadId, const QString &messageId)
+{
+    return keptBound(QStringLiteral("SELECT * from messages WHERE tid = ? AND id = ?"),
+                     {threadId, messageId});
+}
+
+QSqlQuery *CvQueries::prepareSelectMessagesQuery(const QString &threadId,
+                                                 const CvDataFilter &filter)
+{
+    return keptBound(
+        QStringLiteral("SELECT * FROM messages WHERE tid = ? AND (datetime(time_sent) >= "
+                       "datetime(?) AND  datetime(time_sent) <= datetime(?)) ORDER BY "
+                       "time_sent DESC LIMIT ?,?"),
+        {threadId, lowerBound(filter), upperBound(filter), filter.offset, filter.limit});
+}
+
+QSqlQuery *CvQueries::prepareInsertAttachmentQuery(const QString &threadId,
+                                                   const CvAttachment &attachment)
+{
+    const QString type = attachment.type();
+    // NOT NULL columns get empty text rather than a null string.
+    QString url = QLatin1String(""), name = QLatin1String(""), caption = QLatin1String(""),
+            description = QLatin1String(""), objectId = QLatin1String("");
+    if (type == QLatin1String("link")) {
+        const CvLinkInfo &link = attachment.linkInfo();
+        url = link.link;
+        name = link.name;
+        caption = link.caption;
+        description = link.description;
+    } else if (type == QLatin1String("photo") || type == QLatin1String("video")) {
+        const CvPhoto &photo = attachment.photo();
+        url = photo.picture();
+        name = photo.name();
+        objectId = photo.id();
+    }
+    if (url.isNull())
+        url = QLatin1String("");
+    return keptBound(QStringLiteral("INSERT INTO attachments (mid, tid, type, url, name, "
+                                    "caption, description, object_id) VALUES (?, ?, ?, ?, ?, "
+                                    "?, ?, ?)"),
+                     {attachment.id(), threadId, type, url, name, caption, description,
+                      objectId});
+}
+
+QSqlQuery *CvQueries::prepareSelectAttachmentQuery(const QString &threadId,
+                                                   const QString &messageId)
+{
+    return keptBound(QStringLiteral("SELECT * from attachments WHERE tid = ? AND mid = ?"),
+                     {threadId, messageId});
+}
+
+QSqlQuery *CvQueries::prepareSelectAttachmentsQuery(const QString &threadId)
+{
+    return keptBound(QStringLiteral("SELECT * FROM attachments WHERE tid = ? ORDER BY mid DESC"),
+                     {threadId});
+}
+
+CvThreads CvQueries::parseThreads(QSqlQuery *query, int box)
+{
+    CvThreads threads;
+    while (query->next()) {
+        const QString key = query->value(0).toString();
+        const int cut = key.lastIndexOf(QLatin1Char('_'));
+        const QString id = cut < 0 ? key : key.left(cut);
+        const QString fromId = query->value(1).toString();
+        CvUserRef from(fromId, QString());
+        if (!fromId.isEmpty())
+            getUserRef(fromId, &from);
+        CvThread thread(id, from);
+        if (!thread.isValid())
+            continue;
+        thread.setSubject(query->value(2).toString());
+        thread.setSnippet(query->value(3).toString());
+        thread.setMessageCount(query->value(4).toInt());
+        thread.setUnread(query->value(5).toInt());
+        thread.setUpdatedTime(query->value(6).toDateTime());
+        const QString storedKey = threadKey(id, box);
+        thread.setTo(readUserRefs(keptBound(
+            QStringLiteral("SELECT user_id FROM thread_participants WHERE thread_id = ?"),
+            {storedKey})));
+        thread.setSenders(readUserRefs(keptBound(
+            QStringLiteral("SELECT user_id FROM thread_senders WHERE thread_id = ?"),
+            {storedKey})));
+        threads << thread;
+    }
+    return threads;
+}
+
+CvMessages CvQueries::parseMessages(QSqlQuery *query)
+{
+    CvMessages messages;
+    while (query->next()) {
+        const QString authorId = query->value(2).toString();
+        CvUserRef from(authorId, QString());
+        if (!authorId.isEmpty())
+            getUserRef(authorId, &from);
+        CvMessage message(query->value(0).toString(), from);
+        if (!message.isValid())
+            continue;
+        const QDateTime sent = query->value(3).toDateTime();
+        message.setCreated(sent);
+        message.setUpdated(sent);
+        message.setContent(query->value(4).toString());
+        messages << message;
+    }
+    return messages;
+}
+
+CvAttachments CvQueries::parseAttachments(QSqlQuery *query)
+{
+    CvAttachments attachments;
+    while (query->next()) {
+        const QString type = query->value(2).toString();
+        CvAttachment attachment(query->value(0).toString(), type);
+        if (!attachment.isValid())
+            continue;
+        if (type == QLatin1String("link")) {
+            attachment.setLinkInfo(CvLinkInfo(query->value(3).toString(),
+                                              query->value(4).toString(),
+                                              query->value(5).toString(),
+                                              query->value(6).toString()));
+        } else if (type == QLatin1String("photo")) {
+            CvPhoto photo(query->value(7).toString());
+            photo.setPicture(query->value(3).toString());
+            photo.setName(query->value(4).toString());
+            attachment.setPhoto(photo);
+        }
+        attachments << attachment;
+    }
+    return attachments;
+}
+
+} // namespace Cv

@@ -1,0 +1,210 @@
+#include "cache/cvqueries_p.h"
+
+#include "cache/cvcache_p.h"
+#include "cvdatafilter.h"
+
+namespace Cv {
+
+namespace {
+
+// Column order of table users, shared by the full insert, the full update and parseUsers.
+enum UserColumn {
+    ColId,
+    ColFirstName,
+    ColLastName,
+    ColName,
+    ColLink,
+    ColAbout,
+    ColBirthday,
+    ColEmail,
+    ColWebsite,
+    ColHometown,
+    ColLocation,
+    ColBio,
+    ColGender,
+    ColInterestedIn,
+    ColMeetingFor,
+    ColRelationshipStatus,
+    ColReligion,
+    ColPolitical,
+    ColSignificantOther,
+    ColTimezone,
+    ColPicture,
+    ColMobilePhone,
+    ColLocale,
+    UserColumnCount
+};
+
+// Binds columns 1 to 22 of \a user starting at position \a first.
+void bindUserDetails(QSqlQuery *query, int first, const CvUser &user)
+{
+    const QVariant values[] = {user.firstName(),    user.lastName(),   user.name(),
+                               user.link(),         user.about(),      user.birthday(),
+                               user.email(),        user.website(),    user.hometown(),
+                               user.location(),     user.bio(),        user.gender(),
+                               user.interestedIn(), user.meetingFor(), user.relationshipStatus(),
+                               user.religion(),     user.political(),  user.significantOther().id,
+                               user.timezone(),     user.picture(),    user.mobilePhone(),
+                               user.locale()};
+    int position = first;
+    for (const QVariant &value : values)
+        query->bindValue(position++, value);
+}
+
+} // namespace
+
+QSqlQuery *CvQueries::prepareInsertUserQuery(const CvUser &user)
+{
+    QSqlQuery *query = kept(QStringLiteral(
+        "INSERT INTO users (id, first_name, last_name, name, link, about, birthday, email, "
+        "website, hometown, location, bio, gender, interested_in, meeting_for, "
+        "relationship_status, religion, political, significant_other, timezone, picture, "
+        "mobile_phone, locale)VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+        "?, ?, ?, ?, ?)"));
+    if (!query)
+        return nullptr;
+    query->bindValue(0, user.id());
+    bindUserDetails(query, 1, user);
+    return query;
+}
+
+QSqlQuery *CvQueries::prepareUpdateUserQuery(const CvUser &user)
+{
+    QSqlQuery *query = kept(QStringLiteral(
+        "UPDATE users SET first_name = ?, last_name = ?, name = ?, link = ?, about = ?, "
+        "birthday = ?, email = ?, website = ?, hometown = ?, location = ?, bio = ?, "
+        "gender = ?, interested_in = ?, meeting_for = ?, relationship_status = ?, "
+        "religion = ?, political = ?, significant_other = ?, timezone = ?, picture = ?, "
+        "mobile_phone = ?, locale = ? WHERE id = ?"));
+    if (!query)
+        return nullptr;
+    bindUserDetails(query, 0, user);
+    query->bindValue(UserColumnCount - 1, user.id());
+    return query;
+}
+
+QSqlQuery *CvQueries::prepareInsertUserRefQuery(const CvUserRef &ref)
+{
+    return keptBound(QStringLiteral("INSERT INTO users (id, name)VALUES (?, ?)"),
+                     {ref.id, ref.name});
+}
+
+QSqlQuery *CvQueries::prepareUpdateUserNameQuery(const CvUserRef &ref)
+{
+    return keptBound(QStringLiteral("UPDATE users SET name = ? WHERE id = ?"), {ref.name, ref.id});
+}
+
+QSqlQuery *CvQueries::prepareSelectUserQuery(const QString &value, int field)
+{
+    // Any field other than the e-mail address searches by id.
+    const QString text = field == 1 ? QStringLiteral("SELECT * from users WHERE email = ?")
+                                    : QStringLiteral("SELECT * from users WHERE id = ?");
+    return keptBound(text, {value});
+}
+
+QSqlQuery *CvQueries::prepareSelectUsersQuery()
+{
+    return kept(QStringLiteral("SELECT * FROM users ORDER BY name ASC"));
+}
+
+QSqlQuery *CvQueries::prepareSelectUserNameQuery(const QString &id)
+{
+    return keptBound(QStringLiteral("SELECT name FROM users WHERE id = ?"), {id});
+}
+
+QSqlQuery *CvQueries::prepareInsertFriendshipQuery(const QString &user, const QString &friendId)
+{
+    return keptBound(
+        QStringLiteral("INSERT OR IGNORE INTO friendships (user, friend) VALUES (?, ?)"),
+        {user, friendId});
+}
+
+QSqlQuery *CvQueries::prepareSelectFriendshipQuery(const QString &user, const QString &friendId)
+{
+    return keptBound(QStringLiteral("SELECT * from friendships WHERE user = ? AND friend = ?"),
+                     {user, friendId});
+}
+
+QSqlQuery *CvQueries::prepareSelectFriendsQuery(const QString &userId, const CvDataFilter &filter)
+{
+    return keptBound(
+        QStringLiteral("SELECT * FROM users INNER JOIN (SELECT friend FROM friendships "
+                       "WHERE user = ?) ON id = friend ORDER BY name ASC LIMIT ?, ?"),
+        {userId, filter.offset, filter.limit});
+}
+
+QSqlQuery *CvQueries::prepareSelectFriendRefsQuery(const QString &userId,
+                                                   const CvDataFilter &filter)
+{
+    return keptBound(QStringLiteral("SELECT id, name FROM users INNER JOIN (SELECT friend FROM "
+                                    "friendships WHERE user = ?) ON id = friend ORDER BY name ASC "
+                                    "LIMIT ?, ?"),
+                     {userId, filter.offset, filter.limit});
+}
+
+CvUsers CvQueries::parseUsers(QSqlQuery *query)
+{
+    CvUsers users;
+    while (query->next()) {
+        CvUser user(query->value(ColId).toString(), query->value(ColName).toString());
+        user.setFirstName(query->value(ColFirstName).toString());
+        user.setLastName(query->value(ColLastName).toString());
+        user.setLink(query->value(ColLink).toString());
+        user.setAbout(query->value(ColAbout).toString());
+        user.setBirthday(query->value(ColBirthday).toString());
+        user.setEmail(query->value(ColEmail).toString());
+        user.setWebsite(query->value(ColWebsite).toString());
+        user.setHometown(query->value(ColHometown).toString());
+        user.setLocation(query->value(ColLocation).toString());
+        user.setBio(query->value(ColBio).toString());
+        user.setGender(query->value(ColGender).toString());
+        user.setInterestedIn(query->value(ColInterestedIn).toString());
+        user.setMeetingFor(query->value(ColMeetingFor).toString());
+        user.setRelationshipStatus(query->value(ColRelationshipStatus).toString());
+        user.setReligion(query->value(ColReligion).toString());
+        user.setPolitical(query->value(ColPolitical).toString());
+        user.setTimezone(query->value(ColTimezone).toInt());
+        user.setPicture(query->value(ColPicture).toString());
+        user.setMobilePhone(query->value(ColMobilePhone).toString());
+        user.setLocale(query->value(ColLocale).toString());
+        const QString partner = query->value(ColSignificantOther).toString();
+        if (!partner.isEmpty()) {
+            CvUserRef ref(partner, QString());
+            getUserRef(partner, &ref);
+            user.setSignificantOther(ref);
+        }
+        users.append(user);
+    }
+    return users;
+}
+
+CvUserRefs CvQueries::parseUserRefs(QSqlQuery *query)
+{
+    CvUserRefs refs;
+    while (query->next())
+        refs.append(CvUserRef(query->value(0).toString(), query->value(1).toString()));
+    return refs;
+}
+
+CvUsers CvQueries::parseBirthdays(QSqlQuery *query)
+{
+    CvUsers users;
+    while (query->next()) {
+        CvUser user(query->value(0).toString(), query->value(1).toString());
+        user.setBirthday(query->value(2).toString());
+        users.append(user);
+    }
+    return users;
+}
+
+bool CvQueries::getUserRef(const QString &id, CvUserRef *ref)
+{
+    QSqlQuery *query = prepareSelectUserNameQuery(id);
+    if (query && d->exec(query) && query->next())
+        *ref = CvUserRef(id, query->value(0).toString());
+    if (query)
+        query->finish();
+    return !ref->id.isEmpty();
+}
+
+} // namespace Cv

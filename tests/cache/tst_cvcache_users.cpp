@@ -1,0 +1,559 @@
+#include "cachetestutil.h"
+
+#include "cvcache.h"
+#include "cvcacheconfiguration.h"
+#include "cvdatafilter.h"
+#include "cvuser.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+
+using namespace Cv;
+
+using CacheCall = std::function<bool(CvCache &)>;
+Q_DECLARE_METATYPE(CacheCall)
+using UserEdit = std::function<void(CvUser *)>;
+Q_DECLARE_METATYPE(UserEdit)
+
+namespace {
+
+QString s(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+CvUser fullUser(const QString &id, const QString &name)
+{
+    CvUser u(id, name);
+    u.setFirstName(name + s(" First"));
+    u.setLastName(s("Last"));
+    u.setLink(s("https://example.invalid/") + id);
+    u.setAbout(s("about"));
+    u.setBirthday(s("03/04/1981"));
+    u.setEmail(id + s("@example.invalid"));
+    u.setWebsite(s("https://site.invalid"));
+    u.setHometown(s("Hometown"));
+    u.setLocation(s("Location"));
+    u.setBio(s("bio ✓"));
+    u.setGender(s("female"));
+    u.setInterestedIn(s("interests"));
+    u.setMeetingFor(s("meeting"));
+    u.setRelationshipStatus(s("Single"));
+    u.setReligion(s("religion"));
+    u.setPolitical(s("political"));
+    u.setTimezone(-5);
+    u.setPicture(s("https://pic.invalid/") + id);
+    u.setMobilePhone(s("+1 555"));
+    u.setLocale(s("en_GB"));
+    return u;
+}
+
+QStringList ids(const CvUsers &users)
+{
+    QStringList result;
+    for (const CvUser &u : users)
+        result << u.id();
+    return result;
+}
+
+QStringList ids(const CvUserRefs &refs)
+{
+    QStringList result;
+    for (const CvUserRef &r : refs)
+        result << r.id;
+    return result;
+}
+
+} // namespace
+
+class TestCvCacheUsers : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    int m_serial = 0;
+    QString m_db;
+    std::unique_ptr<CvCache> m_cache;
+
+    std::unique_ptr<CvCacheConfiguration> config() const
+    {
+        auto c = std::make_unique<CvCacheConfiguration>();
+        c->setDatabaseName(m_db);
+        c->setPath(m_dir.filePath(QStringLiteral("store")));
+        return c;
+    }
+    int rows(const QString &table) const { return Inspector(m_db).count(table); }
+
+private slots:
+    void init()
+    {
+        m_db = m_dir.filePath(QStringLiteral("users%1.db").arg(++m_serial));
+        m_cache = std::make_unique<CvCache>(*config());
+        QVERIFY(m_cache->init());
+    }
+    void cleanup() { m_cache.reset(); }
+
+    void updateUserRoundTrip()
+    {
+        CvUser user = fullUser(s("u1"), s("Ann"));
+        user.setSignificantOther(CvUserRef(s("p1"), s("Partner")));
+        QCOMPARE(m_cache->updateUser(user), CvCache::Inserted);
+        // The lookups before the inserts leave their not-found record: the partner's is last.
+        QCOMPARE(m_cache->lastError(), CvCache::ItemNotFound);
+        QCOMPARE(m_cache->lastErrorDescription(),
+                 s("Item was not found by field [id] with value [p1]"));
+
+        CvUser read;
+        QVERIFY(m_cache->getUser(s("u1"), &read));
+        QCOMPARE(read, user);
+        QCOMPARE(read.significantOther().name, s("Partner"));
+        QVERIFY(m_cache->getUser(s("u1@example.invalid"), &read, CvCache::ByEmail));
+        QCOMPARE(read.id(), s("u1"));
+        CvUser partner;
+        QVERIFY(m_cache->getUser(s("p1"), &partner));
+        QVERIFY(partner.isRef());
+
+        QCOMPARE(m_cache->updateUser(user), CvCache::NotChanged);
+        user.setTimezone(2);
+        user.setBirthday(QString());
+        QCOMPARE(m_cache->updateUser(user), CvCache::Updated);
+        QVERIFY(m_cache->getUser(s("u1"), &read));
+        QCOMPARE(read, user);
+        QCOMPARE(rows(s("users")), 2);
+    }
+
+    void notFound_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("id") << int(CvCache::ById)
+                            << s("Item was not found by field [id] with value [nobody]");
+        QTest::newRow("email") << int(CvCache::ByEmail)
+                               << s("Item was not found by field [email] with value [nobody]");
+        QTest::newRow("other") << 7 << s("Item was not found by field [] with value [nobody]");
+    }
+    void notFound()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QCOMPARE(m_cache->updateUser(fullUser(s("u1"), s("Ann"))), CvCache::Inserted);
+        CvUser user(s("keep"), s("me"));
+        QVERIFY(!m_cache->getUser(s("nobody"), &user, CvCache::UserSearchField(field)));
+        QCOMPARE(user.id(), s("keep"));
+        QCOMPARE(m_cache->lastError(), CvCache::ItemNotFound);
+        QCOMPARE(m_cache->lastErrorDescription(), text);
+    }
+
+    void fieldMerge_data()
+    {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<UserEdit>("expect");
+        const CvUser incoming = [] {
+            CvUser u = fullUser(s("u1"), s("Bob"));
+            u.setEmail(s("new@example.invalid"));
+            u.setTimezone(9);
+            u.setSignificantOther(CvUserRef(s("p2"), s("Other")));
+            return u;
+        }();
+        QTest::newRow("email only")
+            << QStringList {s("email")}
+            << UserEdit([](CvUser *u) { u->setEmail(s("new@example.invalid")); });
+        QTest::newRow("timezone and name")
+            << QStringList {s("timezone"), s("name")} << UserEdit([](CvUser *u) {
+                   u->setTimezone(9);
+                   u->setName(s("Bob"));
+               });
+        QTest::newRow("first_name") << QStringList {s("first_name")}
+                                    << UserEdit([](CvUser *u) { u->setFirstName(s("Bob First")); });
+        QTest::newRow("significant_other")
+            << QStringList {s("significant_other")}
+            << UserEdit([](CvUser *u) { u->setSignificantOther(CvUserRef(s("p2"), s("Other"))); });
+        QTest::newRow("unknown and id are ignored")
+            << QStringList {s("id"), s("nickname")} << UserEdit([](CvUser *) {});
+        QTest::newRow("no fields: whole user")
+            << QStringList() << UserEdit([incoming](CvUser *u) { *u = incoming; });
+    }
+    void fieldMerge()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(UserEdit, expect);
+        const CvUser stored = fullUser(s("u1"), s("Ann"));
+        QCOMPARE(m_cache->updateUser(stored), CvCache::Inserted);
+
+        CvUser incoming = fullUser(s("u1"), s("Bob"));
+        incoming.setEmail(s("new@example.invalid"));
+        incoming.setTimezone(9);
+        incoming.setSignificantOther(CvUserRef(s("p2"), s("Other")));
+        CvDataFilter filter;
+        filter.fields = QSet<QString>(fields.begin(), fields.end());
+
+        CvUser expected = stored;
+        expect(&expected);
+        QCOMPARE(m_cache->updateUser(incoming, filter), CvCache::Updated);
+        CvUser read;
+        QVERIFY(m_cache->getUser(s("u1"), &read));
+        QCOMPARE(read, expected);
+        // The incoming partner reference is written whatever the fields.
+        CvUser partner;
+        QVERIFY(m_cache->getUser(s("p2"), &partner));
+        QCOMPARE(partner.name(), s("Other"));
+    }
+
+    void referenceKeepsDetails()
+    {
+        const CvUser stored = fullUser(s("u1"), s("Ann"));
+        QVERIFY(m_cache->updateUsers({stored}));
+        QVERIFY(m_cache->updateUsers({CvUser(s("u1"), s("Ann Renamed"))}));
+        CvUser read;
+        QVERIFY(m_cache->getUser(s("u1"), &read));
+        QCOMPARE(read.name(), s("Ann Renamed"));
+        QCOMPARE(read.email(), stored.email());
+        QCOMPARE(read.timezone(), -5);
+
+        QVERIFY(m_cache->addFriends(s("u1"), {CvUserRef(s("u2"), s("Two"))}));
+        QVERIFY(m_cache->addFriends(s("u2"), {CvUserRef(s("u1"), s("Ann Again"))}));
+        QVERIFY(m_cache->getUser(s("u1"), &read));
+        QCOMPARE(read.name(), s("Ann Again"));
+        QCOMPARE(read.bio(), stored.bio());
+    }
+
+    void batchesRollBackWhole_data()
+    {
+        QTest::addColumn<CacheCall>("call");
+        QTest::addColumn<QString>("error");
+        const CvUser a = fullUser(s("a"), s("A"));
+        QTest::newRow("updateUsers, user without id") << CacheCall([a](CvCache &c) {
+            return c.updateUsers({a, CvUser()});
+        }) << s("NOT NULL");
+        QTest::newRow("updateFriends, friend without id") << CacheCall([a](CvCache &c) {
+            return c.updateFriends(s("me"), {a, CvUser()});
+        }) << s("NOT NULL");
+        QTest::newRow("updateFriends, unknown user")
+            << CacheCall([a](CvCache &c) { return c.updateFriends(s("ghost"), {a}); })
+            << s("FOREIGN KEY");
+        QTest::newRow("addFriends, empty reference") << CacheCall([](CvCache &c) {
+            return c.addFriends(s("me"), {CvUserRef(s("a"), s("A")), CvUserRef()});
+        }) << s("Invalid user reference");
+        QTest::newRow("addFriendships, empty reference") << CacheCall([](CvCache &c) {
+            return c.addFriendships(s("me"), {CvUserRef(s("x"), QString()), CvUserRef()});
+        }) << s("Invalid user reference");
+        QTest::newRow("addFriendships, unknown friend") << CacheCall([](CvCache &c) {
+            return c.addFriendships(
+                s("me"), {CvUserRef(s("x"), QString()), CvUserRef(s("ghost"), QString())});
+        }) << s("FOREIGN KEY");
+        QTest::newRow("addFriendship, unknown friend")
+            << CacheCall([](CvCache &c) { return c.addFriendship(s("me"), s("ghost")); })
+            << s("FOREIGN KEY");
+        QTest::newRow("removeFriends, empty reference") << CacheCall([](CvCache &c) {
+            return c.removeFriends(s("me"), {CvUserRef(s("x"), QString()), CvUserRef()});
+        }) << s("Invalid user reference");
+    }
+    void batchesRollBackWhole()
+    {
+        QFETCH(CacheCall, call);
+        QFETCH(QString, error);
+        QVERIFY(m_cache->updateUsers({fullUser(s("me"), s("Me")), CvUser(s("x"), s("X"))}));
+        const int users = rows(s("users"));
+        QVERIFY(!call(*m_cache));
+        QCOMPARE(m_cache->lastError(), CvCache::DatabaseError);
+        QVERIFY2(m_cache->lastErrorDescription().contains(error),
+                 qPrintable(m_cache->lastErrorDescription()));
+        QCOMPARE(rows(s("users")), users);
+        QCOMPARE(rows(s("friendships")), 0);
+        // The connection is usable afterwards: no transaction left open.
+        QVERIFY(m_cache->addFriendship(s("me"), s("x")));
+        QCOMPARE(rows(s("friendships")), 2);
+    }
+
+    void friendships()
+    {
+        const CvUser me = fullUser(s("me"), s("Me"));
+        const CvUser f1 = fullUser(s("f1"), s("One"));
+        QVERIFY(m_cache->updateFriends(s("me"), {}));
+        QVERIFY(m_cache->updateUser(me));
+        QCOMPARE(m_cache->updateUser(f1), CvCache::Inserted);
+        // An unchanged, already stored friend still gets both friendship rows.
+        QVERIFY(m_cache->updateFriends(s("me"), {f1}));
+        QCOMPARE(rows(s("friendships")), 2);
+        QVERIFY(m_cache->isFriend(s("me"), s("f1")));
+        QVERIFY(m_cache->isFriend(s("f1"), s("me")));
+        QVERIFY(!m_cache->isFriend(s("me"), s("me")));
+        QVERIFY(!m_cache->isFriend(s("me"), s("nobody")));
+
+        QVERIFY(m_cache->addFriendship(s("me"), s("f1")));
+        QCOMPARE(rows(s("friendships")), 2);
+
+        QVERIFY(m_cache->removeFriendship(s("f1"), s("me")));
+        QCOMPARE(rows(s("friendships")), 0);
+        QCOMPARE(rows(s("users")), 2);
+        QVERIFY(m_cache->removeFriendship(s("f1"), s("me")));
+
+        QVERIFY(m_cache->addFriends(
+            s("me"), {CvUserRef(s("f2"), s("Two")), CvUserRef(s("f3"), s("Three"))}));
+        CvUserRefs refs;
+        QVERIFY(m_cache->getFriendRefs(s("me"), &refs));
+        QCOMPARE(refs, (CvUserRefs {CvUserRef(s("f3"), s("Three")), CvUserRef(s("f2"), s("Two"))}));
+        QVERIFY(m_cache->addFriendships(s("f1"), refs));
+        QVERIFY(m_cache->getFriendRefs(s("f3"), &refs));
+        QCOMPARE(ids(refs), (QStringList {s("me"), s("f1")}));
+    }
+
+    void cascades_data()
+    {
+        QTest::addColumn<bool>("throughRemoveFriends");
+        QTest::newRow("removeUser") << false;
+        QTest::newRow("removeFriends") << true;
+    }
+    void cascades()
+    {
+        QFETCH(bool, throughRemoveFriends);
+        QVERIFY(m_cache->updateUsers({fullUser(s("me"), s("Me")), fullUser(s("f"), s("F"))}));
+        QVERIFY(m_cache->addFriendship(s("me"), s("f")));
+        {
+            // Rows of every kind that refer to f, and one post of me that f is linked to.
+            Inspector db(m_db);
+            const char *inserts[] = {
+                "INSERT INTO posts (id, sender) VALUES ('pf', 'f'), ('pm', 'me')",
+                "INSERT INTO post_targets VALUES ('pm', 'f')",
+                "INSERT INTO post_tags VALUES ('pm', 'f')",
+                "INSERT INTO news_feeds VALUES ('pf', 'me')",
+                "INSERT INTO profile_feeds VALUES ('pm', 'f')",
+                "INSERT INTO inboxes VALUES ('pm', 'f')",
+                "INSERT INTO outboxes VALUES ('pm', 'f')",
+                "INSERT INTO post_actions VALUES ('pf', 'Like', 'l')",
+                "INSERT INTO comments (id, sender) VALUES ('cf', 'f'), ('cm', 'me')",
+                "INSERT INTO post_comments VALUES ('cm', 'pf')",
+                "INSERT INTO photo_comments VALUES ('cf', 'photo')",
+                "INSERT INTO events (id, owner_id, user_id) VALUES ('e1', 'f', 'me'), ('e2', 'me', "
+                "'f')",
+                "INSERT INTO threads (id, snippet_sender, viewer_id, folder_id) VALUES ('t1_0', "
+                "'f', "
+                "'me', 0), ('t2_0', 'me', 'f', 0), ('t3_0', 'me', 'me', 0)",
+                "INSERT INTO thread_participants VALUES ('t3_0', 'f')",
+                "INSERT INTO thread_senders VALUES ('t3_0', 'f')",
+                "INSERT INTO messages (id, tid, author) VALUES ('m1', 't3', 'f'), ('m2', 't3', "
+                "'me')",
+                "INSERT INTO attachments (mid, tid, type, url) VALUES ('m1', 't3', 'link', 'u')",
+                "INSERT INTO checkins (id, from_id, user_id) VALUES ('c1', 'f', 'me'), ('c2', "
+                "'me', "
+                "'me')",
+                "INSERT INTO checkin_tags VALUES ('c2', 'f')",
+                "INSERT INTO groups (id, owner_id, user_id) VALUES ('g1', 'f', 'me'), ('g2', 'me', "
+                "'f')",
+            };
+            for (const char *sql : inserts)
+                QVERIFY(db.exec(QString::fromLatin1(sql)));
+        }
+        if (throughRemoveFriends)
+            QVERIFY(m_cache->removeFriends(s("me"), {CvUserRef(s("f"), s("F"))}));
+        else
+            QVERIFY(m_cache->removeUser(s("f")));
+
+        Inspector db(m_db);
+        QCOMPARE(db.strings(s("SELECT id FROM users")), QStringList {s("me")});
+        const struct
+        {
+            const char *table;
+            int remaining;
+        } expected[] = {{"friendships", 0},    {"posts", 1},         {"post_targets", 0},
+                        {"post_tags", 0},      {"news_feeds", 0},    {"profile_feeds", 0},
+                        {"inboxes", 0},        {"outboxes", 0},      {"post_actions", 0},
+                        {"comments", 1},       {"post_comments", 0}, {"photo_comments", 0},
+                        {"events", 0},         {"threads", 1},       {"thread_participants", 0},
+                        {"thread_senders", 0}, {"messages", 1},      {"attachments", 0},
+                        {"checkins", 1},       {"checkin_tags", 0},  {"groups", 0}};
+        for (const auto &e : expected)
+            QVERIFY2(db.count(QString::fromLatin1(e.table)) == e.remaining, e.table);
+    }
+
+    void friendsOrderAndPaging()
+    {
+        QVERIFY(m_cache->updateUsers({CvUser(s("me"), s("Me")), CvUser(s("other"), s("Other"))}));
+        CvUsers friends;
+        for (int i : {7, 3, 19, 0, 12, 5, 16, 1, 9, 14, 2, 18, 11, 6, 4, 15, 10, 8, 17, 13})
+            friends << CvUser(QStringLiteral("id%1").arg(i),
+                              QStringLiteral("Friend %1").arg(i, 2, 10, QLatin1Char('0')));
+        QVERIFY(m_cache->updateFriends(s("me"), friends));
+        QVERIFY(m_cache->updateFriends(s("other"), {CvUser(s("zz"), s("A first"))}));
+
+        QStringList all;
+        for (int i = 0; i < 20; ++i)
+            all << QStringLiteral("id%1").arg(i);
+        CvUsers read;
+        QVERIFY(m_cache->getFriends(s("me"), &read));
+        QCOMPARE(ids(read), all);
+        CvDataFilter page;
+        page.offset = 10;
+        page.limit = 5;
+        QVERIFY(m_cache->getFriends(s("me"), &read, page));
+        QCOMPARE(ids(read), all.mid(10, 5));
+        CvUserRefs refs;
+        QVERIFY(m_cache->getFriendRefs(s("me"), &refs, page));
+        QCOMPARE(ids(refs), all.mid(10, 5));
+        QCOMPARE(refs.first().name, s("Friend 10"));
+        page.offset = -1;
+        page.limit = 3;
+        QVERIFY(m_cache->getFriendRefs(s("me"), &refs, page));
+        QCOMPARE(ids(refs), all.mid(0, 3));
+        QVERIFY(m_cache->getFriends(s("nobody"), &read));
+        QVERIFY(read.isEmpty());
+
+        QVERIFY(m_cache->getUsers(&read));
+        QCOMPARE(read.size(), 23);
+        QCOMPARE(read.first().id(), s("zz"));
+    }
+
+    void birthdays_data()
+    {
+        QTest::addColumn<QDateTime>("since");
+        QTest::addColumn<QDateTime>("until");
+        QTest::addColumn<QStringList>("expected");
+        const auto at = [](int y, int m, int d) { return QDateTime(QDate(y, m, d), QTime(12, 0)); };
+        QTest::newRow("across the new year") << at(2011, 12, 20) << at(2012, 1, 10)
+                                             << QStringList {s("b4"), s("b5"), s("b2"), s("b3")};
+        QTest::newRow("within a year")
+            << at(2012, 6, 1) << at(2012, 6, 30) << QStringList {s("b7")};
+        QTest::newRow("since after until, same year")
+            << at(2012, 12, 20) << at(2012, 1, 10) << QStringList();
+        QTest::newRow("whole year")
+            << at(2012, 1, 1) << at(2012, 12, 31)
+            << QStringList {s("b4"), s("b5"), s("b6"), s("b7"), s("b1"), s("b2"), s("b3")};
+        QTest::newRow("one day, bounds included")
+            << at(2012, 12, 31) << at(2012, 12, 31) << QStringList {s("b3")};
+    }
+    void birthdays()
+    {
+        QFETCH(QDateTime, since);
+        QFETCH(QDateTime, until);
+        QFETCH(QStringList, expected);
+        const struct
+        {
+            const char *id;
+            const char *birthday;
+        } people[] = {{"b1", "12/19"}, {"b2", "12/20/1985"}, {"b3", "12/31"}, {"b4", "01/01/1990"},
+                      {"b5", "01/10"}, {"b6", "01/10/1980"}, {"b7", "06/15"}};
+        CvUsers friends;
+        for (const auto &p : people) {
+            CvUser u = fullUser(s(p.id), s(p.id).toUpper());
+            u.setBirthday(s(p.birthday));
+            friends << u;
+        }
+        QVERIFY(m_cache->updateUsers({CvUser(s("me"), s("Me"))}));
+        QVERIFY(m_cache->updateFriends(s("me"), friends));
+        CvUser stranger = fullUser(s("stranger"), s("S"));
+        stranger.setBirthday(s("06/15"));
+        QVERIFY(m_cache->updateUser(stranger));
+
+        CvDataFilter filter;
+        filter.since = since;
+        filter.until = until;
+        CvUsers read;
+        QVERIFY(m_cache->getBirthdays(s("me"), &read, filter));
+        QCOMPARE(ids(read), expected);
+        for (const CvUser &u : std::as_const(read)) {
+            QCOMPARE(u.name(), u.id().toUpper());
+            QVERIFY(!u.birthday().isEmpty());
+            QVERIFY(u.email().isEmpty());
+        }
+    }
+
+    void uninitialised_data()
+    {
+        QTest::addColumn<CacheCall>("call");
+        const QString a = s("a");
+        const CvUser user(a, a);
+        const CvUserRefs refs {CvUserRef(a, a)};
+        CvDataFilter window;
+        window.since = QDateTime(QDate(2012, 1, 1), QTime(0, 0));
+        window.until = QDateTime(QDate(2012, 12, 31), QTime(0, 0));
+        QTest::newRow("updateUser")
+            << CacheCall([=](CvCache &c) { return c.updateUser(user) != CvCache::UpdateFailed; });
+        QTest::newRow("updateUsers")
+            << CacheCall([=](CvCache &c) { return c.updateUsers({user}); });
+        QTest::newRow("updateFriends")
+            << CacheCall([=](CvCache &c) { return c.updateFriends(s("me"), {user}); });
+        QTest::newRow("addFriends")
+            << CacheCall([=](CvCache &c) { return c.addFriends(s("me"), refs); });
+        QTest::newRow("addFriendships")
+            << CacheCall([=](CvCache &c) { return c.addFriendships(s("me"), refs); });
+        QTest::newRow("addFriendship")
+            << CacheCall([=](CvCache &c) { return c.addFriendship(s("me"), a); });
+        QTest::newRow("isFriend") << CacheCall(
+            [=](CvCache &c) { return c.isFriend(s("me"), s("f")); });
+        QTest::newRow("getUser") << CacheCall([=](CvCache &c) {
+            CvUser u;
+            return c.getUser(s("f"), &u);
+        });
+        QTest::newRow("getUsers") << CacheCall([=](CvCache &c) {
+            CvUsers u;
+            return c.getUsers(&u);
+        });
+        QTest::newRow("getFriends") << CacheCall([=](CvCache &c) {
+            CvUsers u;
+            return c.getFriends(s("me"), &u);
+        });
+        QTest::newRow("getFriendRefs") << CacheCall([=](CvCache &c) {
+            CvUserRefs r;
+            return c.getFriendRefs(s("me"), &r);
+        });
+        QTest::newRow("getBirthdays") << CacheCall([=](CvCache &c) {
+            CvUsers u;
+            return c.getBirthdays(s("me"), &u, window);
+        });
+        QTest::newRow("removeFriendship")
+            << CacheCall([=](CvCache &c) { return c.removeFriendship(s("me"), s("f")); });
+        QTest::newRow("removeFriends") << CacheCall(
+            [=](CvCache &c) { return c.removeFriends(s("me"), {CvUserRef(s("f"), QString())}); });
+        QTest::newRow("removeUser") << CacheCall([=](CvCache &c) { return c.removeUser(s("f")); });
+    }
+    void uninitialised()
+    {
+        QFETCH(CacheCall, call);
+        CvUser f = fullUser(s("f"), s("F"));
+        f.setBirthday(s("05/05"));
+        QVERIFY(m_cache->updateUsers({CvUser(s("me"), s("Me")), CvUser(s("a"), s("A"))}));
+        QVERIFY(m_cache->updateFriends(s("me"), {f}));
+        m_cache->close();
+        const QString before = m_cache->lastErrorDescription();
+        const CvCache::ErrorType type = m_cache->lastError();
+        QVERIFY(!call(*m_cache));
+        QCOMPARE(m_cache->lastErrorDescription(), before);
+        QCOMPARE(m_cache->lastError(), type);
+        // The same call succeeds on the reopened cache, with statements prepared anew.
+        QVERIFY(m_cache->init());
+        QVERIFY(call(*m_cache));
+    }
+
+    void survivesReopen()
+    {
+        CvUsers friends;
+        for (int i = 0; i < 50; ++i)
+            friends << fullUser(QStringLiteral("f%1").arg(i),
+                                QStringLiteral("Name %1").arg(i, 3, 10, QLatin1Char('0')));
+        QVERIFY(m_cache->updateUsers({fullUser(s("me"), s("Me"))}));
+        QVERIFY(m_cache->updateFriends(s("me"), friends));
+        CvUsers before;
+        QVERIFY(m_cache->getFriends(s("me"), &before));
+        m_cache->close();
+        QVERIFY(m_cache->init());
+        CvUsers after;
+        QVERIFY(m_cache->getFriends(s("me"), &after));
+        QCOMPARE(after, before);
+        QCOMPARE(after, friends);
+        m_cache.reset();
+
+        CvCache other(*config());
+        QVERIFY(other.init());
+        QVERIFY(other.getFriends(s("me"), &after));
+        QCOMPARE(after, friends);
+        // A second identical batch changes nothing and keeps the friendships single.
+        QVERIFY(other.updateFriends(s("me"), friends));
+        QCOMPARE(rows(s("friendships")), 100);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCvCacheUsers)
+#include "tst_cvcache_users.moc"
