@@ -11,3 +11,15 @@ list(APPEND CV_SOURCES
     graph/cverror.cpp
     graph/cvgraphconnect_p.h
     graph/cvgraphconnect.cpp)
+# Graph layer: operations, reply dispatch and JSON decoding.
+list(APPEND CV_PUBLIC_HEADERS
+    cvgraph.h
+    cvgraphop.h
+    cvgraphreply.h)
+list(APPEND CV_SOURCES
+    graph/cvgraph_p.h
+    graph/cvgraph.cpp
+    graph/cvgraphjson_p.h
+    graph/cvgraphjson.cpp
+    graph/cvgraphop.cpp
+    graph/cvgraphreply.cpp)

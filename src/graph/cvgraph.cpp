@@ -1,0 +1,895 @@
+#include "graph/cvgraph_p.h"
+
+#include "convert/cvlog_p.h"
+#include "cvendpoints.h"
+#include "graph/cvgraphjson_p.h"
+
+#include <QLocale>
+#include <QNetworkReply>
+#include <QPointer>
+
+namespace Cv {
+
+namespace {
+
+// How runOp sends each kind: G path GET with token, A absolute GET without parameters or token,
+// P path POST, R absolute GET with parameters and token (REST methods), M multipart POST.
+enum class RequestClass { None, G, A, P, R, M };
+
+RequestClass requestClass(CvGraphOp::Operation kind)
+{
+    switch (kind) {
+    case CvGraphOp::RetrieveObject:
+    case CvGraphOp::RetrieveObjects:
+    case CvGraphOp::RetrieveConnectionTypes:
+    case CvGraphOp::RetrieveConnectionData:
+    case CvGraphOp::RetrieveProfilePicture:
+    case CvGraphOp::Search:
+        return RequestClass::G;
+    case CvGraphOp::RetrieveConnectionPage:
+    case CvGraphOp::RetrievePublicData:
+        return RequestClass::A;
+    case CvGraphOp::WriteToWall:
+    case CvGraphOp::WriteComment:
+    case CvGraphOp::WriteToLikes:
+    case CvGraphOp::WriteNote:
+    case CvGraphOp::WriteLink:
+    case CvGraphOp::CheckIntoPlace:
+    case CvGraphOp::CreateEvent:
+    case CvGraphOp::AcknowledgeEvent:
+    case CvGraphOp::CreateAlbum:
+    case CvGraphOp::DeleteObject:
+    case CvGraphOp::MarkThreadStatus:
+    case CvGraphOp::SendMessage:
+    case CvGraphOp::ReplyToMessage:
+    case CvGraphOp::CreatePhotoTag:
+    case CvGraphOp::DeletePhotoTag:
+    case CvGraphOp::ExecuteBatch:
+        return RequestClass::P;
+    case CvGraphOp::RetrieveEventInvitations:
+    case CvGraphOp::MarkMessageThreadStatus:
+    case CvGraphOp::RetrieveNotifications:
+    case CvGraphOp::RespondToFriendRequest:
+    case CvGraphOp::SendMessageRest:
+    case CvGraphOp::ReplyToMessageRest:
+    case CvGraphOp::DeleteMessageThread:
+    case CvGraphOp::TagPhoto:
+    case CvGraphOp::RetrieveMessageThreads:
+    case CvGraphOp::DeleteAlbum:
+    case CvGraphOp::SendFriendRequest:
+    case CvGraphOp::AddPhotoLike:
+    case CvGraphOp::RemovePhotoLike:
+    case CvGraphOp::ExecuteQuery:
+    case CvGraphOp::RetrieveInbox:
+    case CvGraphOp::RetrieveOutbox:
+    case CvGraphOp::RetrieveThread:
+    case CvGraphOp::RetrieveThreadMessages:
+    case CvGraphOp::RetrieveNotificationList:
+    case CvGraphOp::MarkNotificationsRead:
+    case CvGraphOp::DeleteUserTag:
+    case CvGraphOp::DeleteTextTag:
+    case CvGraphOp::RetrievePhoto:
+    case CvGraphOp::AddFanToPage:
+        return RequestClass::R;
+    case CvGraphOp::UploadPhoto:
+        return RequestClass::M;
+    default:
+        return RequestClass::None;
+    }
+}
+
+enum class ReplyShape { Other, Map, List };
+
+ReplyShape replyShape(CvGraphOp::Operation kind)
+{
+    switch (kind) {
+    case CvGraphOp::RetrieveObject:
+    case CvGraphOp::RetrieveObjects:
+    case CvGraphOp::RetrieveConnectionTypes:
+    case CvGraphOp::RetrieveConnectionData:
+    case CvGraphOp::RetrieveConnectionPage:
+    case CvGraphOp::WriteToWall:
+    case CvGraphOp::WriteComment:
+    case CvGraphOp::WriteNote:
+    case CvGraphOp::WriteLink:
+    case CvGraphOp::CheckIntoPlace:
+    case CvGraphOp::CreateEvent:
+    case CvGraphOp::CreateAlbum:
+    case CvGraphOp::Search:
+    case CvGraphOp::RetrieveNotifications:
+    case CvGraphOp::SendMessage:
+    case CvGraphOp::ReplyToMessage:
+    case CvGraphOp::UploadPhoto:
+    case CvGraphOp::RetrieveThread:
+    case CvGraphOp::RetrieveNotificationList:
+        return ReplyShape::Map;
+    case CvGraphOp::RetrieveEventInvitations:
+    case CvGraphOp::RetrieveMessageThreads:
+    case CvGraphOp::ExecuteQuery:
+    case CvGraphOp::RetrieveInbox:
+    case CvGraphOp::RetrieveOutbox:
+    case CvGraphOp::RetrieveThreadMessages:
+    case CvGraphOp::ExecuteBatch:
+    case CvGraphOp::RetrievePhoto:
+        return ReplyShape::List;
+    default:
+        return ReplyShape::Other;
+    }
+}
+
+const char *const connectionNames[] = {
+    "",
+    "accounts",
+    "friends",
+    "home",
+    "feed",
+    "likes",
+    "movies",
+    "books",
+    "notes",
+    "photos",
+    "albums",
+    "videos",
+    "events",
+    "groups",
+    "members",
+    "checkins",
+    "comments",
+    "inbox",
+    "outbox",
+    "updates",
+    "noreply",
+    "maybe",
+    "attending",
+    "declined",
+    "videos/uploaded",
+    "statuses",
+    "invited",
+    "threads",
+    "events/not_replied",
+};
+constexpr int connectionCount = int(sizeof(connectionNames) / sizeof(connectionNames[0]));
+
+const char *const searchTargetNames[]
+    = {"post", "user", "page", "event", "group", "checkin", "place", "home"};
+constexpr int searchTargetCount = int(sizeof(searchTargetNames) / sizeof(searchTargetNames[0]));
+
+QString joined(const QSet<QString> &set)
+{
+    QString text;
+    bool first = true;
+    for (const QString &member : set) {
+        if (!first)
+            text += QLatin1Char(',');
+        first = false;
+        text += member;
+    }
+    return text;
+}
+
+QString objectPath(const QString &id)
+{
+    return id.startsWith(QLatin1Char('/')) ? id : QLatin1Char('/') + id;
+}
+
+QSet<QString> fieldSet(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    return QSet<QString>(parts.cbegin(), parts.cend());
+}
+
+// The transport takes one value per key, so a key added twice is sent once, with the value
+// added last (a multi-map lists that one first).
+QMap<QString, QString> transportParameters(const CvGraphOp::Parameters &parameters)
+{
+    QMap<QString, QString> map;
+    for (auto it = parameters.cbegin(); it != parameters.cend(); ++it) {
+        if (!map.contains(it.key()))
+            map.insert(it.key(), it.value());
+    }
+    return map;
+}
+
+// Latin-1 text of a body up to its first NUL.
+QByteArray untilNul(const QByteArray &body)
+{
+    const qsizetype nul = body.indexOf('\0');
+    return nul < 0 ? body : body.left(nul);
+}
+
+void registerMetaTypes()
+{
+    qRegisterMetaType<Cv::CvError>();
+    qRegisterMetaType<Cv::CvDataFilter>();
+    qRegisterMetaType<Cv::CvGraphReply>();
+    qRegisterMetaType<QList<Cv::CvGraphReply>>();
+    qRegisterMetaType<Cv::PictureType>();
+    qRegisterMetaType<Cv::LikeType>();
+    qRegisterMetaType<Cv::CvGraph::SearchTarget>();
+    qRegisterMetaType<Cv::CvGraph::EventAcknowledgement>();
+    qRegisterMetaType<QSet<QString>>();
+}
+
+} // namespace
+
+// --- private part -------------------------------------------------------------------------------
+
+CvGraphPrivate::CvGraphPrivate(CvGraph *q, const QString &accessToken)
+    : q_ptr(q)
+    , transport(accessToken)
+{
+    transport.init();
+}
+
+bool CvGraphPrivate::runOp(const CvGraphOp &op)
+{
+    CV_TRACE_FUNCTION;
+    int id = -1;
+    switch (requestClass(op.kind())) {
+    case RequestClass::G:
+        id = transport.get(op.url().toString(), transportParameters(op.parameters()));
+        break;
+    case RequestClass::A:
+        id = transport.get(op.url());
+        break;
+    case RequestClass::P:
+        id = transport.post(op.url().toString(), transportParameters(op.parameters()), nullptr);
+        break;
+    case RequestClass::R:
+        id = transport.get(op.url(), transportParameters(op.parameters()));
+        break;
+    case RequestClass::M: {
+        const QByteArray body = op.body();
+        id = transport.post(op.url().toString(), op.headers(), transportParameters(op.parameters()),
+                            &body);
+        break;
+    }
+    case RequestClass::None:
+        break;
+    }
+    if (id >= 0) {
+        operations.insert(id, op);
+        return true;
+    }
+    cvWarning(QStringLiteral("Failed to dispatch an operation"));
+    return false;
+}
+
+void CvGraphPrivate::error(const CvError &err, int id)
+{
+    CV_TRACE_FUNCTION;
+    Q_Q(CvGraph);
+    CvError reported(err);
+    reported.setObjectId(operations.value(id).id());
+    operations.remove(id);
+    Q_EMIT q->error(reported);
+}
+
+void CvGraphPrivate::response(QNetworkReply *reply, int id)
+{
+    CV_TRACE_FUNCTION;
+    Q_Q(CvGraph);
+
+    const QDateTime date
+        = QLocale::c().toDateTime(QString::fromLatin1(reply->rawHeader("Date")),
+                                  QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'G''M''T'"));
+    lastReplyTimeStamp
+        = date.isValid() ? QDateTime(date.date(), date.time(), Qt::UTC) : QDateTime();
+
+    const auto found = operations.constFind(id);
+    if (found == operations.cend() || found->kind() == CvGraphOp::NoOperation) {
+        cvWarning(
+            QStringLiteral("Received response that does not map to any active CvGraph operation"));
+        return;
+    }
+    // A copy: receivers may start requests, which insert into the table.
+    const CvGraphOp op = *found;
+    if (op.id().isEmpty() && op.parameters().isEmpty()) {
+        // Nothing identifies the answer to a receiver; drop the record rather than leave it
+        // until the id is reused.
+        operations.remove(id);
+        return;
+    }
+
+    if (CvError::isError(reply)) {
+        CvError err(reply);
+        err.setObjectId(op.id());
+        operations.remove(id);
+        Q_EMIT q->error(err);
+        return;
+    }
+
+    QPointer<CvGraph> alive(q);
+    emitResult(op, reply);
+    if (alive)
+        operations.remove(id);
+}
+
+bool CvGraphPrivate::emitResult(const CvGraphOp &op, QNetworkReply *reply)
+{
+    Q_Q(CvGraph);
+    QVariantMap map;
+    QVariantList list;
+    switch (replyShape(op.kind())) {
+    case ReplyShape::Map:
+        if (!getJsonData(reply, &map))
+            return false;
+        break;
+    case ReplyShape::List:
+        if (!getJsonData(reply, &list))
+            return false;
+        break;
+    case ReplyShape::Other:
+        break;
+    }
+
+    const QString &id = op.id();
+    const QString &name = op.name();
+    const QString mapId = map.value(QStringLiteral("id")).toString();
+    switch (op.kind()) {
+    case CvGraphOp::RetrieveObject:
+        Q_EMIT q->objectDataRetrieved(id, name, map);
+        break;
+    case CvGraphOp::RetrieveObjects: {
+        const QStringList ids = id.split(QLatin1Char(','), Qt::KeepEmptyParts);
+        Q_EMIT q->objectsDataRetrieved(QSet<QString>(ids.cbegin(), ids.cend()), name, map);
+        break;
+    }
+    case CvGraphOp::RetrieveConnectionTypes:
+        processConnectionNames(map);
+        break;
+    case CvGraphOp::RetrieveConnectionData:
+    case CvGraphOp::RetrieveConnectionPage:
+        emitConnectionData(op, map);
+        break;
+    case CvGraphOp::RetrieveProfilePicture: {
+        const QVariant location = reply->header(QNetworkRequest::LocationHeader);
+        if (!location.isNull() && location.isValid()) {
+            const QString type = op.parameters().value(QStringLiteral("type"));
+            Q_EMIT q->profilePictureReceived(id, pictureTypeFromString(type), location.toUrl());
+        }
+        break;
+    }
+    case CvGraphOp::WriteToWall:
+        Q_EMIT q->wallWriteComplete(mapId);
+        break;
+    case CvGraphOp::WriteComment:
+        Q_EMIT q->commentWritten(mapId);
+        break;
+    case CvGraphOp::WriteToLikes:
+        Q_EMIT q->likesWriteComplete(id, op.parameters().isEmpty() ? Like : Unlike);
+        break;
+    case CvGraphOp::WriteNote:
+        Q_EMIT q->noteWritten(mapId);
+        break;
+    case CvGraphOp::WriteLink:
+        Q_EMIT q->linkWritten(mapId);
+        break;
+    case CvGraphOp::CheckIntoPlace:
+        Q_EMIT q->placeCheckedInto(mapId);
+        break;
+    case CvGraphOp::CreateEvent:
+        Q_EMIT q->eventCreated(mapId);
+        break;
+    case CvGraphOp::AcknowledgeEvent: {
+        const CvGraph::EventAcknowledgement ack = name == QLatin1String("attending")
+            ? CvGraph::AckAttending
+            : name == QLatin1String("maybe") ? CvGraph::AckMaybe
+                                             : CvGraph::AckDeclined;
+        Q_EMIT q->eventAcknowledged(id, result(reply), ack);
+        break;
+    }
+    case CvGraphOp::CreateAlbum:
+        Q_EMIT q->albumCreated(mapId);
+        break;
+    case CvGraphOp::DeleteObject:
+        Q_EMIT q->objectDeleted(id);
+        break;
+    case CvGraphOp::Search: {
+        const CvGraph::SearchTarget target = CvGraph::searchTargetFromString(name);
+        const QSet<QString> fields = op.parameters().isEmpty()
+            ? QSet<QString>()
+            : fieldSet(op.parameters().value(QStringLiteral("fields")));
+        if (fields.isEmpty())
+            Q_EMIT q->searchReady(id, target, map);
+        else
+            Q_EMIT q->searchReady(id, target, fields, map);
+        break;
+    }
+    case CvGraphOp::RetrieveEventInvitations:
+        Q_EMIT q->eventInvitationsRetrieved(id, list);
+        break;
+    case CvGraphOp::MarkMessageThreadStatus:
+        Q_EMIT q->messageThreadStatusMarked(id, result(reply));
+        break;
+    case CvGraphOp::MarkThreadStatus: {
+        const QByteArray body = reply->readAll();
+        QVariantMap status;
+        const bool ok = body == "true"
+            || (getJsonData(body, &status)
+                && status.value(QStringLiteral("name")).toString() == QLatin1String("read"));
+        Q_EMIT q->messageThreadStatusMarked(id, ok);
+        break;
+    }
+    case CvGraphOp::RetrieveNotifications:
+        Q_EMIT q->notificationsRetrieved(id, map);
+        break;
+    case CvGraphOp::RespondToFriendRequest:
+        Q_EMIT q->friendRequestResponded(id, result(reply));
+        break;
+    case CvGraphOp::SendMessageRest:
+        Q_EMIT q->messageSent(QString::fromLatin1(reply->readAll()));
+        break;
+    case CvGraphOp::SendMessage:
+        Q_EMIT q->messageSent(map.value(QStringLiteral("tid")).toString());
+        break;
+    case CvGraphOp::ReplyToMessageRest:
+        Q_EMIT q->messageReplied(QString::fromLatin1(reply->readAll()));
+        break;
+    case CvGraphOp::ReplyToMessage:
+        if (!mapId.isEmpty())
+            Q_EMIT q->messageReplied(id);
+        break;
+    case CvGraphOp::DeleteMessageThread:
+        Q_EMIT q->messageThreadDeleted(id, name.toInt(), result(reply));
+        break;
+    case CvGraphOp::UploadPhoto:
+        Q_EMIT q->photoUploaded(id, mapId);
+        break;
+    case CvGraphOp::TagPhoto:
+        Q_EMIT q->photoTagged(id);
+        break;
+    case CvGraphOp::UploadProfilePicture:
+        Q_EMIT q->profilePictureUploaded(
+            id, QString::fromLatin1(reply->readAll()) == QLatin1String("1"));
+        break;
+    case CvGraphOp::RetrieveMessageThreads:
+        Q_EMIT q->messageThreadsRetrieved(id, name.toInt(), list);
+        break;
+    case CvGraphOp::DeleteAlbum:
+        Q_EMIT q->albumDeleted(id, result(reply));
+        break;
+    case CvGraphOp::SendFriendRequest:
+        Q_EMIT q->friendRequestSent(id, result(reply));
+        break;
+    case CvGraphOp::RetrievePublicData:
+        Q_EMIT q->publicDataRetrieved(name, op.url(), reply->readAll());
+        break;
+    case CvGraphOp::AddPhotoLike:
+        Q_EMIT q->photoLikeAdded(id, result(reply));
+        break;
+    case CvGraphOp::RemovePhotoLike:
+        Q_EMIT q->photoLikeRemoved(id, result(reply));
+        break;
+    case CvGraphOp::ExecuteQuery:
+        Q_EMIT q->queryExecuted(name, list);
+        break;
+    case CvGraphOp::RetrieveInbox:
+        Q_EMIT q->inboxRetrieved(id, name, list);
+        break;
+    case CvGraphOp::RetrieveOutbox:
+        Q_EMIT q->outboxRetrieved(id, name, list);
+        break;
+    case CvGraphOp::RetrieveThread:
+        Q_EMIT q->threadRetrieved(id, map);
+        break;
+    case CvGraphOp::RetrieveThreadMessages:
+        Q_EMIT q->threadMessagesRetrieved(id, name, list);
+        break;
+    case CvGraphOp::RetrieveNotificationList:
+        Q_EMIT q->notificationListRetrieved(id, map);
+        break;
+    case CvGraphOp::MarkNotificationsRead:
+        Q_EMIT q->notificationsMarkedRead(id.split(QLatin1Char(','), Qt::KeepEmptyParts),
+                                          result(reply));
+        break;
+    case CvGraphOp::DeleteUserTag:
+        Q_EMIT q->userTagDeleted(id, name, result(reply));
+        break;
+    case CvGraphOp::DeleteTextTag:
+        Q_EMIT q->textTagDeleted(id, name, result(reply));
+        break;
+    case CvGraphOp::CreatePhotoTag:
+        Q_EMIT q->photoTagCreated(id, name, result(reply));
+        break;
+    case CvGraphOp::DeletePhotoTag:
+        Q_EMIT q->photoTagDeleted(id, name, result(reply));
+        break;
+    case CvGraphOp::ExecuteBatch: {
+        QList<CvGraphReply> replies;
+        replies.reserve(list.size());
+        for (const QVariant &element : std::as_const(list)) {
+            CvGraphReply graphReply;
+            graphReply.setData(element);
+            replies.append(graphReply);
+        }
+        Q_EMIT q->batchExecuted(name, replies);
+        break;
+    }
+    case CvGraphOp::RetrievePhoto:
+        // An empty answer still ends the request with its one signal.
+        Q_EMIT q->photoRetrieved(id, list.isEmpty() ? QVariantMap() : list.constFirst().toMap());
+        break;
+    case CvGraphOp::AddFanToPage:
+        Q_EMIT q->fanToPageAdded(id, result(reply));
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void CvGraphPrivate::emitConnectionData(const CvGraphOp &op, const QVariantMap &data)
+{
+    Q_Q(CvGraph);
+    QPointer<CvGraph> alive(q);
+    Q_EMIT q->connectionDataRetrieved(op.id(), op.name(), data);
+    if (!alive)
+        return;
+
+    // The filter form reports the window actually asked for, read back from the request.
+    CvDataFilter filter(op.id());
+    const CvGraphOp::Parameters &parameters = op.parameters();
+    if (!parameters.isEmpty()) {
+        filter.limit = parameters.value(QStringLiteral("limit"), QStringLiteral("-1")).toInt();
+        filter.offset = parameters.value(QStringLiteral("offset"), QStringLiteral("-1")).toInt();
+        filter.since
+            = QDateTime::fromString(parameters.value(QStringLiteral("since")), Qt::ISODate);
+        filter.until
+            = QDateTime::fromString(parameters.value(QStringLiteral("until")), Qt::ISODate);
+        filter.fields = fieldSet(parameters.value(QStringLiteral("fields")));
+    }
+    Q_EMIT q->connectionDataRetrieved(filter, op.name(), data);
+}
+
+bool CvGraphPrivate::getJsonData(const QByteArray &data, QVariantMap *map)
+{
+    return cvDecodeJson(data, map, nullptr);
+}
+
+bool CvGraphPrivate::getJsonData(QNetworkReply *reply, QVariantMap *map)
+{
+    return cvDecodeJson(reply->readAll(), map, nullptr);
+}
+
+bool CvGraphPrivate::getJsonData(QNetworkReply *reply, QVariantList *list)
+{
+    return cvDecodeJson(reply->readAll(), nullptr, list);
+}
+
+bool CvGraphPrivate::result(QNetworkReply *reply)
+{
+    return untilNul(reply->readAll()) == "true";
+}
+
+void CvGraphPrivate::processConnectionNames(const QVariantMap &map)
+{
+    Q_Q(CvGraph);
+    const QVariantMap metadata = map.value(QStringLiteral("metadata")).toMap();
+    if (metadata.isEmpty())
+        return;
+    const QVariantMap connections = metadata.value(QStringLiteral("connections")).toMap();
+    QStringList names;
+    for (auto it = connections.cbegin(); it != connections.cend(); ++it) {
+        if (it->canConvert<QString>())
+            names.append(it->toString());
+    }
+    Q_EMIT q->connectionTypesRetrieved(names);
+}
+
+QString CvGraphPrivate::pathJoin(const QString &id, const QString &connection)
+{
+    QString path = objectPath(id);
+    if (!path.endsWith(QLatin1Char('/')))
+        path
+            += connection.startsWith(QLatin1Char('/')) ? connection : QLatin1Char('/') + connection;
+    else
+        path += connection.endsWith(QLatin1Char('/')) ? connection.chopped(1) : connection;
+    return path;
+}
+
+QString CvGraphPrivate::applyFilter(const CvDataFilter &filter, CvGraphOp *op) const
+{
+    if (filter.limit > 0)
+        op->addParameter(QStringLiteral("limit"), QString::number(filter.limit));
+    if (filter.offset >= 0)
+        op->addParameter(QStringLiteral("offset"), QString::number(filter.offset));
+    if (filter.since.isValid())
+        op->addParameter(QStringLiteral("since"), filter.since.toString(Qt::ISODate));
+    if (filter.until.isValid())
+        op->addParameter(QStringLiteral("until"), filter.until.toString(Qt::ISODate));
+    if (!filter.fields.isEmpty())
+        op->addParameter(QStringLiteral("fields"), joined(filter.fields));
+    for (auto it = filter.params.cbegin(); it != filter.params.cend(); ++it)
+        op->addParameter(it.key(), it.value());
+    return filter.locale.isEmpty() ? locale : filter.locale;
+}
+
+void CvGraphPrivate::applyLocale(const QString &locale, CvGraphOp *op)
+{
+    if (!locale.isEmpty())
+        op->setParameter(QStringLiteral("locale"), locale);
+}
+
+// --- public class -------------------------------------------------------------------------------
+
+CvGraph::CvGraph(const QString &accessToken, QObject *parent)
+    : QObject(parent)
+    , d_ptr(new CvGraphPrivate(this, accessToken))
+{
+    Q_D(CvGraph);
+    registerMetaTypes();
+    connect(&d->transport, SIGNAL(error(Cv::CvError, int)), this, SLOT(error(Cv::CvError, int)));
+    connect(&d->transport, SIGNAL(response(QNetworkReply *, int)), this,
+            SLOT(response(QNetworkReply *, int)));
+}
+
+CvGraph::~CvGraph()
+{
+    Q_D(CvGraph);
+    // Replies torn down with the transport must not reach a half-destroyed object.
+    d->transport.disconnect(this);
+}
+
+QString CvGraph::connectionTypeToString(ConnectionType type)
+{
+    if (type <= NoConnection || type >= connectionCount)
+        return QString();
+    return QString::fromLatin1(connectionNames[type]);
+}
+
+CvGraph::ConnectionType CvGraph::connectionTypeFromString(const QString &text)
+{
+    if (text.isEmpty())
+        return NoConnection;
+    for (int i = 1; i < connectionCount; ++i) {
+        if (text == QLatin1String(connectionNames[i]))
+            return ConnectionType(i);
+    }
+    return NoConnection;
+}
+
+QString CvGraph::searchTargetToString(SearchTarget target)
+{
+    if (target < SearchPost || target >= searchTargetCount)
+        return QString();
+    return QString::fromLatin1(searchTargetNames[target]);
+}
+
+CvGraph::SearchTarget CvGraph::searchTargetFromString(const QString &text)
+{
+    for (int i = 0; i < searchTargetCount; ++i) {
+        if (text == QLatin1String(searchTargetNames[i]))
+            return SearchTarget(i);
+    }
+    return SearchPost;
+}
+
+QString CvGraph::locale() const
+{
+    Q_D(const CvGraph);
+    return d->locale;
+}
+
+void CvGraph::setLocale(const QString &locale)
+{
+    Q_D(CvGraph);
+    d->locale = locale;
+}
+
+CvGraphConnect *CvGraph::graphConnect() const
+{
+    Q_D(const CvGraph);
+    return const_cast<CvGraphConnect *>(&d->transport);
+}
+
+QDateTime CvGraph::lastReplyTimeStamp() const
+{
+    Q_D(const CvGraph);
+    return d->lastReplyTimeStamp;
+}
+
+int CvGraph::operationsInFlight() const
+{
+    Q_D(const CvGraph);
+    return int(d->operations.size());
+}
+
+bool CvGraph::retrieveObject(const QString &id, const CvDataFilter &filter, const QString &name)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(objectPath(id)), CvGraphOp::RetrieveObject, id, name);
+    d->applyLocale(d->applyFilter(filter, &op), &op);
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::retrieveObject(const QString &id, const QSet<QString> &fields, const QString &name)
+{
+    CV_TRACE_FUNCTION;
+    CvDataFilter filter;
+    filter.fields = fields;
+    return retrieveObject(id, filter, name);
+}
+
+bool CvGraph::retrieveObject(const QString &id, const QString &name)
+{
+    CV_TRACE_FUNCTION;
+    return retrieveObject(id, CvDataFilter(), name);
+}
+
+bool CvGraph::retrieveObjects(const QSet<QString> &ids, const CvDataFilter &filter,
+                              const QString &name)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (ids.isEmpty())
+        return false;
+    const QString list = joined(ids);
+    CvGraphOp op(QUrl(), CvGraphOp::RetrieveObjects, list, name);
+    op.addParameter(QStringLiteral("ids"), list);
+    d->applyLocale(d->applyFilter(filter, &op), &op);
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::retrieveConnectionTypes(const QString &id)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(objectPath(id)), CvGraphOp::RetrieveConnectionTypes, id, QString());
+    op.setParameter(QStringLiteral("metadata"), QStringLiteral("1"));
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::retrieveConnectionData(ConnectionType type, const QString &id)
+{
+    CV_TRACE_FUNCTION;
+    if (type == NoConnection)
+        return false;
+    return retrieveConnectionData(connectionTypeToString(type), id);
+}
+
+bool CvGraph::retrieveConnectionData(const QString &connection, const QString &id)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (connection.isEmpty() || id.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(d->pathJoin(id, connection)), CvGraphOp::RetrieveConnectionData, id,
+                 connection);
+    d->applyLocale(d->locale, &op);
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::retrieveConnectionData(const QString &connection, const CvDataFilter &filter)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (!filter.isValid() || connection.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(d->pathJoin(filter.id, connection)), CvGraphOp::RetrieveConnectionData,
+                 filter.id, connection);
+    d->applyLocale(d->applyFilter(filter, &op), &op);
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::retrieveConnectionData(ConnectionType type, const CvDataFilter &filter)
+{
+    CV_TRACE_FUNCTION;
+    if (type == NoConnection)
+        return false;
+    return retrieveConnectionData(connectionTypeToString(type), filter);
+}
+
+bool CvGraph::retrieveConnectionData(const QString &id, const QString &name, const QUrl &url)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty() || url.isEmpty() || !url.isValid())
+        return false;
+    CvGraphOp op(url, CvGraphOp::RetrieveConnectionPage, id, name);
+    // Recorded so the reported filter matches; a paging link already carries its query.
+    d->applyLocale(d->locale, &op);
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::retrieveProfilePicture(const QString &id, PictureType type)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("picture"))),
+                 CvGraphOp::RetrieveProfilePicture, id, QString());
+    op.setParameter(QStringLiteral("type"), pictureTypeToString(type));
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::search(const QString &searchId, QMap<QString, QString> &params, SearchTarget target)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    const QString targetText = searchTargetToString(target);
+    if (target != SearchHome)
+        params.insert(QStringLiteral("type"), targetText);
+    const QString path = target == SearchHome ? QStringLiteral("/home") : QStringLiteral("/search");
+    CvGraphOp op(QUrl(path), CvGraphOp::Search, searchId, targetText);
+    op.setParameters(CvGraphOp::Parameters(params));
+    d->applyLocale(d->locale, &op);
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::search(const QString &searchId, const QString &query, SearchTarget target,
+                     const QSet<QString> &fields)
+{
+    CV_TRACE_FUNCTION;
+    QMap<QString, QString> params;
+    if (!query.isEmpty())
+        params.insert(QStringLiteral("q"), query);
+    if (!fields.isEmpty())
+        params.insert(QStringLiteral("fields"), joined(fields));
+    return search(searchId, params, target);
+}
+
+bool CvGraph::search(const QString &searchId, const QString &query, SearchTarget target)
+{
+    CV_TRACE_FUNCTION;
+    return search(searchId, query, target, QSet<QString>());
+}
+
+bool CvGraph::retrievePublicData(const QUrl &url, const QString &name)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (url.isEmpty() || !url.isValid() || url.isRelative())
+        return false;
+    d->runOp(CvGraphOp(url, CvGraphOp::RetrievePublicData, url.toString(), name));
+    return true;
+}
+
+bool CvGraph::retrieveEventInvitations(const QString &id)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty())
+        return false;
+    QUrl url = CvEndpoints::restBaseUrl();
+    url.setPath(QStringLiteral("/method/events.get"));
+    CvGraphOp op(url, CvGraphOp::RetrieveEventInvitations, id, QString());
+    op.setParameter(QStringLiteral("format"), QStringLiteral("json"));
+    op.setParameter(QStringLiteral("rsvp_status"), QStringLiteral("not_replied"));
+    d->applyLocale(d->locale, &op);
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::retrieveNotifications(const QString &id)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty())
+        return false;
+    QUrl url = CvEndpoints::restBaseUrl();
+    url.setPath(QStringLiteral("/method/notifications.get"));
+    CvGraphOp op(url, CvGraphOp::RetrieveNotifications, id, QString());
+    op.setParameter(QStringLiteral("format"), QStringLiteral("json"));
+    d->applyLocale(d->locale, &op);
+    d->runOp(op);
+    return true;
+}
+
+} // namespace Cv
+
+#include "moc_cvgraph.cpp"

@@ -1,0 +1,97 @@
+#include "cvgraphop.h"
+#include "cvgraphreply.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace Cv;
+
+class tst_CvGraphOp : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void constructors();
+    void parameters();
+    void batchReply_data();
+    void batchReply();
+};
+
+void tst_CvGraphOp::constructors()
+{
+    const QUrl url(QStringLiteral("/me/feed"));
+    const QString id = QStringLiteral("id"), name = QStringLiteral("name");
+
+    QCOMPARE(CvGraphOp().kind(), CvGraphOp::NoOperation);
+    // The two-argument form takes a name, not an id.
+    const CvGraphOp named(CvGraphOp::ExecuteBatch, name);
+    QCOMPARE(named.id(), QString());
+    QCOMPARE(named.name(), name);
+    const CvGraphOp both(CvGraphOp::AcknowledgeEvent, id, name);
+    QCOMPARE(both.id(), id);
+    QCOMPARE(both.name(), name);
+    const CvGraphOp withUrl(url, CvGraphOp::RetrieveConnectionData, id, name);
+    QCOMPARE(withUrl.url(), url);
+    QCOMPARE(withUrl.kind(), CvGraphOp::RetrieveConnectionData);
+    QCOMPARE(withUrl.id(), id);
+    QCOMPARE(withUrl.name(), name);
+    QCOMPARE(CvGraphOp(url, CvGraphOp::RetrievePublicData, id).name(), QString());
+    QCOMPARE(int(CvGraphOp::AddFanToPage), 50);
+    QCOMPARE(int(CvGraphOp::UploadProfilePicture), 30);
+}
+
+void tst_CvGraphOp::parameters()
+{
+    CvGraphOp op(CvGraphOp::RetrieveObject);
+    op.addParameter(QStringLiteral("k"), QStringLiteral("1"));
+    op.addParameter(QStringLiteral("k"), QStringLiteral("2"));
+    QCOMPARE(op.parameters().values(QStringLiteral("k")).size(), 2);
+    op.setParameter(QStringLiteral("k"), QStringLiteral("3"));
+    QCOMPARE(op.parameters().values(QStringLiteral("k")), QStringList {QStringLiteral("3")});
+
+    // Copies are independent values.
+    CvGraphOp copy = op;
+    copy.setParameter(QStringLiteral("k"), QStringLiteral("4"));
+    QCOMPARE(op.parameters().value(QStringLiteral("k")), QStringLiteral("3"));
+}
+
+void tst_CvGraphOp::batchReply_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QVariant>("expected");
+
+    const QVariantMap one {{QStringLiteral("a"), 1LL}};
+    QTest::newRow("data member taken out")
+        << "{\"data\":[{\"a\":1}],\"paging\":{}}" << true << QVariant(QVariantList {one});
+    QTest::newRow("data member absent") << "{\"data\":" << false << QVariant();
+    QTest::newRow("other object becomes a one-element list")
+        << "{\"a\":1}" << true << QVariant(QVariantList {one});
+    QTest::newRow("true becomes a list") << "true" << true << QVariant(QVariantList {true});
+    QTest::newRow("array stays") << "[1,\"x\"]" << true
+                                 << QVariant(QVariantList {1LL, QStringLiteral("x")});
+    QTest::newRow("not JSON") << "{a:1}" << false << QVariant();
+}
+
+void tst_CvGraphOp::batchReply()
+{
+    QFETCH(QString, body);
+    QFETCH(bool, ok);
+    QFETCH(QVariant, expected);
+
+    const QVariantMap headers {{QStringLiteral("name"), QStringLiteral("Content-Type")}};
+    const QVariantMap element {{QStringLiteral("code"), 200LL},
+                               {QStringLiteral("headers"), QVariantList {headers}},
+                               {QStringLiteral("body"), body}};
+    if (!ok)
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("Not valid JSON data")));
+    CvGraphReply reply;
+    QCOMPARE(reply.setData(element), ok);
+    QCOMPARE(reply.code(), 200);
+    QCOMPARE(reply.headers(), QVariant(QVariantList {headers}));
+    QCOMPARE(reply.body(), expected);
+}
+
+QTEST_GUILESS_MAIN(tst_CvGraphOp)
+#include "tst_cvgraphop.moc"
