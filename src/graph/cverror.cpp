@@ -124,7 +124,8 @@ CvError::CvError(QNetworkReply *reply)
     d->replyErrorCode = reply->error();
     // Qt's text names the URL, which carries the access token.
     d->replyErrorString = redactAccessTokens(reply->errorString(), QString());
-    const QByteArray body = reply->readAll();
+    // An aborted reply is closed and has nothing left to read.
+    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
     d->corvanaErrorString = QString::fromUtf8(body);
     QStringList lines;
     const QList<QNetworkReply::RawHeaderPair> headers = reply->rawHeaderPairs();

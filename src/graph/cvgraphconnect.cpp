@@ -100,6 +100,10 @@ int CvGraphConnectPrivate::makeRequest(const QUrl &url, HttpVerb verb,
                 for (auto it = headers->cbegin(); it != headers->cend(); ++it)
                     request.setHeader(it.key(), it.value());
             }
+            // Qt sends exactly this type when none is set, but warns about it on every POST.
+            if (!request.header(QNetworkRequest::ContentTypeHeader).isValid())
+                request.setHeader(QNetworkRequest::ContentTypeHeader,
+                                  QByteArrayLiteral("application/x-www-form-urlencoded"));
             reply = manager->post(request, body ? *body : QByteArray());
             break;
         case Delete:
@@ -333,6 +337,13 @@ int CvGraphConnect::post(const QString &path,
     Q_D(CvGraphConnect);
     return d->makeRequest(d->graphUrl(path), CvGraphConnectPrivate::Post, params, true, body,
                           &headers);
+}
+
+int CvGraphConnect::post(const QUrl &url,
+                         const QMap<QNetworkRequest::KnownHeaders, QVariant> &headers,
+                         const QMap<QString, QString> &params, const QByteArray *body)
+{
+    return d_func()->makeRequest(url, CvGraphConnectPrivate::Post, params, true, body, &headers);
 }
 
 int CvGraphConnect::del(const QString &path)
