@@ -34,6 +34,9 @@ inline void cvWarning(const QString &text)
         CvLogger::logWarning(text);
 }
 
+// Reports that something impossible happened; written when the level is above 1.
+void cvCritical(const QString &text);
+
 inline void cvDebug(const QString &text)
 {
     if (cvLogDebug())

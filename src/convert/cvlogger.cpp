@@ -26,6 +26,12 @@ void write(QtMsgType type, const QString &text)
 
 } // namespace
 
+void cvCritical(const QString &text)
+{
+    if (cvLogErrors())
+        write(QtCriticalMsg, text);
+}
+
 CvLogger::CvLogger(const char *function)
     : m_function(function)
 {
