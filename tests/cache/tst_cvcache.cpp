@@ -2,6 +2,7 @@
 
 #include "cvcache.h"
 #include "cvcacheconfiguration.h"
+#include "cvlogger.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -33,6 +34,12 @@ private:
     static QStringList words(const char *text)
     {
         return QString::fromLatin1(text).split(QLatin1Char(' '));
+    }
+    // The library's warnings and debug lines arrive quoted, as Qt's debug stream writes a string.
+    static void expect(QtMsgType type, const QString &text)
+    {
+        QTest::ignoreMessage(
+            type, QRegularExpression(QLatin1String("^\"") + QRegularExpression::escape(text)));
     }
     static QByteArray jfif() { return QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10); }
     static QByteArray png() { return QByteArray("\x89PNG\r\n\x1A\n\0", 9); }
@@ -127,8 +134,15 @@ private slots:
             QVERIFY(db.exec(QStringLiteral("UPDATE cache_info SET version = 26")));
         }
         CvCache cache(*config());
+        SetLoggingLevel(LogDebug);
+        expect(QtDebugMsg, QStringLiteral("The database schema version is not compatible."));
+        if (recreate)
+            expect(QtDebugMsg, QStringLiteral("Recreating the database."));
+        else
+            expect(QtWarningMsg, QStringLiteral("Incompatible database schema"));
         const bool ok
             = cache.init(recreate ? CvCache::RecreateIncompatibleDatabase : CvCache::InitOptions());
+        SetLoggingLevel(LogWarnings);
         QCOMPARE(ok, recreate);
         QCOMPARE(cache.isInitialized(), recreate);
         if (!recreate) {
@@ -161,7 +175,12 @@ private slots:
         file.close();
 
         CvCache cache(*config());
+        SetLoggingLevel(LogDebug);
+        expect(QtWarningMsg, QStringLiteral("Failed to open the existing database file: ") + m_db);
+        expect(QtDebugMsg,
+               QStringLiteral("Recreating the database: opening failed even the datebase exists."));
         QVERIFY(cache.init());
+        SetLoggingLevel(LogWarnings);
         QVERIFY(cache.updateUserData(QStringLiteral("k"), QStringLiteral("v")));
         Inspector db(m_db);
         QCOMPARE(db.count(QStringLiteral("cache_info")), 1);
@@ -173,6 +192,7 @@ private slots:
         auto c = config();
         c->setDatabaseName(m_dir.filePath(QStringLiteral("missing/dir/cache.db")));
         CvCache cache(*c);
+        expect(QtWarningMsg, QStringLiteral("Cache error: "));
         QVERIFY(!cache.init());
         QVERIFY(!cache.isInitialized());
         QCOMPARE(cache.lastError(), CvCache::DatabaseError);
