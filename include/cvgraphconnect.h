@@ -69,6 +69,9 @@ public:
     //! As post(path, params, body), with request \a headers set in ascending key order.
     int post(const QString &path, const QMap<QNetworkRequest::KnownHeaders, QVariant> &headers,
              const QMap<QString, QString> &params, const QByteArray *body);
+    //! As post(path, headers, params, body), on the absolute \a url (a REST method upload).
+    int post(const QUrl &url, const QMap<QNetworkRequest::KnownHeaders, QVariant> &headers,
+             const QMap<QString, QString> &params, const QByteArray *body);
     //! Deletes the object at \a path: a POST with the parameter method=delete.
     int del(const QString &path);
 

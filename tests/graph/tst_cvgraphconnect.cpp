@@ -330,8 +330,19 @@ private Q_SLOTS:
         QCOMPARE(r.body, multipart);
         QCOMPARE(r.header("Content-Type"), QByteArray("multipart/form-data; boundary=xyz"));
         QCOMPARE(r.header("User-Agent"), QByteArray("corvana-test"));
-        QTRY_COMPARE(ends.count(), 3);
-        QCOMPARE(ends.errors.size(), 3); // nothing was queued: 404 each
+
+        // A multipart upload to an absolute URL (a REST method) gets the token and parameters.
+        QVERIFY(connect.post(QUrl(url(service, "/method/photos.upload")), headers,
+                             {{QStringLiteral("format"), QStringLiteral("json")}}, &multipart)
+                >= 0);
+        QVERIFY(service.waitForRequests(4));
+        r = service.lastRequest();
+        QCOMPARE(r.method, QByteArray("POST"));
+        QCOMPARE(r.target, QByteArray("/method/photos.upload?access_token=TOKEN123&format=json"));
+        QCOMPARE(r.body, multipart);
+        QCOMPARE(r.header("Content-Type"), QByteArray("multipart/form-data; boundary=xyz"));
+        QTRY_COMPARE(ends.count(), 4);
+        QCOMPARE(ends.errors.size(), 4); // nothing was queued: 404 each
     }
 
     void baseUrlIsReadPerRequest()
