@@ -154,24 +154,6 @@ const char *const searchTargetNames[]
     = {"post", "user", "page", "event", "group", "checkin", "place", "home"};
 constexpr int searchTargetCount = int(sizeof(searchTargetNames) / sizeof(searchTargetNames[0]));
 
-QString joined(const QSet<QString> &set)
-{
-    QString text;
-    bool first = true;
-    for (const QString &member : set) {
-        if (!first)
-            text += QLatin1Char(',');
-        first = false;
-        text += member;
-    }
-    return text;
-}
-
-QString objectPath(const QString &id)
-{
-    return id.startsWith(QLatin1Char('/')) ? id : QLatin1Char('/') + id;
-}
-
 QSet<QString> fieldSet(const QString &text)
 {
     const QStringList parts = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
@@ -577,6 +559,31 @@ void CvGraphPrivate::processConnectionNames(const QVariantMap &map)
     Q_EMIT q->connectionTypesRetrieved(names);
 }
 
+QString CvGraphPrivate::joined(const QSet<QString> &set)
+{
+    QString text;
+    bool first = true;
+    for (const QString &member : set) {
+        if (!first)
+            text += QLatin1Char(',');
+        first = false;
+        text += member;
+    }
+    return text;
+}
+
+QString CvGraphPrivate::objectPath(const QString &id)
+{
+    return id.startsWith(QLatin1Char('/')) ? id : QLatin1Char('/') + id;
+}
+
+QUrl CvGraphPrivate::restMethodUrl(const QString &method)
+{
+    QUrl url = CvEndpoints::restBaseUrl();
+    url.setPath(QLatin1String("/method/") + method);
+    return url;
+}
+
 QString CvGraphPrivate::pathJoin(const QString &id, const QString &connection)
 {
     QString path = objectPath(id);
@@ -701,7 +708,7 @@ bool CvGraph::retrieveObject(const QString &id, const CvDataFilter &filter, cons
     Q_D(CvGraph);
     if (id.isEmpty())
         return false;
-    CvGraphOp op(QUrl(objectPath(id)), CvGraphOp::RetrieveObject, id, name);
+    CvGraphOp op(QUrl(d->objectPath(id)), CvGraphOp::RetrieveObject, id, name);
     d->applyLocale(d->applyFilter(filter, &op), &op);
     d->runOp(op);
     return true;
@@ -728,7 +735,7 @@ bool CvGraph::retrieveObjects(const QSet<QString> &ids, const CvDataFilter &filt
     Q_D(CvGraph);
     if (ids.isEmpty())
         return false;
-    const QString list = joined(ids);
+    const QString list = d->joined(ids);
     CvGraphOp op(QUrl(), CvGraphOp::RetrieveObjects, list, name);
     op.addParameter(QStringLiteral("ids"), list);
     d->applyLocale(d->applyFilter(filter, &op), &op);
@@ -742,7 +749,7 @@ bool CvGraph::retrieveConnectionTypes(const QString &id)
     Q_D(CvGraph);
     if (id.isEmpty())
         return false;
-    CvGraphOp op(QUrl(objectPath(id)), CvGraphOp::RetrieveConnectionTypes, id, QString());
+    CvGraphOp op(QUrl(d->objectPath(id)), CvGraphOp::RetrieveConnectionTypes, id, QString());
     op.setParameter(QStringLiteral("metadata"), QStringLiteral("1"));
     d->runOp(op);
     return true;
@@ -839,7 +846,7 @@ bool CvGraph::search(const QString &searchId, const QString &query, SearchTarget
     if (!query.isEmpty())
         params.insert(QStringLiteral("q"), query);
     if (!fields.isEmpty())
-        params.insert(QStringLiteral("fields"), joined(fields));
+        params.insert(QStringLiteral("fields"), CvGraphPrivate::joined(fields));
     return search(searchId, params, target);
 }
 
@@ -865,9 +872,8 @@ bool CvGraph::retrieveEventInvitations(const QString &id)
     Q_D(CvGraph);
     if (id.isEmpty())
         return false;
-    QUrl url = CvEndpoints::restBaseUrl();
-    url.setPath(QStringLiteral("/method/events.get"));
-    CvGraphOp op(url, CvGraphOp::RetrieveEventInvitations, id, QString());
+    CvGraphOp op(d->restMethodUrl(QStringLiteral("events.get")),
+                 CvGraphOp::RetrieveEventInvitations, id, QString());
     op.setParameter(QStringLiteral("format"), QStringLiteral("json"));
     op.setParameter(QStringLiteral("rsvp_status"), QStringLiteral("not_replied"));
     d->applyLocale(d->locale, &op);
@@ -881,9 +887,8 @@ bool CvGraph::retrieveNotifications(const QString &id)
     Q_D(CvGraph);
     if (id.isEmpty())
         return false;
-    QUrl url = CvEndpoints::restBaseUrl();
-    url.setPath(QStringLiteral("/method/notifications.get"));
-    CvGraphOp op(url, CvGraphOp::RetrieveNotifications, id, QString());
+    CvGraphOp op(d->restMethodUrl(QStringLiteral("notifications.get")),
+                 CvGraphOp::RetrieveNotifications, id, QString());
     op.setParameter(QStringLiteral("format"), QStringLiteral("json"));
     d->applyLocale(d->locale, &op);
     d->runOp(op);

@@ -35,12 +35,38 @@ public:
     static bool result(QNetworkReply *reply);
     void processConnectionNames(const QVariantMap &map);
 
+    // Members joined with "," in the set's iteration order.
+    static QString joined(const QSet<QString> &set);
+    // id with a leading "/" unless it has one.
+    static QString objectPath(const QString &id);
+    // The REST endpoint base URL followed by "/method/" and method, read at request time.
+    static QUrl restMethodUrl(const QString &method);
     // "/" + id, then connection, with one slash between them and none at the end.
     static QString pathJoin(const QString &id, const QString &connection);
     // Adds the filter's limit, offset, dates, fields and params to op; returns the locale the
     // request is to use (the filter's own, else the graph's).
     QString applyFilter(const CvDataFilter &filter, CvGraphOp *op) const;
     static void applyLocale(const QString &locale, CvGraphOp *op);
+
+    // Writes
+    // Reads an upload's file and recognizes its image type; false (with the warning) if either
+    // fails.
+    static bool readUpload(const QString &fileName, QByteArray *data, QString *mimeType);
+    // A one-part multipart/form-data body for an upload and its content type header.
+    static QByteArray multipartBody(const QString &fileName, const QString &mimeType,
+                                    const QByteArray &data);
+    static CvGraphOp::Headers multipartHeaders();
+
+    // REST methods
+    // An operation of kind on the REST method, carrying format=json.
+    static CvGraphOp restOp(const QString &method, CvGraphOp::Operation kind, const QString &id,
+                            const QString &name);
+    bool tagPhoto(const QString &pid, const QPair<QString, QString> &tag, float x, float y,
+                  const QString &owner);
+    bool deleteTag(const QString &pid, const QPair<QString, QString> &tag,
+                   CvGraphOp::Operation kind);
+    // Sends a multipart upload to an absolute (REST) URL and files it like runOp does.
+    bool runRestUpload(const CvGraphOp &op);
 
 private:
     // Emits the result signal of op's kind; false if the receiver destroyed the graph.

@@ -42,7 +42,7 @@ QPair<QString, QString> item(const char *key, const char *value)
     return item(key, QString::fromUtf8(value));
 }
 
-// Records every signal of a CvGraph, in emission order, by its meta-object signature.
+// Records every signal of a CvGraph by its meta-object signature, to catch extra or missing ones.
 class SignalLog : public QObject
 {
 public:
@@ -57,7 +57,7 @@ public:
             spies.push_back({QString::fromLatin1(method.methodSignature()), spy});
         }
     }
-    // All emitted signals (signature and arguments), sorted by signal index, not by time.
+    // All emitted signals (signature and arguments), grouped by signal, not in time order.
     QList<QPair<QString, QVariantList>> emitted() const
     {
         QList<QPair<QString, QVariantList>> out;
