@@ -1,0 +1,278 @@
+#include "cvalbum.h"
+#include "cvattachment.h"
+#include "cvcheckin.h"
+#include "cvevent.h"
+#include "cvgroup.h"
+#include "cvimage.h"
+#include "cvlocation.h"
+#include "cvmessage.h"
+#include "cvnotification.h"
+#include "cvnotifications.h"
+#include "cvobject.h"
+#include "cvpage.h"
+#include "cvphoto.h"
+#include "cvpost.h"
+#include "cvtag.h"
+#include "cvthread.h"
+#include "cvuser.h"
+#include "cvvideo.h"
+
+#include <QtTest>
+
+using namespace Cv;
+
+namespace {
+
+const CvUserRef ann(QStringLiteral("1"), QStringLiteral("Ann"));
+const CvUserRef bob(QStringLiteral("2"), QStringLiteral("Bob"));
+
+// Copies of a shared object hand out the same field until one of them is written to; the
+// write must leave the other copy as it was.
+template<typename T, typename V, typename Field>
+void checkShared(const T &original, Field field, void (T::*setter)(const V &), const V &value)
+{
+    const auto before = field(original);
+    T copy = original;
+    QVERIFY(&field(copy) == &field(original));
+    (copy.*setter)(value);
+    QVERIFY(&field(copy) != &field(original));
+    QCOMPARE(field(copy), value);
+    QCOMPARE(field(original), before);
+}
+
+} // namespace
+
+class TestCvValueSemantics : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sharedCopiesDetachOnWrite()
+    {
+        const auto owner = [](const auto &o) -> const CvUserRef & { return o.owner(); };
+        const auto from = [](const auto &o) -> const CvUserRef & { return o.from(); };
+
+        CvUser user(QStringLiteral("1"), QStringLiteral("Ann"));
+        user.setSignificantOther(ann);
+        checkShared(
+            user, [](const CvUser &u) -> const CvUserRef & { return u.significantOther(); },
+            &CvUser::setSignificantOther, bob);
+        checkShared(CvGroup(QStringLiteral("g"), ann), owner, &CvGroup::setOwner, bob);
+        checkShared(CvEvent(QStringLiteral("e"), ann), owner, &CvEvent::setOwner, bob);
+        checkShared(CvPost(QStringLiteral("p"), ann), from, &CvPost::setFrom, bob);
+        checkShared(CvNotification(QStringLiteral("n"), ann), from, &CvNotification::setFrom, bob);
+        checkShared(CvAlbum(QStringLiteral("a")), from, &CvAlbum::setFrom, bob);
+        checkShared(
+            CvAttachment(QStringLiteral("t"), QStringLiteral("photo")),
+            [](const CvAttachment &a) -> const CvPhoto & { return a.photo(); },
+            &CvAttachment::setPhoto, CvPhoto(QStringLiteral("ph")));
+    }
+
+    void valueCopiesAreIndependent()
+    {
+        // Classes without a field handed out by reference: only the values can be observed.
+        CvTag tag(QStringLiteral("1"));
+        tag.setX(10);
+        CvTag tagCopy = tag;
+        tagCopy.setX(20);
+        QCOMPARE(tag.x(), 10);
+
+        CvObject object(QStringLiteral("1"), QStringLiteral("n"), QStringLiteral("user"));
+        CvObject objectCopy = object;
+        objectCopy.setId(QStringLiteral("2"));
+        QCOMPARE(object.id(), QStringLiteral("1"));
+
+        CvThread thread(QStringLiteral("t"), ann);
+        CvThread threadCopy = thread;
+        threadCopy.setUnread(3);
+        QCOMPARE(thread.unread(), 0);
+
+        CvCheckin checkin(QStringLiteral("c"));
+        CvCheckin checkinCopy = checkin;
+        checkinCopy.setTags({ann, bob});
+        QVERIFY(checkin.tags().isEmpty());
+
+        CvPlace place(QStringLiteral("pl"));
+        CvPlace placeCopy;
+        placeCopy = place;
+        placeCopy.setName(QStringLiteral("Cafe"));
+        QVERIFY(place.name().isNull());
+        QCOMPARE(placeCopy.id(), QStringLiteral("pl"));
+
+        CvPage page(QStringLiteral("pg"));
+        CvPage pageCopy = page;
+        CvLocation location;
+        location.setCity(QStringLiteral("Oulu"));
+        pageCopy.setLocation(location);
+        QVERIFY(page.location().city().isNull());
+    }
+
+    void photoHasTwoSharedParts()
+    {
+        CvPhoto photo(QStringLiteral("1"));
+        photo.setFrom(ann);
+        photo.setLink(QStringLiteral("https://example.org/1"));
+
+        CvPhoto copy = photo;
+        copy.setHeight(480);
+        // Only the photo's own part detached; the media part is still shared.
+        QVERIFY(&copy.from() == &photo.from());
+        QCOMPARE(photo.height(), 0);
+        QCOMPARE(copy.link(), photo.link());
+
+        copy.setName(QStringLiteral("Beach"));
+        QVERIFY(&copy.from() != &photo.from());
+        QVERIFY(photo.name().isNull());
+
+        CvVideo video(QStringLiteral("v"));
+        CvVideo videoCopy = video;
+        videoCopy.setEmbeddedHtml(QStringLiteral("<embed/>"));
+        videoCopy.setSource(QStringLiteral("https://example.org/v.mp4"));
+        QVERIFY(video.embeddedHtml().isNull());
+        QVERIFY(video.source().isNull());
+    }
+
+    void ownedCopiesAreDeep()
+    {
+        const CvMessage message(QStringLiteral("m"), ann);
+        CvMessage copy = message;
+        QVERIFY(&copy.from() != &message.from());
+        QCOMPARE(copy.from(), ann);
+        copy.setContent(QStringLiteral("changed"));
+        QVERIFY(message.content().isNull());
+
+        CvMessage assigned;
+        assigned = message;
+        QCOMPARE(assigned.id(), QStringLiteral("m"));
+        QVERIFY(&assigned.from() != &message.from());
+    }
+
+    void selfAssignment()
+    {
+        CvImage image;
+        image.setSource(QStringLiteral("https://example.org/i.jpg"));
+        image.setWidth(64);
+        image.setHeight(48);
+        const CvImage &imageAlias = image;
+        image = imageAlias;
+        QCOMPARE(image.source(), QStringLiteral("https://example.org/i.jpg"));
+        QCOMPARE(image.width(), 64);
+        QCOMPARE(image.height(), 48);
+
+        CvLocation location;
+        location.setLatitude(65.0f);
+        location.setStreet(QStringLiteral("Main St 1"));
+        const CvLocation &locationAlias = location;
+        location = locationAlias;
+        QCOMPARE(location.latitude(), 65.0f);
+        QCOMPARE(location.street(), QStringLiteral("Main St 1"));
+
+        CvMessage message(QStringLiteral("m"), ann);
+        message.setLikes(2);
+        const CvMessage &messageAlias = message;
+        message = messageAlias;
+        QCOMPARE(message.from(), ann);
+        QCOMPARE(message.likes(), 2);
+
+        CvNotifications counters;
+        counters.setFriendRequests({QStringLiteral("9")});
+        counters.setMostRecentPoke(5);
+        const CvNotifications &countersAlias = counters;
+        counters = countersAlias;
+        QCOMPARE(counters.friendRequests(), QStringList {QStringLiteral("9")});
+        QCOMPARE(counters.mostRecentPoke(), 5);
+    }
+
+    void moveAssignmentKeepsValues()
+    {
+        CvUser user(QStringLiteral("1"), QStringLiteral("Ann"));
+        CvUser target;
+        target = std::move(user);
+        QCOMPARE(target.name(), QStringLiteral("Ann"));
+
+        CvMessage message(QStringLiteral("m"), ann);
+        CvMessage messageTarget;
+        messageTarget = std::move(message);
+        QCOMPARE(messageTarget.from(), ann);
+
+        CvPhoto photo(QStringLiteral("p"));
+        photo.setWidth(3);
+        CvPhoto photoTarget;
+        photoTarget = std::move(photo);
+        QCOMPARE(photoTarget.id(), QStringLiteral("p"));
+        QCOMPARE(photoTarget.width(), 3);
+    }
+
+    void virtualDispatchThroughMedia()
+    {
+        CvPhoto photo(QStringLiteral("1"));
+        CvVideo video(QStringLiteral("1"));
+        const CvMedia &photoAsMedia = photo;
+        const CvMedia &videoAsMedia = video;
+        // A photo needs a source to be valid, a video does not.
+        QVERIFY(!photoAsMedia.isValid());
+        QVERIFY(videoAsMedia.isValid());
+        QVERIFY(photoAsMedia == videoAsMedia);
+
+        photo.setSource(QStringLiteral("https://example.org/1.jpg"));
+        QVERIFY(photoAsMedia.isValid());
+        QVERIFY(photoAsMedia != videoAsMedia);
+    }
+
+    void userReference()
+    {
+        CvUser user(QStringLiteral("1"), QStringLiteral("Ann"));
+        QVERIFY(user.isRef());
+        user.setTimezone(-3);
+        QVERIFY(!user.isRef());
+        user.setTimezone(0);
+        user.setSignificantOther(bob);
+        QVERIFY(!user.isRef());
+        user.setSignificantOther(CvUserRef(QString(), QStringLiteral("Bob")));
+        QVERIFY(user.isRef());
+        user.setLocale(QStringLiteral("fi_FI"));
+        QVERIFY(!user.isRef());
+
+        QVERIFY(!CvUser(QStringLiteral("1"), QString()).isRef());
+        QVERIFY(!CvUser(QString(), QStringLiteral("Ann")).isRef());
+
+        QVERIFY(CvUser::convert(CvUsers()).isEmpty());
+        const CvUsers users {CvUser(QStringLiteral("1"), QStringLiteral("Ann")),
+                             CvUser(QStringLiteral("2"), QStringLiteral("Bob"))};
+        QCOMPARE(CvUser::convert(users), (CvUserRefs {ann, bob}));
+    }
+
+    void objectConversions()
+    {
+        // The type tag does not choose the conversion: each one reads the same stored data.
+        CvObject object(QStringLiteral("5"), QStringLiteral("Ann"), QStringLiteral("page"));
+        object.setData(
+            {{QStringLiteral("id"), QStringLiteral("5")},
+             {QStringLiteral("name"), QStringLiteral("Ann")},
+             {QStringLiteral("message"), QStringLiteral("hi")},
+             {QStringLiteral("from"), QVariantMap {{QStringLiteral("id"), QStringLiteral("1")}}}});
+        QCOMPARE(object.toUser().name(), QStringLiteral("Ann"));
+        QCOMPARE(object.toPage().id(), QStringLiteral("5"));
+        QCOMPARE(object.toComment().content(), QStringLiteral("hi"));
+        QCOMPARE(object.toPost().from().id, QStringLiteral("1"));
+        QCOMPARE(object.toAlbum().name(), QStringLiteral("Ann"));
+        QVERIFY(!object.toPlace().isValid());
+        QVERIFY(!CvObject().toUser().isValid());
+    }
+
+    void metaTypes()
+    {
+        CvPost post(QStringLiteral("p"), ann);
+        post.setTo({bob});
+        const QVariant v = QVariant::fromValue(CvPosts {post});
+        QCOMPARE(v.value<CvPosts>(), CvPosts {post});
+        // String-based connections look list types up by their typedef name.
+        const int usersId = qMetaTypeId<CvUsers>();
+        QCOMPARE(QMetaType::fromName("Cv::CvUsers").id(), usersId);
+        QCOMPARE(QVariant::fromValue(CvMessage(QStringLiteral("m"), ann)).value<CvMessage>().from(),
+                 ann);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCvValueSemantics)
+#include "tst_cvvaluesemantics.moc"
