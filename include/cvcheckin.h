@@ -36,17 +36,17 @@ public:
 
     //! Check-in id.
     QString id() const;
-    //! The user who checked in.
+    //! User who checked in.
     CvUserRef from() const;
-    //! Sets the the user who checked in.
+    //! Sets the user who checked in.
     void setFrom(const CvUserRef &from);
     //! Users tagged in the check-in.
     CvUserRefs tags() const;
     //! Sets the users tagged in the check-in.
     void setTags(const CvUserRefs &tags);
-    //! Where.
+    //! Place of the check-in.
     CvPlace place() const;
-    //! Sets the where.
+    //! Sets the place of the check-in.
     void setPlace(const CvPlace &place);
     //! Message text.
     QString message() const;
@@ -56,9 +56,9 @@ public:
     CvUserRef application() const;
     //! Sets the application used, its id and name.
     void setApplication(const CvUserRef &application);
-    //! When.
+    //! Time of the check-in.
     QDateTime createdTime() const;
-    //! Sets the when.
+    //! Sets the time of the check-in.
     void setCreatedTime(const QDateTime &createdTime);
 
 private:

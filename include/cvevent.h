@@ -61,21 +61,21 @@ public:
     QString picture() const;
     //! Sets the picture URL.
     void setPicture(const QString &picture);
-    //! Start.
+    //! Start time.
     QDateTime startTime() const;
-    //! Sets the start.
+    //! Sets the start time.
     void setStartTime(const QDateTime &startTime);
-    //! End.
+    //! End time.
     QDateTime endTime() const;
-    //! Sets the end.
+    //! Sets the end time.
     void setEndTime(const QDateTime &endTime);
     //! Location text.
     QString location() const;
     //! Sets the location text.
     void setLocation(const QString &location);
-    //! The user's answer as sent by the service, such as "attending".
+    //! Answer of the user, as sent by the service, such as "attending".
     QString rsvpStatus() const;
-    //! Sets the the user's answer as sent by the service, such as "attending".
+    //! Sets the answer of the user, as sent by the service, such as "attending".
     void setRsvpStatus(const QString &rsvpStatus);
     //! Organiser.
     const CvUserRef &owner() const;
@@ -93,9 +93,9 @@ public:
     QDateTime updatedTime() const;
     //! Sets the time of the last change.
     void setUpdatedTime(const QDateTime &updatedTime);
-    //! Where the event takes place.
+    //! Venue of the event.
     CvEvent::CvVenue venue() const;
-    //! Sets the where the event takes place.
+    //! Sets the venue of the event.
     void setVenue(const CvEvent::CvVenue &venue);
 
 private:

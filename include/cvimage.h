@@ -29,7 +29,7 @@ public:
 
     //! URL of the image file.
     QString source() const;
-    //! Sets the uRL of the image file.
+    //! Sets the URL of the image file.
     void setSource(const QString &source);
     //! Height in pixels.
     int height() const;

@@ -55,7 +55,7 @@ public:
     virtual void setName(const QString &name);
     //! Sets the icon URL.
     virtual void setIcon(const QString &icon);
-    //! Sets the uRL of the full media.
+    //! Sets the URL of the full media.
     virtual void setSource(const QString &source);
     //! Sets the creation time.
     virtual void setCreatedTime(const QDateTime &createdTime);

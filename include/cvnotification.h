@@ -65,7 +65,7 @@ public:
     void setBodyHtml(const QString &bodyHtml);
     //! URL the notification points to.
     QString link() const;
-    //! Sets the uRL the notification points to.
+    //! Sets the URL the notification points to.
     void setLink(const QString &link);
     //! Id of the application that sent it.
     QString applicationId() const;

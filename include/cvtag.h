@@ -44,9 +44,9 @@ public:
     int y() const;
     //! Sets the vertical position, as sent by the service.
     void setY(int y);
-    //! When the tag was made.
+    //! Time the tag was made.
     QDateTime createdTime() const;
-    //! Sets the when the tag was made.
+    //! Sets the time the tag was made.
     void setCreatedTime(const QDateTime &createdTime);
 
 private:

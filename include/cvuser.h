@@ -112,7 +112,7 @@ public:
     void setTimezone(int timezone);
     //! URL of the profile picture.
     QString picture() const;
-    //! Sets the uRL of the profile picture.
+    //! Sets the URL of the profile picture.
     void setPicture(const QString &picture);
     //! Mobile phone number.
     QString mobilePhone() const;

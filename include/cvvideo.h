@@ -33,7 +33,7 @@ public:
 
     //! HTML snippet that embeds the video player.
     virtual QString embeddedHtml() const;
-    //! Sets the hTML snippet that embeds the video player.
+    //! Sets the HTML snippet that embeds the video player.
     virtual void setEmbeddedHtml(const QString &embeddedHtml);
 
 private:
