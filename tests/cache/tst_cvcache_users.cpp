@@ -370,6 +370,21 @@ private slots:
             QVERIFY2(db.count(QString::fromLatin1(e.table)) == e.remaining, e.table);
     }
 
+    void busyDatabase()
+    {
+        QVERIFY(m_cache->updateUsers({CvUser(s("me"), s("Me"))}));
+        Inspector other(m_db);
+        QVERIFY(other.exec(s("BEGIN EXCLUSIVE")));
+        // Waits for the driver's busy time-out, then reports the busy database.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(s("^\"Cache error: ")));
+        QVERIFY(!m_cache->removeUser(s("me")));
+        QCOMPARE(m_cache->lastError(), CvCache::DatabaseBusy);
+        QVERIFY(!m_cache->lastErrorDescription().isEmpty());
+        QVERIFY(other.exec(s("ROLLBACK")));
+        QVERIFY(m_cache->removeUser(s("me")));
+        QCOMPARE(rows(s("users")), 0);
+    }
+
     void friendsOrderAndPaging()
     {
         QVERIFY(m_cache->updateUsers({CvUser(s("me"), s("Me")), CvUser(s("other"), s("Other"))}));
