@@ -15,7 +15,8 @@ namespace Cv {
 
 class CvMediaPrivate;
 
-//! What photos and videos have in common.
+//! What photos and videos have in common. Accessors and setters are virtual; the destructor is
+//! not, so never delete a CvPhoto or CvVideo through a CvMedia pointer.
 class CV_EXPORT CvMedia
 {
 public:

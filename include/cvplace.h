@@ -13,7 +13,8 @@ namespace Cv {
 
 class CvPlacePrivate;
 
-//! A place users can check in at.
+//! A place users can check in at. Accessors and setters are virtual; the destructor is not, so
+//! never delete a derived object through a CvPlace pointer.
 class CV_EXPORT CvPlace
 {
 public:

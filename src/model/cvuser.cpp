@@ -1,5 +1,8 @@
 #include "cvuser.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace Cv {
 
 class CvUserPrivate : public QSharedData
@@ -292,24 +295,19 @@ CvUserRef CvUser::toRef() const
 
 bool CvUser::isRef() const
 {
-    const QString *const details[] = {
-        &d->firstName,  &d->lastName,
-        &d->link,       &d->about,
-        &d->birthday,   &d->email,
-        &d->website,    &d->hometown,
-        &d->location,   &d->bio,
-        &d->gender,     &d->interestedIn,
-        &d->meetingFor, &d->relationshipStatus,
-        &d->religion,   &d->political,
-        &d->picture,    &d->mobilePhone,
+    if (d->id.isEmpty() || d->name.isEmpty() || !d->significantOther.id.isEmpty()
+        || d->timezone != 0)
+        return false;
+    // clang-format off
+    const QString *const profileTexts[] = {
+        &d->firstName, &d->lastName, &d->link, &d->about, &d->birthday, &d->email, &d->website,
+        &d->hometown, &d->location, &d->bio, &d->gender, &d->interestedIn, &d->meetingFor,
+        &d->relationshipStatus, &d->religion, &d->political, &d->picture, &d->mobilePhone,
         &d->locale,
     };
-    for (const QString *text : details) {
-        if (!text->isEmpty())
-            return false;
-    }
-    return !d->id.isEmpty() && !d->name.isEmpty() && d->significantOther.id.isEmpty()
-        && d->timezone == 0;
+    // clang-format on
+    return std::all_of(std::begin(profileTexts), std::end(profileTexts),
+                       [](const QString *text) { return text->isEmpty(); });
 }
 
 CvUserRefs CvUser::convert(const CvUsers &users)

@@ -233,6 +233,25 @@ private slots:
         user.setLocale(QStringLiteral("fi_FI"));
         QVERIFY(!user.isRef());
 
+        // Any one profile text makes the user more than a reference.
+        using TextSetter = void (CvUser::*)(const QString &);
+        const TextSetter texts[] = {
+            &CvUser::setFirstName,  &CvUser::setLastName,
+            &CvUser::setLink,       &CvUser::setAbout,
+            &CvUser::setBirthday,   &CvUser::setEmail,
+            &CvUser::setWebsite,    &CvUser::setHometown,
+            &CvUser::setLocation,   &CvUser::setBio,
+            &CvUser::setGender,     &CvUser::setInterestedIn,
+            &CvUser::setMeetingFor, &CvUser::setRelationshipStatus,
+            &CvUser::setReligion,   &CvUser::setPolitical,
+            &CvUser::setPicture,    &CvUser::setMobilePhone,
+        };
+        for (TextSetter setText : texts) {
+            CvUser withText(QStringLiteral("1"), QStringLiteral("Ann"));
+            (withText.*setText)(QStringLiteral("x"));
+            QVERIFY(!withText.isRef());
+        }
+
         QVERIFY(!CvUser(QStringLiteral("1"), QString()).isRef());
         QVERIFY(!CvUser(QString(), QStringLiteral("Ann")).isRef());
 
