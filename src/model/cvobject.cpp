@@ -1,4 +1,5 @@
 #include "cvobject.h"
+
 #include "model/cvobject_p.h"
 
 namespace Cv {
