@@ -1,6 +1,7 @@
 #include "dataset.h"
 
 #include <QDateTime>
+#include <QJsonDocument>
 #include <QTimeZone>
 
 #include <algorithm>
@@ -586,11 +587,11 @@ QJsonObject DataSet::render(const QString &id, const QString &viewer, const QStr
     const auto it = m_objects.constFind(id);
     if (it == m_objects.constEnd())
         return QJsonObject();
-    QJsonObject out;
-    for (auto m = it->constBegin(); m != it->constEnd(); ++m) {
-        if (!m.key().startsWith(u'_'))
-            out.insert(m.key(), m.value());
-    }
+    // A shared copy minus the internal members is far cheaper than rebuilding the object.
+    QJsonObject out = *it;
+    for (const QString &internal :
+         {u"_kind"_s, u"_owner"_s, u"_author"_s, u"_parent"_s, u"_album"_s})
+        out.remove(internal);
     const QString kind = it->value(u"_kind"_s).toString();
     if (kind == u"post"_s || kind == u"photo"_s || kind == u"video"_s || kind == u"checkin"_s) {
         QJsonArray likers;
@@ -628,6 +629,17 @@ QJsonObject DataSet::render(const QString &id, const QString &viewer, const QStr
             out.insert(u"type"_s, kind);
     }
     return out;
+}
+
+QByteArray DataSet::renderJson(const QString &id, const QString &viewer) const
+{
+    const QString key = viewer + u'|' + id;
+    const auto it = m_renderCache.constFind(key);
+    if (it != m_renderCache.constEnd())
+        return it.value();
+    const QByteArray json = QJsonDocument(render(id, viewer)).toJson(QJsonDocument::Compact);
+    m_renderCache.insert(key, json);
+    return json;
 }
 
 QStringList DataSet::connectionNames(const QString &kind) const
@@ -723,6 +735,14 @@ QStringList DataSet::connection(const QString &id, const QString &name, bool *kn
     return ids;
 }
 
+bool DataSet::isPeopleConnection(const QString &owner, const QString &connectionName) const
+{
+    static const QSet<QString> people = {u"friends"_s,  u"members"_s, u"attending"_s, u"maybe"_s,
+                                         u"declined"_s, u"noreply"_s, u"invited"_s};
+    return people.contains(connectionName)
+        || (connectionName == u"likes"_s && kindOf(owner) != u"user"_s);
+}
+
 QJsonObject DataSet::renderItem(const QString &id, const QString &connectionName,
                                 const QString &owner, const QString &viewer,
                                 const QStringList &fields) const
@@ -803,6 +823,7 @@ QStringList DataSet::search(const QString &type, const QString &query, const QSt
 
 QString DataSet::addPost(const QString &owner, const QString &author, const QJsonObject &fields)
 {
+    m_renderCache.clear();
     const QString kind = kindOf(owner);
     if (kind != u"user"_s && kind != u"page"_s && kind != u"group"_s && kind != u"event"_s)
         return QString();
@@ -828,6 +849,7 @@ QString DataSet::addPost(const QString &owner, const QString &author, const QJso
 
 QString DataSet::addComment(const QString &object, const QString &author, const QString &message)
 {
+    m_renderCache.clear();
     if (!exists(object) || connectionNames(kindOf(object)).indexOf(u"comments"_s) < 0)
         return QString();
     const QString id = newChildId(object);
@@ -845,6 +867,7 @@ QString DataSet::addComment(const QString &object, const QString &author, const 
 QString DataSet::addObject(const QString &kind, const QString &owner, QJsonObject object,
                            const QString &edge)
 {
+    m_renderCache.clear();
     const QString id = newId();
     object.insert(u"id"_s, id);
     object.insert(u"_kind"_s, kind);
@@ -863,6 +886,7 @@ QString DataSet::addObject(const QString &kind, const QString &owner, QJsonObjec
 
 void DataSet::setField(const QString &id, const QString &key, const QJsonValue &value)
 {
+    m_renderCache.clear();
     const auto it = m_objects.find(id);
     if (it != m_objects.end())
         it->insert(key, value);
@@ -870,6 +894,7 @@ void DataSet::setField(const QString &id, const QString &key, const QJsonValue &
 
 bool DataSet::like(const QString &object, const QString &user, bool on)
 {
+    m_renderCache.clear();
     if (!exists(object))
         return false;
     QStringList &likers = m_likes[object];
@@ -888,6 +913,7 @@ bool DataSet::like(const QString &object, const QString &user, bool on)
 
 bool DataSet::setRsvp(const QString &event, const QString &user, const QString &status)
 {
+    m_renderCache.clear();
     if (kindOf(event) != u"event"_s)
         return false;
     m_rsvp[event].insert(user, status);
@@ -896,6 +922,7 @@ bool DataSet::setRsvp(const QString &event, const QString &user, const QString &
 
 bool DataSet::remove(const QString &id)
 {
+    m_renderCache.clear();
     const auto it = m_objects.find(id);
     if (it == m_objects.end())
         return false;
@@ -909,6 +936,7 @@ bool DataSet::remove(const QString &id)
 bool DataSet::addPhotoTag(const QString &photo, const QString &user, const QString &text, int x,
                           int y)
 {
+    m_renderCache.clear();
     if (kindOf(photo) != u"photo"_s)
         return false;
     QJsonObject &p = m_objects[photo];
@@ -925,6 +953,7 @@ bool DataSet::addPhotoTag(const QString &photo, const QString &user, const QStri
 
 bool DataSet::removePhotoTag(const QString &photo, const QString &userOrText)
 {
+    m_renderCache.clear();
     if (kindOf(photo) != u"photo"_s)
         return false;
     QJsonObject &p = m_objects[photo];
@@ -952,6 +981,7 @@ void DataSet::addFriendRequest(const QString &from, const QString &to)
 
 bool DataSet::answerFriendRequest(const QString &from, const QString &to, bool confirm)
 {
+    m_renderCache.clear();
     if (!m_friendRequests.removeOne({from, to}))
         return false;
     if (confirm) {

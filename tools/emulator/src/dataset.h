@@ -64,7 +64,10 @@ public:
     QJsonObject ref(const QString &id) const;
     QJsonObject render(const QString &id, const QString &viewer, const QStringList &fields = {},
                        bool metadata = false) const;
+    // Compact JSON of render(id, viewer), cached until the next write.
+    QByteArray renderJson(const QString &id, const QString &viewer) const;
     QStringList connectionNames(const QString &kind) const;
+    bool isPeopleConnection(const QString &owner, const QString &connectionName) const;
     // Ids of a connection, newest first; *known is false for a connection the object lacks.
     QStringList connection(const QString &id, const QString &name, bool *known) const;
     QJsonObject renderItem(const QString &id, const QString &connectionName, const QString &owner,
@@ -143,6 +146,7 @@ private:
     QList<Thread> m_threads;
     QList<QJsonObject> m_notifications;
     QHash<QString, QByteArray> m_blobs;
+    mutable QHash<QString, QByteArray> m_renderCache; // "viewer|id" → JSON
 };
 
 } // namespace Emu

@@ -226,10 +226,18 @@ Reply GraphRouter::page(const Request &r, QStringList ids, const QString &owner,
         ids = kept;
     }
     const QStringList fields = splitFields(r.param(u"fields"_s));
-    QJsonArray data;
     const qsizetype end = std::min<qsizetype>(ids.size(), qsizetype(offset) + effectiveLimit);
-    for (qsizetype i = offset; i < end; ++i)
-        data.append(m_data.renderItem(ids.at(i), name, owner, r.viewer, fields));
+    // The page is assembled from per-item JSON so that cached items are only copied.
+    const bool cached = fields.isEmpty() && !m_data.isPeopleConnection(owner, name);
+    QByteArray body = "{\"data\":[";
+    for (qsizetype i = offset; i < end; ++i) {
+        if (i > offset)
+            body += ',';
+        body += cached ? m_data.renderJson(ids.at(i), r.viewer)
+                       : QJsonDocument(m_data.renderItem(ids.at(i), name, owner, r.viewer, fields))
+                             .toJson(QJsonDocument::Compact);
+    }
+    body += ']';
 
     auto link = [&r](int newOffset, int newLimit) -> QString {
         QStringList items;
@@ -249,10 +257,10 @@ Reply GraphRouter::page(const Request &r, QStringList ids, const QString &owner,
         paging.insert(u"previous"_s, link(std::max(0, offset - effectiveLimit), effectiveLimit));
     if (end < ids.size())
         paging.insert(u"next"_s, link(int(end), effectiveLimit));
-    QJsonObject out {{u"data"_s, data}};
     if (!paging.isEmpty())
-        out.insert(u"paging"_s, paging);
-    return Reply::json(out);
+        body += ",\"paging\":" + QJsonDocument(paging).toJson(QJsonDocument::Compact);
+    body += '}';
+    return Reply::text(body);
 }
 
 Reply GraphRouter::write(const Request &r, const QStringList &segments)
