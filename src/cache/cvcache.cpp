@@ -178,6 +178,14 @@ bool CvCachePrivate::initDb(CvCache::InitOptions options)
                 return false;
             }
         }
+        for (const QString &index : CvQueries::createIndexTexts()) {
+            if (!query.exec(index)) {
+                recordError(query);
+                query = QSqlQuery();
+                closeDb();
+                return false;
+            }
+        }
         return true;
     }
 }

@@ -32,8 +32,7 @@ bool CvCachePrivate::getGroup(const QString &groupId, CvGroup *group, const QStr
                    [this](QSqlQuery *q) { return queries.parseGroups(q); });
 }
 
-bool CvCachePrivate::getCheckin(const QString &checkinId, CvCheckin *checkin,
-                                const QString &userId)
+bool CvCachePrivate::getCheckin(const QString &checkinId, CvCheckin *checkin, const QString &userId)
 {
     if (!isOpen())
         return false;
@@ -51,8 +50,7 @@ CvCache::UpdateResult CvCachePrivate::updateEventStep(const QString &userId, con
     const bool found = getEvent(userId, event.id(), &stored) && stored.isValid();
     if (found && stored == event)
         return CvCache::NotChanged;
-    if (!event.owner().id.isEmpty()
-        && writeUser(CvUser(event.owner())) == CvCache::UpdateFailed)
+    if (!event.owner().id.isEmpty() && writeUser(CvUser(event.owner())) == CvCache::UpdateFailed)
         return CvCache::UpdateFailed;
 
     // A partial event (an RSVP answer, a list entry without times) must not wipe what is known.
@@ -101,9 +99,7 @@ CvCache::UpdateResult CvCachePrivate::updateCheckinStep(const QString &userId,
     }
     const CvCache::UpdateResult result = insertOrUpdate(
         checkin, [&](CvCheckin *stored) { return getCheckin(checkin.id(), stored, userId); },
-        [&] {
-            return writeUserRefs(CvUserRefs {checkin.from()}) && writeUserRefs(checkin.tags());
-        },
+        [&] { return writeUserRefs(CvUserRefs {checkin.from()}) && writeUserRefs(checkin.tags()); },
         [&](bool update, QSqlQuery *) {
             return update ? queries.prepareUpdateCheckinQuery(userId, checkin)
                           : queries.prepareInsertCheckinQuery(userId, checkin);

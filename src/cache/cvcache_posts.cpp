@@ -64,8 +64,8 @@ bool CvCachePrivate::writePostDetails(const QString &userId, CvCache::PostType t
     }
     // The tags are replaced as a whole; a post inserted just now has none to drop.
     if (!fresh) {
-        QSqlQuery *clear =
-            queries.keptBound(QStringLiteral("DELETE FROM post_tags WHERE post_id = ?"), {id});
+        QSqlQuery *clear
+            = queries.keptBound(QStringLiteral("DELETE FROM post_tags WHERE post_id = ?"), {id});
         if (clear) {
             clear->exec();
             clear->finish();
@@ -90,8 +90,8 @@ bool CvCachePrivate::getPost(const QString &id, CvPost *post)
                    [this](QSqlQuery *q) { return queries.parsePosts(q); });
 }
 
-CvCache::UpdateResult CvCachePrivate::updatePostStep(const QString &userId,
-                                                     CvCache::PostType type, const CvPost &post)
+CvCache::UpdateResult CvCachePrivate::updatePostStep(const QString &userId, CvCache::PostType type,
+                                                     const CvPost &post)
 {
     if (!post.isValid()) {
         recordError(QStringLiteral("Invalid post"), CvCache::DatabaseError);
@@ -109,8 +109,8 @@ CvCache::UpdateResult CvCachePrivate::updatePostStep(const QString &userId,
     }
     if (!writePostUsers(post, nullptr))
         return CvCache::UpdateFailed;
-    QSqlQuery *query =
-        found ? queries.prepareUpdatePostQuery(post) : queries.prepareInsertPostQuery(post);
+    QSqlQuery *query
+        = found ? queries.prepareUpdatePostQuery(post) : queries.prepareInsertPostQuery(post);
     if (!query || !execWrite(query) || !writePostDetails(userId, type, post, !found, nullptr))
         return CvCache::UpdateFailed;
     return found ? CvCache::Updated : CvCache::Inserted;
@@ -138,8 +138,15 @@ bool CvCachePrivate::updatePostInBatch(const QString &userId, CvCache::PostType 
             return false;
         }
         QSqlQuery *update = queries.prepareUpdatePostQuery(post);
-        if (!update || !execWrite(update))
+        if (!update || !exec(update))
             return false;
+        // No row to update: the insert failed on another constraint; report that one.
+        const bool updated = update->numRowsAffected() > 0;
+        update->finish();
+        if (!updated) {
+            recordError(insertError);
+            return false;
+        }
     }
     return writePostDetails(userId, type, post, fresh, written);
 }
@@ -171,16 +178,16 @@ bool CvCachePrivate::getComments(CommentTarget target, const QString &targetId,
     if (!isOpen())
         return false;
     QSqlQuery query(db);
-    const QString text =
-        QStringLiteral(
-            "SELECT * FROM comments INNER JOIN (SELECT comment_id FROM %1 WHERE target_id = ?) "
-            "ON id = comment_id WHERE (created_time IS NULL OR (datetime(created_time) > "
-            "datetime(?) AND datetime(created_time) < datetime(?))) ORDER BY updated_time ASC, "
-            "created_time ASC LIMIT ?")
-            .arg(CvQueries::commentTargetTable(target));
-    if (!queries.preparePerCall(&query, text,
-                                {targetId, CvQueries::lowerBound(filter),
-                                 CvQueries::upperBound(filter), filter.limit}))
+    const QString text
+        = QStringLiteral(
+              "SELECT * FROM comments INNER JOIN (SELECT comment_id FROM %1 WHERE target_id = ?) "
+              "ON id = comment_id WHERE (created_time IS NULL OR (datetime(created_time) > "
+              "datetime(?) AND datetime(created_time) < datetime(?))) ORDER BY updated_time ASC, "
+              "created_time ASC LIMIT ?")
+              .arg(CvQueries::commentTargetTable(target));
+    if (!queries.preparePerCall(
+            &query, text,
+            {targetId, CvQueries::lowerBound(filter), CvQueries::upperBound(filter), filter.limit}))
         return false;
     return readList(&query, comments, [this](QSqlQuery *q) { return queries.parseComments(q); });
 }
@@ -218,16 +225,15 @@ CvCache::UpdateResult CvCachePrivate::updateCommentStep(CommentTarget target,
 bool CvCachePrivate::removeComments(const CvComments &comments)
 {
     return runBatch(comments, [this](const CvMessage &comment) {
-        QSqlQuery *query =
-            queries.keptBound(QStringLiteral("DELETE from comments WHERE id = ?"), {comment.id()});
+        QSqlQuery *query = queries.keptBound(QStringLiteral("DELETE from comments WHERE id = ?"),
+                                             {comment.id()});
         return query && execWrite(query);
     });
 }
 
 // --- CvCache: posts -----------------------------------------------------------------------------
 
-CvCache::UpdateResult CvCache::updatePost(const QString &userId, PostType type,
-                                          const CvPost &post)
+CvCache::UpdateResult CvCache::updatePost(const QString &userId, PostType type, const CvPost &post)
 {
     Q_D(CvCache);
     CV_TRACE_FUNCTION;
@@ -256,14 +262,12 @@ bool CvCache::likePost(const QString &postId, LikeType like)
     Q_D(CvCache);
     CV_TRACE_FUNCTION;
     const CvPost post(postId, CvUserRef(QStringLiteral("*"), QString()));
-    return d->changePost(post,
-                         [like](CvPost *stored) {
-                             if (like == Like)
-                                 stored->setLikes(stored->likes() + 1);
-                             else if (stored->likes() >= 1)
-                                 stored->setLikes(stored->likes() - 1);
-                         })
-        == Updated;
+    return d->changePost(post, [like](CvPost *stored) {
+        if (like == Like)
+            stored->setLikes(stored->likes() + 1);
+        else if (stored->likes() >= 1)
+            stored->setLikes(stored->likes() - 1);
+    }) == Updated;
 }
 
 bool CvCache::getPost(const QString &id, CvPost *post)
@@ -315,8 +319,8 @@ bool CvCache::removePosts(const QString &userId, PostType type, const CvPosts &p
     Q_UNUSED(userId)
     Q_UNUSED(type)
     return d->runBatch(posts, [d](const CvPost &post) {
-        QSqlQuery *query =
-            d->queries.keptBound(QStringLiteral("DELETE from posts WHERE id = ?"), {post.id()});
+        QSqlQuery *query
+            = d->queries.keptBound(QStringLiteral("DELETE from posts WHERE id = ?"), {post.id()});
         if (!query || !d->execWrite(query))
             return false;
         const QString placeId = post.place().id();

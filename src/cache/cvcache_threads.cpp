@@ -7,8 +7,8 @@ namespace Cv {
 
 // --- private steps ------------------------------------------------------------------------------
 
-bool CvCachePrivate::getThread(const QString &viewerId, const QString &threadId,
-                               MessageBoxType box, CvThread *thread)
+bool CvCachePrivate::getThread(const QString &viewerId, const QString &threadId, MessageBoxType box,
+                               CvThread *thread)
 {
     if (!isOpen())
         return false;
@@ -43,12 +43,11 @@ bool CvCachePrivate::getAttachment(const QString &threadId, const QString &messa
                    &CvQueries::parseAttachments);
 }
 
-CvCache::UpdateResult CvCachePrivate::updateThreadStep(const QString &viewerId,
-                                                       MessageBoxType box, const CvThread &thread)
+CvCache::UpdateResult CvCachePrivate::updateThreadStep(const QString &viewerId, MessageBoxType box,
+                                                       const CvThread &thread)
 {
     const CvCache::UpdateResult result = insertOrUpdate(
-        thread,
-        [&](CvThread *stored) { return getThread(viewerId, thread.id(), box, stored); },
+        thread, [&](CvThread *stored) { return getThread(viewerId, thread.id(), box, stored); },
         [&] { return writeUserRefs(CvUserRefs {thread.from()}) && writeUserRefs(thread.to()); },
         [&](bool update, QSqlQuery *) {
             return update ? queries.prepareUpdateThreadQuery(viewerId, box, thread)
@@ -78,8 +77,7 @@ CvCache::UpdateResult CvCachePrivate::updateMessageStep(const QString &threadId,
                                                         const CvMessage &message)
 {
     return insertOrUpdate(
-        message,
-        [&](CvMessage *stored) { return getMessage(threadId, message.id(), stored); },
+        message, [&](CvMessage *stored) { return getMessage(threadId, message.id(), stored); },
         [] { return true; },
         [&](bool update, QSqlQuery *) {
             return update ? queries.prepareUpdateMessageQuery(threadId, message)
@@ -196,8 +194,7 @@ bool CvCache::getMessage(const QString &threadId, const QString &messageId, CvMe
     return d->getMessage(threadId, messageId, message);
 }
 
-bool CvCache::getMessages(const QString &threadId, CvMessages *messages,
-                          const CvDataFilter &filter)
+bool CvCache::getMessages(const QString &threadId, CvMessages *messages, const CvDataFilter &filter)
 {
     Q_D(CvCache);
     CV_TRACE_FUNCTION;

@@ -14,12 +14,11 @@ namespace {
 void bindEventDetails(QSqlQuery *query, int first, const CvEvent &event)
 {
     const CvEvent::CvVenue venue = event.venue();
-    const QVariant values[] = {event.name(),      event.owner().id, event.description(),
-                               event.startTime(), event.endTime(),  event.location(),
-                               event.privacy(),   event.updatedTime(), event.rsvpStatus(),
-                               venue.street,      venue.city,       venue.state,
-                               venue.country,     venue.latitude,   venue.longitude,
-                               event.picture()};
+    const QVariant values[]
+        = {event.name(),       event.owner().id, event.description(), event.startTime(),
+           event.endTime(),    event.location(), event.privacy(),     event.updatedTime(),
+           event.rsvpStatus(), venue.street,     venue.city,          venue.state,
+           venue.country,      venue.latitude,   venue.longitude,     event.picture()};
     int position = first;
     for (const QVariant &value : values)
         query->bindValue(position++, value);
@@ -28,10 +27,9 @@ void bindEventDetails(QSqlQuery *query, int first, const CvEvent &event)
 // Columns of groups from version to picture.
 void bindGroupDetails(QSqlQuery *query, int first, const CvGroup &group)
 {
-    const QVariant values[] = {group.version(),     group.owner().id, group.name(),
-                               group.description(), group.privacy(),  group.icon(),
-                               group.updatedTime(), group.email(),    group.link(),
-                               group.picture()};
+    const QVariant values[] = {
+        group.version(), group.owner().id,    group.name(),  group.description(), group.privacy(),
+        group.icon(),    group.updatedTime(), group.email(), group.link(),        group.picture()};
     int position = first;
     for (const QVariant &value : values)
         query->bindValue(position++, value);
@@ -96,11 +94,13 @@ QSqlQuery *CvQueries::prepareInsertGroupQuery(const QString &userId, const CvGro
     return query;
 }
 
+// Qt's SQLite driver cannot prepare a placeholder glued to the next word ("?WHERE"): the two
+// updates below separate them with a space.
 QSqlQuery *CvQueries::prepareUpdateGroupQuery(const QString &userId, const CvGroup &group)
 {
     QSqlQuery *query = kept(QStringLiteral(
         "UPDATE groups SET version = ?,owner_id = ?,name = ?,description = ?,privacy = ?,"
-        "icon = ?,updated_time = ?,email = ?,link = ?,picture = ?WHERE user_id = ? AND id = ?"));
+        "icon = ?,updated_time = ?,email = ?,link = ?,picture = ? WHERE user_id = ? AND id = ?"));
     if (!query)
         return nullptr;
     bindGroupDetails(query, 0, group);
@@ -128,15 +128,14 @@ QSqlQuery *CvQueries::prepareInsertCheckinQuery(const QString &userId, const CvC
     return keptBound(
         QStringLiteral("INSERT INTO checkins (id, from_id, place_id, message, app_id, app_name, "
                        "created_time, user_id)VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-        {checkin.id(), checkin.from().id, checkin.place().id(), checkin.message(),
-         application.id, application.name, checkin.createdTime(), userId});
+        {checkin.id(), checkin.from().id, checkin.place().id(), checkin.message(), application.id,
+         application.name, checkin.createdTime(), userId});
 }
 
 QSqlQuery *CvQueries::prepareUpdateCheckinQuery(const QString &userId, const CvCheckin &checkin)
 {
-    return keptBound(
-        QStringLiteral("UPDATE checkins SET message = ?WHERE user_id = ? AND id = ?"),
-        {checkin.message(), userId, checkin.id()});
+    return keptBound(QStringLiteral("UPDATE checkins SET message = ? WHERE user_id = ? AND id = ?"),
+                     {checkin.message(), userId, checkin.id()});
 }
 
 QSqlQuery *CvQueries::prepareSelectCheckinQuery(const QString &checkinId, const QString &userId)
@@ -145,8 +144,7 @@ QSqlQuery *CvQueries::prepareSelectCheckinQuery(const QString &checkinId, const 
                      {checkinId, userId});
 }
 
-QSqlQuery *CvQueries::prepareSelectCheckinsQuery(const QString &userId,
-                                                 const CvDataFilter &filter)
+QSqlQuery *CvQueries::prepareSelectCheckinsQuery(const QString &userId, const CvDataFilter &filter)
 {
     return keptBound(QStringLiteral("SELECT * FROM checkins WHERE user_id = ? ORDER BY "
                                     "created_time DESC LIMIT ?, ?"),

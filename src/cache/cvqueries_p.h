@@ -146,6 +146,9 @@ public:
 
     // "CREATE TABLE IF NOT EXISTS" texts of the 25 tables, in creation order.
     static const QStringList &createTableTexts();
+    // "CREATE INDEX IF NOT EXISTS" texts run after the tables (cvqueries_posts.cpp). They leave
+    // the tables and the schema version alone, so older files gain them on their next open.
+    static const QStringList &createIndexTexts();
     // Lower and upper time bounds of a windowed read as ISO 8601 text: the filter's since, or the
     // epoch; the filter's until, or a thousand years from now.
     static QString lowerBound(const CvDataFilter &filter);

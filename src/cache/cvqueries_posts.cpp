@@ -14,10 +14,9 @@ namespace {
 void bindPostContent(QSqlQuery *query, int first, const CvPost &post)
 {
     const CvLinkInfo &link = post.linkInfo();
-    const QVariant values[] = {post.message(), post.picture(),     link.link,
-                               link.name,      link.caption,       link.description,
-                               post.source(),  post.icon(),        post.attribution(),
-                               post.likes()};
+    const QVariant values[]
+        = {post.message(),   post.picture(), link.link,   link.name,          link.caption,
+           link.description, post.source(),  post.icon(), post.attribution(), post.likes()};
     int position = first;
     for (const QVariant &value : values)
         query->bindValue(position++, value);
@@ -27,16 +26,40 @@ void bindPostContent(QSqlQuery *query, int first, const CvPost &post)
 void bindPostTail(QSqlQuery *query, int first, const CvPost &post)
 {
     const QPair<QString, QString> application = post.application();
-    const QVariant values[] = {post.updated(),  post.commentCount(), post.type(),
-                               post.subject(),  post.albumId(),      post.objectId(),
-                               application.second, application.first, post.place().id(),
-                               post.story()};
+    const QVariant values[] = {
+        post.updated(),  post.commentCount(), post.type(),       post.subject(),    post.albumId(),
+        post.objectId(), application.second,  application.first, post.place().id(), post.story()};
     int position = first;
     for (const QVariant &value : values)
         query->bindValue(position++, value);
 }
 
 } // namespace
+
+const QStringList &CvQueries::createIndexTexts()
+{
+    // What the windowed reads and the cascades search by, where no key starts with it: feeds
+    // walk posts newest first and stop after a page; deleting a post or message finds its
+    // comment links, places and attachments without scanning those tables.
+    static const QStringList texts = {
+        QStringLiteral("CREATE INDEX IF NOT EXISTS posts_created ON posts (created_time, "
+                       "updated_time)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS post_comments_target ON post_comments "
+                       "(target_id)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS photo_comments_target ON photo_comments "
+                       "(target_id)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS places_parent ON places (parent_id)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS messages_thread ON messages (tid, time_sent)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS threads_viewer ON threads (viewer_id, "
+                       "folder_id, last_update)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS events_user ON events (user_id, start_time)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS groups_user ON groups (user_id, "
+                       "updated_time)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS checkins_user ON checkins (user_id, "
+                       "created_time)"),
+    };
+    return texts;
+}
 
 QString CvQueries::commentTargetTable(int target)
 {
@@ -89,8 +112,7 @@ QSqlQuery *CvQueries::prepareSelectPostQuery(const QString &id)
 }
 
 QSqlQuery *CvQueries::prepareSelectFeedQuery(int type, const QString &userId,
-                                             const CvDataFilter &filter,
-                                             const QString &typePattern)
+                                             const CvDataFilter &filter, const QString &typePattern)
 {
     QString text;
     if (type == 0) {

@@ -31,9 +31,9 @@ QSqlQuery *CvQueries::prepareUpdateThreadQuery(const QString &viewerId, int box,
     return keptBound(QStringLiteral("UPDATE threads SET snippet_sender = ?, subject = ?, "
                                     "snippet = ?, msg_count = ?, unread_count = ?, "
                                     "last_update = ? WHERE id = ? AND viewer_id =?"),
-                     {thread.from().id, thread.subject(), thread.snippet(),
-                      thread.messageCount(), thread.unread(), thread.updatedTime(),
-                      threadKey(thread.id(), box), viewerId});
+                     {thread.from().id, thread.subject(), thread.snippet(), thread.messageCount(),
+                      thread.unread(), thread.updatedTime(), threadKey(thread.id(), box),
+                      viewerId});
 }
 
 QSqlQuery *CvQueries::prepareSelectThreadQuery(const QString &viewerId, const QString &key)
@@ -109,8 +109,7 @@ QSqlQuery *CvQueries::prepareInsertAttachmentQuery(const QString &threadId,
     return keptBound(QStringLiteral("INSERT INTO attachments (mid, tid, type, url, name, "
                                     "caption, description, object_id) VALUES (?, ?, ?, ?, ?, "
                                     "?, ?, ?)"),
-                     {attachment.id(), threadId, type, url, name, caption, description,
-                      objectId});
+                     {attachment.id(), threadId, type, url, name, caption, description, objectId});
 }
 
 QSqlQuery *CvQueries::prepareSelectAttachmentQuery(const QString &threadId,
@@ -146,12 +145,12 @@ CvThreads CvQueries::parseThreads(QSqlQuery *query, int box)
         thread.setUnread(query->value(5).toInt());
         thread.setUpdatedTime(query->value(6).toDateTime());
         const QString storedKey = threadKey(id, box);
-        thread.setTo(readUserRefs(keptBound(
-            QStringLiteral("SELECT user_id FROM thread_participants WHERE thread_id = ?"),
-            {storedKey})));
-        thread.setSenders(readUserRefs(keptBound(
-            QStringLiteral("SELECT user_id FROM thread_senders WHERE thread_id = ?"),
-            {storedKey})));
+        thread.setTo(readUserRefs(
+            keptBound(QStringLiteral("SELECT user_id FROM thread_participants WHERE thread_id = ?"),
+                      {storedKey})));
+        thread.setSenders(readUserRefs(
+            keptBound(QStringLiteral("SELECT user_id FROM thread_senders WHERE thread_id = ?"),
+                      {storedKey})));
         threads << thread;
     }
     return threads;
@@ -186,10 +185,9 @@ CvAttachments CvQueries::parseAttachments(QSqlQuery *query)
         if (!attachment.isValid())
             continue;
         if (type == QLatin1String("link")) {
-            attachment.setLinkInfo(CvLinkInfo(query->value(3).toString(),
-                                              query->value(4).toString(),
-                                              query->value(5).toString(),
-                                              query->value(6).toString()));
+            attachment.setLinkInfo(
+                CvLinkInfo(query->value(3).toString(), query->value(4).toString(),
+                           query->value(5).toString(), query->value(6).toString()));
         } else if (type == QLatin1String("photo")) {
             CvPhoto photo(query->value(7).toString());
             photo.setPicture(query->value(3).toString());

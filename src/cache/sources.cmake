@@ -11,3 +11,11 @@ list(APPEND CV_SOURCES
     cache/cvcacheconfiguration.cpp
     cache/cvqueries.cpp
     cache/cvqueries_users.cpp)
+# Events, groups, check-ins and places; posts, feeds and comments; threads, messages, attachments
+list(APPEND CV_SOURCES
+    cache/cvcache_events.cpp
+    cache/cvcache_posts.cpp
+    cache/cvcache_threads.cpp
+    cache/cvqueries_events.cpp
+    cache/cvqueries_posts.cpp
+    cache/cvqueries_threads.cpp)

@@ -1,0 +1,380 @@
+#include "cachetestutil.h"
+
+#include "cvcache.h"
+#include "cvcacheconfiguration.h"
+#include "cvcheckin.h"
+#include "cvdatafilter.h"
+#include "cvevent.h"
+#include "cvgroup.h"
+#include "cvlocation.h"
+#include "cvplace.h"
+#include "cvuser.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Cv;
+
+namespace {
+
+QString s(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+QDateTime day(int d, int hour = 12)
+{
+    return QDateTime(QDate(2011, 5, d), QTime(hour, 0), Qt::UTC);
+}
+
+CvEvent fullEvent(const QString &id, const QDateTime &start)
+{
+    CvEvent e(id, CvUserRef(s("owner"), s("Olga Owner")));
+    e.setName(s("Party ") + id);
+    e.setDescription(s("Bring ✓ snacks"));
+    e.setStartTime(start);
+    e.setEndTime(start.isValid() ? start.addSecs(3600) : QDateTime());
+    e.setLocation(s("Hall"));
+    e.setPrivacy(s("OPEN"));
+    e.setUpdatedTime(day(1));
+    e.setRsvpStatus(s("attending"));
+    CvEvent::CvVenue venue;
+    venue.street = s("Main St 1");
+    venue.city = s("Town");
+    venue.state = s("ST");
+    venue.country = s("Land");
+    venue.latitude = 51.5f;
+    venue.longitude = -0.25f;
+    e.setVenue(venue);
+    e.setPicture(s("https://pic.invalid/") + id);
+    return e;
+}
+
+CvPlace place(const QString &id)
+{
+    CvPlace p(id);
+    p.setName(s("Cafe ") + id);
+    p.setCategory(s("food"));
+    CvLocation l;
+    l.setStreet(s("High St"));
+    l.setCity(s("City"));
+    l.setState(s("CS"));
+    l.setCountry(s("Country"));
+    l.setZip(s("12345"));
+    l.setLatitude(48.25f);
+    l.setLongitude(11.5f);
+    p.setLocation(l);
+    return p;
+}
+
+CvCheckin checkin(const QString &id, const CvUserRefs &tags = {})
+{
+    CvCheckin c(id, CvUserRef(s("me"), s("Me")), place(s("p-") + id));
+    c.setTags(tags);
+    c.setMessage(s("here"));
+    c.setApplication(CvUserRef(s("app1"), s("App")));
+    c.setCreatedTime(day(3));
+    return c;
+}
+
+template<typename List>
+QStringList ids(const List &items)
+{
+    QStringList result;
+    for (const auto &item : items)
+        result << item.id();
+    return result;
+}
+
+} // namespace
+
+class TestCvCacheEvents : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    int m_serial = 0;
+    QString m_db;
+    std::unique_ptr<CvCache> m_cache;
+
+    void reopen()
+    {
+        CvCacheConfiguration config;
+        config.setDatabaseName(m_db);
+        config.setPath(m_dir.filePath(QStringLiteral("store")));
+        m_cache = std::make_unique<CvCache>(config);
+        QVERIFY(m_cache->init());
+    }
+    int rows(const QString &table) const { return Inspector(m_db).count(table); }
+
+private slots:
+    void init()
+    {
+        m_db = m_dir.filePath(QStringLiteral("events%1.db").arg(++m_serial));
+        reopen();
+        // Every list belongs to a stored user.
+        QVERIFY(m_cache->updateUsers({CvUser(s("me"), s("Me")), CvUser(s("you"), s("You"))}));
+    }
+    void cleanup() { m_cache.reset(); }
+
+    void eventRoundTripSurvivesReopen()
+    {
+        const CvEvent event = fullEvent(s("e1"), day(10));
+        QCOMPARE(m_cache->updateEvent(s("me"), event), CvCache::Inserted);
+        QCOMPARE(m_cache->updateEvent(s("me"), event), CvCache::NotChanged);
+        reopen();
+        CvEvent read;
+        QVERIFY(m_cache->getEvent(s("me"), s("e1"), &read));
+        QCOMPARE(read, event);
+        QCOMPARE(read.owner().name, s("Olga Owner"));
+        // Scoped by user: another user's list does not hold it.
+        QVERIFY(!m_cache->getEvent(s("other"), s("e1"), &read));
+        QCOMPARE(m_cache->lastError(), CvCache::ItemNotFound);
+        QCOMPARE(m_cache->lastErrorDescription(), s("Item was not found"));
+    }
+
+    void eventUpdateRules()
+    {
+        CvEvent stored = fullEvent(s("e1"), day(10));
+        stored.setUpdatedTime(day(5));
+        QCOMPARE(m_cache->updateEvent(s("me"), stored), CvCache::Inserted);
+
+        // An older update is ignored whole.
+        CvEvent older = stored;
+        older.setName(s("stale"));
+        older.setUpdatedTime(day(4));
+        QCOMPARE(m_cache->updateEvent(s("me"), older), CvCache::NotChanged);
+        CvEvent read;
+        QVERIFY(m_cache->getEvent(s("me"), s("e1"), &read));
+        QCOMPARE(read, stored);
+
+        // No time and no RSVP status: both kept, the rest written.
+        CvEvent partial = stored;
+        partial.setName(s("renamed"));
+        partial.setRsvpStatus(QString());
+        partial.setUpdatedTime(QDateTime());
+        QCOMPARE(m_cache->updateEvent(s("me"), partial), CvCache::Updated);
+        QVERIFY(m_cache->getEvent(s("me"), s("e1"), &read));
+        QCOMPARE(read.name(), s("renamed"));
+        QCOMPARE(read.rsvpStatus(), s("attending"));
+        QCOMPARE(read.updatedTime(), day(5));
+    }
+
+    void eventsWindow_data()
+    {
+        QTest::addColumn<QDateTime>("since");
+        QTest::addColumn<QDateTime>("until");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QStringList>("expected");
+        // Starts: d2 day 2, d4 day 4, d6 day 6, d8 day 8; none has no start (sorts last).
+        QTest::newRow("all") << QDateTime() << QDateTime() << -1 << -1
+                             << QStringList {s("d8"), s("d6"), s("d4"), s("d2"), s("none")};
+        QTest::newRow("bounds included")
+            << day(4) << day(6) << -1 << -1 << QStringList {s("d6"), s("d4"), s("none")};
+        QTest::newRow("just inside misses")
+            << day(4).addSecs(1) << day(6).addSecs(-1) << -1 << -1 << QStringList {s("none")};
+        QTest::newRow("since only")
+            << day(6) << QDateTime() << -1 << -1 << QStringList {s("d8"), s("d6"), s("none")};
+        QTest::newRow("page 2 of 2")
+            << QDateTime() << QDateTime() << 2 << 2 << QStringList {s("d4"), s("d2")};
+        QTest::newRow("offset past end") << QDateTime() << QDateTime() << 9 << 2 << QStringList();
+    }
+    void eventsWindow()
+    {
+        QFETCH(QDateTime, since);
+        QFETCH(QDateTime, until);
+        QFETCH(int, offset);
+        QFETCH(int, limit);
+        QFETCH(QStringList, expected);
+        CvEvents events;
+        for (int d : {4, 8, 2, 6})
+            events << fullEvent(s("d") + QString::number(d), day(d));
+        events << fullEvent(s("none"), QDateTime());
+        QVERIFY(m_cache->updateEvents(s("me"), events));
+        // Another user's events never show.
+        QCOMPARE(m_cache->updateEvent(s("you"), fullEvent(s("x5"), day(5))), CvCache::Inserted);
+
+        CvDataFilter filter;
+        filter.since = since;
+        filter.until = until;
+        filter.offset = offset;
+        filter.limit = limit;
+        CvEvents read {fullEvent(s("junk"), day(1))};
+        QVERIFY(m_cache->getEvents(s("me"), &read, filter));
+        QCOMPARE(ids(read), expected);
+    }
+
+    void eventBatchRollsBack_data()
+    {
+        QTest::addColumn<int>("failing");
+        QTest::newRow("first") << 0;
+        QTest::newRow("middle") << 2;
+        QTest::newRow("last") << 4;
+    }
+    void eventBatchRollsBack()
+    {
+        QFETCH(int, failing);
+        // The key is the id alone: an event stored for another user cannot be written again.
+        QCOMPARE(m_cache->updateEvent(s("you"), fullEvent(s("shared"), day(1))), CvCache::Inserted);
+        CvEvents events;
+        for (int i = 0; i < 5; ++i)
+            events << fullEvent(i == failing ? s("shared") : s("n") + QString::number(i),
+                                day(i + 1));
+        QVERIFY(!m_cache->updateEvents(s("me"), events));
+        QCOMPARE(rows(s("events")), 1);
+        QCOMPARE(m_cache->lastError(), CvCache::DatabaseError);
+        // An invalid event fails its batch the same way.
+        events[failing] = CvEvent();
+        QVERIFY(!m_cache->updateEvents(s("me"), events));
+        QCOMPARE(rows(s("events")), 1);
+    }
+
+    void eventRemoval()
+    {
+        CvEvent fresh = fullEvent(s("fresh"), day(1));
+        fresh.setUpdatedTime(day(20));
+        CvEvent old = fullEvent(s("old"), day(1));
+        old.setUpdatedTime(day(2));
+        CvEvent never = fullEvent(s("never"), day(1));
+        never.setUpdatedTime(QDateTime());
+        QVERIFY(m_cache->updateEvents(s("me"), {fresh, old, never, fullEvent(s("gone"), day(1))}));
+
+        QVERIFY(m_cache->removeEvents(s("me"), {fullEvent(s("gone"), day(1))}));
+        QVERIFY(!m_cache->removeEvents(QDateTime()));
+        QVERIFY(m_cache->removeEvents(day(10)));
+        CvEvents read;
+        QVERIFY(m_cache->getEvents(s("me"), &read));
+        QCOMPARE(ids(read), QStringList {s("fresh")});
+    }
+
+    void groups()
+    {
+        CvGroups groups;
+        for (int i = 1; i <= 4; ++i) {
+            CvGroup g(s("g") + QString::number(i), CvUserRef(s("boss"), s("Boss")));
+            g.setVersion(i);
+            g.setName(s("Group ") + QString::number(i));
+            g.setDescription(s("desc"));
+            g.setPrivacy(s("CLOSED"));
+            g.setIcon(s("icon"));
+            g.setUpdatedTime(day(i * 2 % 7 + 1));
+            g.setEmail(s("g@example.invalid"));
+            g.setLink(s("https://g.invalid"));
+            g.setPicture(s("pic"));
+            groups << g;
+        }
+        QVERIFY(m_cache->updateGroups(s("me"), groups));
+        QCOMPARE(m_cache->updateGroup(s("me"), groups.at(0)), CvCache::NotChanged);
+        CvGroup changed = groups.at(0);
+        changed.setName(s("changed"));
+        QCOMPARE(m_cache->updateGroup(s("me"), changed), CvCache::Updated);
+        groups[0] = changed;
+
+        reopen();
+        CvGroup read;
+        QVERIFY(m_cache->getGroup(s("g1"), &read, s("me")));
+        QCOMPARE(read, changed);
+        QVERIFY(!m_cache->getGroup(s("g1"), &read, s("you")));
+
+        // Latest update first: g3 day 7, g2 day 5, g1 day 3, g4 day 2.
+        CvGroups list;
+        QVERIFY(m_cache->getGroups(s("me"), &list));
+        QCOMPARE(ids(list), (QStringList {s("g3"), s("g2"), s("g1"), s("g4")}));
+        CvDataFilter page;
+        page.offset = 1;
+        page.limit = 2;
+        QVERIFY(m_cache->getGroups(s("me"), &list, page));
+        QCOMPARE(ids(list), (QStringList {s("g2"), s("g1")}));
+
+        QVERIFY(m_cache->removeGroups(s("me"), {groups.at(1), groups.at(2)}));
+        QVERIFY(m_cache->getGroups(s("me"), &list));
+        QCOMPARE(ids(list), (QStringList {s("g1"), s("g4")}));
+    }
+
+    void checkinWritesAndTags()
+    {
+        const CvUserRefs firstTags {CvUserRef(s("t1"), s("Tina")), CvUserRef(s("t2"), s("Tom"))};
+        const CvCheckin first = checkin(s("c1"), firstTags);
+        QCOMPARE(m_cache->updateCheckin(s("me"), first), CvCache::Inserted);
+        reopen();
+        CvCheckin read;
+        QVERIFY(m_cache->getCheckin(s("c1"), &read, s("me")));
+        QCOMPARE(read, first);
+        QCOMPARE(read.application().name, s("App"));
+        QCOMPARE(read.place().location().zip(), s("12345"));
+
+        // A second write changes the message only; tags of both writes stay.
+        CvCheckin second = checkin(s("c1"), {CvUserRef(s("t3"), s("Tess"))});
+        second.setMessage(s("still here"));
+        second.setCreatedTime(day(9));
+        QCOMPARE(m_cache->updateCheckin(s("me"), second), CvCache::Updated);
+        QVERIFY(m_cache->getCheckin(s("c1"), &read, s("me")));
+        QCOMPARE(read.message(), s("still here"));
+        QCOMPARE(read.createdTime(), day(3));
+        QStringList tagIds;
+        for (const CvUserRef &tag : read.tags())
+            tagIds << tag.id;
+        tagIds.sort();
+        QCOMPARE(tagIds, (QStringList {s("t1"), s("t2"), s("t3")}));
+    }
+
+    void checkinNeedsValidPlace()
+    {
+        CvCheckin bad(s("c9"), CvUserRef(s("me"), s("Me")), CvPlace(s("nowhere")));
+        QCOMPARE(m_cache->updateCheckin(s("me"), bad), CvCache::UpdateFailed);
+        QVERIFY(!m_cache->updateCheckins(s("me"), {checkin(s("c1")), bad}));
+        QCOMPARE(rows(s("checkins")), 0);
+        QCOMPARE(rows(s("places")), 0);
+        QCOMPARE(rows(s("users")), 2);
+    }
+
+    void checkinListAndRemoval()
+    {
+        CvCheckins list;
+        for (int d : {3, 9, 6}) {
+            CvCheckin c = checkin(s("c") + QString::number(d), {CvUserRef(s("t1"), s("Tina"))});
+            c.setCreatedTime(day(d));
+            list << c;
+        }
+        QVERIFY(m_cache->updateCheckins(s("me"), list));
+        CvCheckins read;
+        CvDataFilter filter;
+        filter.offset = 0;
+        filter.limit = 2;
+        QVERIFY(m_cache->getCheckins(s("me"), &read, filter));
+        QCOMPARE(ids(read), (QStringList {s("c9"), s("c6")}));
+        QCOMPARE(rows(s("places")), 3);
+        QCOMPARE(rows(s("checkin_tags")), 3);
+
+        // Without a place id the place row of that check-in stays.
+        const CvCheckin noPlace(s("c6"), CvUserRef(s("me"), QString()), CvPlace());
+        QVERIFY(m_cache->removeCheckins(s("me"), {list.at(0), noPlace}));
+        QVERIFY(m_cache->getCheckins(s("me"), &read));
+        QCOMPARE(ids(read), QStringList {s("c9")});
+        QCOMPARE(Inspector(m_db).strings(s("SELECT parent_id FROM places ORDER BY parent_id")),
+                 (QStringList {s("c6"), s("c9")}));
+        QCOMPARE(rows(s("checkin_tags")), 1);
+    }
+
+    void closedCacheRefusesEverything()
+    {
+        QCOMPARE(m_cache->updateEvent(s("me"), fullEvent(s("e1"), day(1))), CvCache::Inserted);
+        m_cache->close();
+        CvEvents events;
+        CvGroups groups;
+        CvCheckins checkins;
+        QCOMPARE(m_cache->updateEvent(s("me"), fullEvent(s("e2"), day(1))), CvCache::UpdateFailed);
+        QVERIFY(!m_cache->updateEvents(s("me"), {}));
+        QVERIFY(!m_cache->getEvents(s("me"), &events));
+        QVERIFY(!m_cache->removeEvents(day(30)));
+        QVERIFY(!m_cache->getGroups(s("me"), &groups));
+        QVERIFY(!m_cache->updateCheckins(s("me"), {}));
+        QVERIFY(!m_cache->getCheckins(s("me"), &checkins));
+        QCOMPARE(rows(s("events")), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCvCacheEvents)
+#include "tst_cvcache_events.moc"

@@ -1,0 +1,449 @@
+#include "cachetestutil.h"
+
+#include "cvcache.h"
+#include "cvcacheconfiguration.h"
+#include "cvdatafilter.h"
+#include "cvlinkinfo.h"
+#include "cvlocation.h"
+#include "cvplace.h"
+#include "cvpost.h"
+#include "cvuser.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Cv;
+
+namespace {
+
+QString s(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+QDateTime day(int d, int hour = 12)
+{
+    return QDateTime(QDate(2011, 5, 1), QTime(hour, 0), Qt::UTC).addDays(d - 1);
+}
+
+CvPlace place(const QString &id)
+{
+    CvPlace p(id);
+    p.setName(s("Place ") + id);
+    p.setCategory(s("park"));
+    CvLocation l;
+    l.setCity(s("City"));
+    l.setZip(s("999"));
+    l.setLatitude(10.5f);
+    l.setLongitude(-20.25f);
+    p.setLocation(l);
+    return p;
+}
+
+CvPost fullPost(const QString &id, const QDateTime &created, const QString &type = s("status"))
+{
+    CvPost p(id, CvUserRef(s("sender"), s("Sam Sender")), created);
+    p.setTo({CvUserRef(s("to1"), s("Tara")), CvUserRef(s("to2"), s("Tim"))});
+    p.setMessage(s("Hello \"world\" ✓ ") + id);
+    p.setPicture(s("https://pic.invalid/") + id);
+    p.setLinkInfo(CvLinkInfo(s("https://l.invalid"), s("Link"), s("cap"), s("desc")));
+    p.setSource(s("src"));
+    p.setIcon(s("icon"));
+    p.setAttribution(s("attr"));
+    p.setApplication(qMakePair(s("app7"), s("Seven")));
+    p.setLikes(3);
+    p.setUpdated(created.isValid() ? created.addSecs(60) : day(1));
+    p.setCommentCount(2);
+    p.setType(type);
+    p.setSubject(s("subj"));
+    p.setAlbumId(s("alb"));
+    p.setObjectId(s("obj"));
+    p.setStory(s("story"));
+    return p;
+}
+
+CvMessage comment(const QString &id, const QDateTime &created, const QDateTime &updated)
+{
+    CvMessage c(id, CvUserRef(s("to1"), s("Tara")));
+    c.setContent(s("comment ") + id);
+    c.setCreated(created);
+    c.setUpdated(updated);
+    c.setLikes(4);
+    c.setUserLikes(true);
+    return c;
+}
+
+template<typename List>
+QStringList ids(const List &items)
+{
+    QStringList result;
+    for (const auto &item : items)
+        result << item.id();
+    return result;
+}
+
+} // namespace
+
+class TestCvCachePosts : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    int m_serial = 0;
+    QString m_db;
+    std::unique_ptr<CvCache> m_cache;
+
+    void reopen()
+    {
+        CvCacheConfiguration config;
+        config.setDatabaseName(m_db);
+        config.setPath(m_dir.filePath(QStringLiteral("store")));
+        m_cache = std::make_unique<CvCache>(config);
+        QVERIFY(m_cache->init());
+    }
+    int rows(const QString &table) const { return Inspector(m_db).count(table); }
+    void storeTagged() { QVERIFY(m_cache->updateUsers({CvUser(s("tag1"), s("Tag One"))})); }
+
+private slots:
+    void init()
+    {
+        m_db = m_dir.filePath(QStringLiteral("posts%1.db").arg(++m_serial));
+        reopen();
+        // Every list belongs to a stored user.
+        QVERIFY(m_cache->updateUsers({CvUser(s("me"), s("Me")), CvUser(s("you"), s("You"))}));
+    }
+    void cleanup() { m_cache.reset(); }
+
+    void postRoundTripSurvivesReopen()
+    {
+        storeTagged();
+        CvPost post = fullPost(s("p1"), day(2));
+        post.setWithTags({CvUserRef(s("tag1"), s("Tag One"))});
+        post.setPlace(place(s("pl1")));
+        QCOMPARE(m_cache->updatePost(s("me"), CvCache::NewsFeed, post), CvCache::Inserted);
+        reopen();
+        CvPost read;
+        QVERIFY(m_cache->getPost(s("p1"), &read));
+        QCOMPARE(read, post);
+        QCOMPARE(read.application(), qMakePair(s("app7"), s("Seven")));
+        QCOMPARE(read.place().location().zip(), s("999"));
+        QCOMPARE(Inspector(m_db).strings(s("SELECT parent_id FROM places")), QStringList {s("p1")});
+
+        // Unchanged into a second feed: filed there, reported as new in that feed, once.
+        QCOMPARE(m_cache->updatePost(s("me"), CvCache::ProfileFeed, post), CvCache::Inserted);
+        QCOMPARE(m_cache->updatePost(s("me"), CvCache::ProfileFeed, post), CvCache::Inserted);
+        QCOMPARE(rows(s("profile_feeds")), 1);
+        QCOMPARE(rows(s("news_feeds")), 1);
+
+        QVERIFY(!m_cache->getPost(s("nope"), &read));
+        QCOMPARE(m_cache->lastError(), CvCache::ItemNotFound);
+        QCOMPARE(read.id(), s("p1"));
+    }
+
+    void batchUpdatesInPlace()
+    {
+        const CvPost original = fullPost(s("p1"), day(2));
+        QVERIFY(m_cache->updatePosts(s("me"), CvCache::NewsFeed, {original}));
+        CvPost changed = fullPost(s("p1"), day(9));
+        changed.setFrom(CvUserRef(s("other"), s("Other")));
+        changed.setMessage(s("edited"));
+        changed.setTo({CvUserRef(s("to3"), s("Tom"))});
+        QVERIFY(m_cache->updatePosts(s("me"), CvCache::NewsFeed, {changed}));
+
+        CvPost read;
+        QVERIFY(m_cache->getPost(s("p1"), &read));
+        QCOMPARE(read.message(), s("edited"));
+        QCOMPARE(read.from().id, s("sender"));
+        QCOMPARE(read.created(), day(2));
+        QCOMPARE(read.updated(), changed.updated());
+        // Targets only grow.
+        QCOMPARE(read.to().size(), 3);
+        QCOMPARE(rows(s("posts")), 1);
+        QCOMPARE(rows(s("news_feeds")), 1);
+    }
+
+    void batchRollsBack_data()
+    {
+        QTest::addColumn<int>("failing");
+        QTest::newRow("first") << 0;
+        QTest::newRow("third") << 2;
+        QTest::newRow("last") << 5;
+    }
+    void batchRollsBack()
+    {
+        QFETCH(int, failing);
+        CvPosts posts;
+        for (int i = 0; i < 6; ++i) {
+            CvPost p = fullPost(s("p") + QString::number(i), day(i + 1));
+            p.setPlace(place(s("pl") + QString::number(i)));
+            posts << p;
+        }
+        // A tagged user who is not stored cannot be linked.
+        posts[failing].setWithTags({CvUserRef(s("ghost"), s("Ghost"))});
+        QVERIFY(!m_cache->updatePosts(s("me"), CvCache::NewsFeed, posts));
+        for (const char *table : {"posts", "news_feeds", "post_targets", "places"})
+            QCOMPARE(rows(s(table)), 0);
+        QCOMPARE(rows(s("users")), 2);
+        QCOMPARE(m_cache->lastError(), CvCache::DatabaseError);
+        QVERIFY(!m_cache->lastErrorDescription().isEmpty());
+    }
+
+    void likes()
+    {
+        CvPost post = fullPost(s("p1"), day(1));
+        post.setLikes(0);
+        QCOMPARE(m_cache->updatePost(s("me"), CvCache::NewsFeed, post), CvCache::Inserted);
+        QVERIFY(m_cache->likePost(s("p1"), Unlike));
+        CvPost read;
+        QVERIFY(m_cache->getPost(s("p1"), &read));
+        QCOMPARE(read.likes(), 0);
+        QVERIFY(m_cache->likePost(s("p1"), Like));
+        QVERIFY(m_cache->likePost(s("p1"), Like));
+        QVERIFY(m_cache->likePost(s("p1"), Unlike));
+        QVERIFY(m_cache->getPost(s("p1"), &read));
+        QCOMPARE(read.likes(), 1);
+        QCOMPARE(read.from().id, s("sender"));
+
+        QVERIFY(!m_cache->likePost(s("missing"), Like));
+        QCOMPARE(m_cache->lastError(), CvCache::ItemNotFound);
+
+        CvPost replaced = read;
+        replaced.setMessage(s("replaced"));
+        QVERIFY(m_cache->updatePost(replaced));
+        QVERIFY(m_cache->getPost(s("p1"), &read));
+        QCOMPARE(read.message(), s("replaced"));
+        QVERIFY(!m_cache->updatePost(fullPost(s("missing"), day(1))));
+    }
+
+    void feedWindow_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QDateTime>("since");
+        QTest::addColumn<QDateTime>("until");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QStringList>("expected");
+        // d2 (status), d4 (link), d6 (status), d8 (no type), nodate (status, no creation time).
+        const int news = CvCache::NewsFeed;
+        const int profile = CvCache::ProfileFeed;
+        QTest::newRow("news all") << news << QDateTime() << QDateTime() << s("%") << -1
+                                  << QStringList {s("d8"), s("d6"), s("d4"), s("d2"), s("nodate")};
+        QTest::newRow("profile drops untyped")
+            << profile << QDateTime() << QDateTime() << s("%") << -1
+            << QStringList {s("d6"), s("d4"), s("d2"), s("nodate")};
+        QTest::newRow("bounds excluded")
+            << news << day(2) << day(6) << s("%") << -1 << QStringList {s("d4"), s("nodate")};
+        QTest::newRow("just outside bounds")
+            << news << day(2).addSecs(-1) << day(6).addSecs(1) << s("%") << -1
+            << QStringList {s("d6"), s("d4"), s("d2"), s("nodate")};
+        QTest::newRow("pattern") << profile << QDateTime() << QDateTime() << s("sta%") << -1
+                                 << QStringList {s("d6"), s("d2"), s("nodate")};
+        QTest::newRow("news pattern keeps untyped")
+            << news << QDateTime() << QDateTime() << s("link") << -1
+            << QStringList {s("d8"), s("d4")};
+        QTest::newRow("limit") << news << QDateTime() << QDateTime() << s("%") << 2
+                               << QStringList {s("d8"), s("d6")};
+    }
+    void feedWindow()
+    {
+        QFETCH(int, type);
+        QFETCH(QDateTime, since);
+        QFETCH(QDateTime, until);
+        QFETCH(QString, pattern);
+        QFETCH(int, limit);
+        QFETCH(QStringList, expected);
+        CvPosts posts {fullPost(s("d4"), day(4), s("link")), fullPost(s("d2"), day(2)),
+                       fullPost(s("d8"), day(8), QString()), fullPost(s("d6"), day(6)),
+                       fullPost(s("nodate"), QDateTime())};
+        const auto postType = CvCache::PostType(type);
+        QVERIFY(m_cache->updatePosts(s("me"), postType, posts));
+        QVERIFY(m_cache->updatePosts(s("you"), postType, {fullPost(s("x"), day(5))}));
+
+        CvDataFilter filter;
+        filter.since = since;
+        filter.until = until;
+        filter.limit = limit;
+        CvPosts read {fullPost(s("junk"), day(1))};
+        QVERIFY(m_cache->getPosts(s("me"), postType, &read, filter, pattern));
+        QCOMPARE(ids(read), expected);
+    }
+
+    void boxes()
+    {
+        CvPost older = fullPost(s("a"), day(5));
+        older.setUpdated(day(6));
+        CvPost newer = fullPost(s("b"), day(1));
+        newer.setUpdated(day(9));
+        QVERIFY(m_cache->updatePosts(s("me"), CvCache::Inbox, {older, newer}));
+        QVERIFY(m_cache->updatePosts(s("me"), CvCache::Outbox, {older}));
+        CvPosts read;
+        QVERIFY(m_cache->getPosts(s("me"), CvCache::Inbox, &read));
+        QCOMPARE(ids(read), (QStringList {s("b"), s("a")}));
+        QVERIFY(m_cache->getPosts(s("me"), CvCache::Outbox, &read));
+        QCOMPARE(ids(read), QStringList {s("a")});
+        QVERIFY(!m_cache->getPosts(s("me"), CvCache::PostType(7), &read));
+        QVERIFY(!m_cache->updatePosts(s("me"), CvCache::PostType(7), {fullPost(s("c"), day(1))}));
+        QCOMPARE(rows(s("posts")), 2);
+    }
+
+    void removalCascades()
+    {
+        storeTagged();
+        CvPost post = fullPost(s("p1"), day(1));
+        post.setWithTags({CvUserRef(s("tag1"), s("Tag One"))});
+        post.setPlace(place(s("pl1")));
+        QCOMPARE(m_cache->updatePost(s("me"), CvCache::NewsFeed, post), CvCache::Inserted);
+        QVERIFY(m_cache->updatePosts(s("me"), CvCache::NewsFeed, {fullPost(s("p2"), day(2))}));
+        QVERIFY(m_cache->updateComments(PostComments, s("p1"), {comment(s("c1"), day(1), day(1))}));
+
+        QVERIFY(m_cache->removePosts(s("me"), CvCache::NewsFeed, {post}));
+        for (const char *table : {"news_feeds", "post_targets"})
+            QCOMPARE(Inspector(m_db).strings(s("SELECT DISTINCT post_id FROM %1").arg(s(table))),
+                     QStringList {s("p2")});
+        QCOMPARE(rows(s("post_tags")), 0);
+        QCOMPARE(rows(s("post_comments")), 0);
+        QCOMPARE(rows(s("places")), 0);
+        // The comment itself stays.
+        QCOMPARE(rows(s("comments")), 1);
+    }
+
+    void expiry()
+    {
+        CvPost old = fullPost(s("old"), day(1));
+        old.setUpdated(day(2));
+        old.setPlace(place(s("pl-old")));
+        CvPost never = fullPost(s("never"), day(1));
+        never.setUpdated(QDateTime());
+        never.setPlace(place(s("pl-never")));
+        CvPost fresh = fullPost(s("fresh"), day(1));
+        fresh.setUpdated(day(20));
+        fresh.setPlace(place(s("pl-fresh")));
+        QVERIFY(m_cache->updatePosts(s("me"), CvCache::NewsFeed, {old, never, fresh}));
+
+        QVERIFY(!m_cache->removePosts(QDateTime()));
+        QCOMPARE(rows(s("posts")), 3);
+        QVERIFY(m_cache->removePosts(day(10)));
+        QCOMPARE(Inspector(m_db).strings(s("SELECT id FROM posts")), QStringList {s("fresh")});
+        QCOMPARE(Inspector(m_db).strings(s("SELECT id FROM places")), QStringList {s("pl-fresh")});
+        QCOMPARE(rows(s("news_feeds")), 1);
+    }
+
+    void comments_data()
+    {
+        QTest::addColumn<QDateTime>("since");
+        QTest::addColumn<QDateTime>("until");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QStringList>("expected");
+        // c1 created day 1 updated day 9, c2 day 2/day 3, c3 day 3/day 5, cn no creation (day 7).
+        QTest::newRow("all, oldest update first")
+            << QDateTime() << QDateTime() << -1 << QStringList {s("c2"), s("c3"), s("cn"), s("c1")};
+        QTest::newRow("bounds excluded")
+            << day(1) << day(3) << -1 << QStringList {s("c2"), s("cn")};
+        QTest::newRow("limit") << QDateTime() << QDateTime() << 1 << QStringList {s("c2")};
+    }
+    void comments()
+    {
+        QFETCH(QDateTime, since);
+        QFETCH(QDateTime, until);
+        QFETCH(int, limit);
+        QFETCH(QStringList, expected);
+        QVERIFY(m_cache->updatePosts(s("me"), CvCache::NewsFeed, {fullPost(s("p1"), day(1))}));
+        const CvComments list {comment(s("c1"), day(1), day(9)), comment(s("c2"), day(2), day(3)),
+                               comment(s("c3"), day(3), day(5)),
+                               comment(s("cn"), QDateTime(), day(7))};
+        QVERIFY(m_cache->updateComments(PostComments, s("p1"), list));
+        QVERIFY(m_cache->updateComments(PhotoComments, s("photo1"),
+                                        {comment(s("c9"), day(2), day(2))}));
+
+        CvDataFilter filter;
+        filter.since = since;
+        filter.until = until;
+        filter.limit = limit;
+        CvComments read;
+        QVERIFY(m_cache->getComments(PostComments, s("p1"), &read, filter));
+        QCOMPARE(ids(read), expected);
+        CvMessage one;
+        QVERIFY(m_cache->getComment(s("c3"), &one));
+        QCOMPARE(one, list.at(2));
+        QCOMPARE(one.from().name, s("Tara"));
+    }
+
+    void commentWrites()
+    {
+        QVERIFY(m_cache->updatePosts(s("me"), CvCache::NewsFeed,
+                                     {fullPost(s("p1"), day(1)), fullPost(s("p2"), day(1))}));
+        CvMessage c = comment(s("c1"), day(1), day(1));
+        QCOMPARE(m_cache->updateComment(PostComments, s("p1"), c), CvCache::Inserted);
+        // Equal on another target: linked there too.
+        QCOMPARE(m_cache->updateComment(PostComments, s("p2"), c), CvCache::NotChanged);
+        QCOMPARE(rows(s("post_comments")), 2);
+        c.setContent(s("edited"));
+        c.setLikes(0);
+        QCOMPARE(m_cache->updateComment(PostComments, s("p1"), c), CvCache::Updated);
+        CvMessage read;
+        QVERIFY(m_cache->getComment(s("c1"), &read));
+        QCOMPARE(read, c);
+        QCOMPARE(
+            m_cache->updateComment(CommentTarget(5), s("p1"), comment(s("c2"), day(1), day(1))),
+            CvCache::UpdateFailed);
+        QCOMPARE(rows(s("comments")), 1);
+
+        // A comment whose sender cannot be stored fails its batch whole.
+        CvMessage orphan(s("c3"), CvUserRef());
+        QVERIFY(!m_cache->updateComments(PostComments, s("p1"),
+                                         {comment(s("c4"), day(1), day(1)), orphan}));
+        QCOMPARE(rows(s("comments")), 1);
+
+        QVERIFY(m_cache->updateComments(PostComments, s("p2"), {comment(s("c5"), day(1), day(1))}));
+        QVERIFY(m_cache->removeComments(PostComments, s("p2")));
+        QCOMPARE(rows(s("comments")), 0);
+    }
+
+    void twentyThousandPostsIntact()
+    {
+        constexpr int count = 20000;
+        CvPosts posts;
+        posts.reserve(count);
+        const QDateTime base = day(1);
+        for (int i = 0; i < count; ++i) {
+            CvPost p(s("post%1").arg(i, 5, 10, QLatin1Char('0')),
+                     CvUserRef(s("u%1").arg(i % 97), s("User %1").arg(i % 97)),
+                     base.addSecs(i * 60));
+            p.setTo({CvUserRef(s("u%1").arg((i + 1) % 97), s("User %1").arg((i + 1) % 97))});
+            p.setMessage(s("message %1 ✓").arg(i));
+            p.setUpdated(base.addSecs(i * 60 + 5));
+            p.setType(s("status"));
+            p.setLikes(i % 13);
+            posts << p;
+        }
+        QVERIFY(m_cache->updatePosts(s("me"), CvCache::NewsFeed, posts));
+        reopen();
+        CvPosts read;
+        QVERIFY(m_cache->getPosts(s("me"), CvCache::NewsFeed, &read));
+        QCOMPARE(read.size(), count);
+        for (int i = 0; i < count; ++i) {
+            if (read.at(i) != posts.at(count - 1 - i))
+                QFAIL(qPrintable(s("post %1 differs").arg(i)));
+        }
+        QCOMPARE(rows(s("users")), 2 + 97);
+    }
+
+    void closedCacheRefusesEverything()
+    {
+        m_cache->close();
+        CvPosts posts;
+        CvComments comments;
+        QCOMPARE(m_cache->updatePost(s("me"), CvCache::NewsFeed, fullPost(s("p"), day(1))),
+                 CvCache::UpdateFailed);
+        QVERIFY(!m_cache->updatePosts(s("me"), CvCache::NewsFeed, {}));
+        QVERIFY(!m_cache->getPosts(s("me"), CvCache::NewsFeed, &posts));
+        QVERIFY(!m_cache->removePosts(day(1)));
+        QVERIFY(!m_cache->likePost(s("p"), Like));
+        QVERIFY(!m_cache->getComments(PostComments, s("p"), &comments));
+        QVERIFY(!m_cache->removeComments(PostComments, s("p")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCvCachePosts)
+#include "tst_cvcache_posts.moc"

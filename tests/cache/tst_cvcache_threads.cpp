@@ -1,0 +1,342 @@
+#include "cachetestutil.h"
+
+#include "cvattachment.h"
+#include "cvcache.h"
+#include "cvcacheconfiguration.h"
+#include "cvdatafilter.h"
+#include "cvlinkinfo.h"
+#include "cvmessage.h"
+#include "cvphoto.h"
+#include "cvthread.h"
+#include "cvuser.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Cv;
+
+namespace {
+
+QString s(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+QDateTime day(int d, int hour = 12)
+{
+    return QDateTime(QDate(2011, 5, d), QTime(hour, 0), Qt::UTC);
+}
+
+CvThread makeThread(const QString &id, const QDateTime &updated)
+{
+    CvThread t(id, CvUserRef(s("ann"), s("Ann")));
+    t.setTo({CvUserRef(s("ann"), s("Ann")), CvUserRef(s("bob"), s("Bob"))});
+    t.setSenders({CvUserRef(s("bob"), s("Bob"))});
+    t.setSubject(s("Subject ") + id);
+    t.setSnippet(s("snip ✓"));
+    t.setMessageCount(4);
+    t.setUnread(1);
+    t.setUpdatedTime(updated);
+    return t;
+}
+
+CvMessage message(const QString &id, const QDateTime &sent)
+{
+    CvMessage m(id, CvUserRef(s("bob"), s("Bob")));
+    m.setContent(s("body ") + id);
+    m.setCreated(sent);
+    m.setUpdated(sent);
+    return m;
+}
+
+template<typename List>
+QStringList ids(const List &items)
+{
+    QStringList result;
+    for (const auto &item : items)
+        result << item.id();
+    return result;
+}
+
+} // namespace
+
+class TestCvCacheThreads : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    int m_serial = 0;
+    QString m_db;
+    std::unique_ptr<CvCache> m_cache;
+
+    void reopen()
+    {
+        CvCacheConfiguration config;
+        config.setDatabaseName(m_db);
+        config.setPath(m_dir.filePath(QStringLiteral("store")));
+        m_cache = std::make_unique<CvCache>(config);
+        QVERIFY(m_cache->init());
+    }
+    int rows(const QString &table) const { return Inspector(m_db).count(table); }
+
+private slots:
+    void init()
+    {
+        m_db = m_dir.filePath(QStringLiteral("threads%1.db").arg(++m_serial));
+        reopen();
+        QVERIFY(m_cache->updateUsers({CvUser(s("me"), s("Me"))}));
+    }
+    void cleanup() { m_cache.reset(); }
+
+    void threadInTwoBoxes()
+    {
+        const CvThread t = makeThread(s("a_b"), day(3));
+        QVERIFY(m_cache->updateThreads(s("me"), MessageBoxInbox, {t}));
+        QVERIFY(m_cache->updateThreads(s("me"), MessageBoxSent, {t}));
+        QVERIFY(m_cache->updateThreads(s("me"), MessageBoxSent, {t}));
+        QCOMPARE(Inspector(m_db).strings(s("SELECT id FROM threads ORDER BY id")),
+                 (QStringList {s("a_b_0"), s("a_b_2")}));
+        reopen();
+        CvThread read;
+        QVERIFY(m_cache->getThread(s("me"), s("a_b"), MessageBoxSent, &read));
+        QCOMPARE(read, t);
+        QVERIFY(!m_cache->getThread(s("me"), s("a_b"), MessageBoxSpam, &read));
+        QCOMPARE(m_cache->lastError(), CvCache::ItemNotFound);
+        QVERIFY(!m_cache->getThread(s("you"), s("a_b"), MessageBoxInbox, &read));
+
+        QVERIFY(m_cache->updateMessages(s("a_b"), {message(s("m1"), day(1))}));
+        QVERIFY(m_cache->removeThread(s("me"), s("a_b"), MessageBoxInbox));
+        QCOMPARE(rows(s("messages")), 1);
+        QVERIFY(m_cache->removeThread(s("me"), s("a_b"), MessageBoxSent));
+        QCOMPARE(rows(s("messages")), 0);
+        QCOMPARE(rows(s("threads")), 0);
+        QCOMPARE(rows(s("thread_participants")), 0);
+        QCOMPARE(rows(s("thread_senders")), 0);
+    }
+
+    void threadUpdateKeepsLinks()
+    {
+        CvThread t = makeThread(s("t1"), day(3));
+        QVERIFY(m_cache->updateThreads(s("me"), MessageBoxInbox, {t}));
+        t.setSnippet(s("new"));
+        t.setTo({CvUserRef(s("cid"), s("Cid"))});
+        t.setSenders({});
+        QVERIFY(m_cache->updateThreads(s("me"), MessageBoxInbox, {t}));
+        CvThread read;
+        QVERIFY(m_cache->getThread(s("me"), s("t1"), MessageBoxInbox, &read));
+        QCOMPARE(read.snippet(), s("new"));
+        QStringList to;
+        for (const CvUserRef &ref : read.to())
+            to << ref.id;
+        to.sort();
+        QCOMPARE(to, (QStringList {s("ann"), s("bob"), s("cid")}));
+        QCOMPARE(read.senders().size(), 1);
+        QCOMPARE(read.senders().first().name, s("Bob"));
+    }
+
+    void threadsWindow_data()
+    {
+        QTest::addColumn<QDateTime>("since");
+        QTest::addColumn<QDateTime>("until");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QStringList>("expected");
+        // t1..t12 updated on day 1..12, tn never.
+        QStringList all;
+        for (int d = 12; d >= 1; --d)
+            all << s("t%1").arg(d);
+        QTest::newRow("all, untimed last")
+            << QDateTime() << QDateTime() << -1 << -1 << (all + QStringList {s("tn")});
+        QTest::newRow("first ten") << QDateTime() << QDateTime() << 0 << 10 << all.mid(0, 10);
+        QTest::newRow("rest") << QDateTime() << QDateTime() << 10 << 10
+                              << QStringList {s("t2"), s("t1"), s("tn")};
+        QTest::newRow("bounds included")
+            << day(3) << day(5) << -1 << -1 << QStringList {s("t5"), s("t4"), s("t3"), s("tn")};
+        QTest::newRow("bounds just missed") << day(3).addSecs(1) << day(5).addSecs(-1) << -1 << -1
+                                            << QStringList {s("t4"), s("tn")};
+    }
+    void threadsWindow()
+    {
+        QFETCH(QDateTime, since);
+        QFETCH(QDateTime, until);
+        QFETCH(int, offset);
+        QFETCH(int, limit);
+        QFETCH(QStringList, expected);
+        CvThreads threads;
+        for (int d : {5, 1, 12, 3, 8, 2, 10, 4, 6, 11, 7, 9})
+            threads << makeThread(s("t%1").arg(d), day(d));
+        threads << makeThread(s("tn"), QDateTime());
+        QVERIFY(m_cache->updateThreads(s("me"), MessageBoxInbox, threads));
+        QVERIFY(m_cache->updateThreads(s("me"), MessageBoxSent, {makeThread(s("s1"), day(4))}));
+
+        CvDataFilter filter;
+        filter.since = since;
+        filter.until = until;
+        filter.offset = offset;
+        filter.limit = limit;
+        CvThreads read {makeThread(s("junk"), day(1))};
+        QVERIFY(m_cache->getThreads(s("me"), MessageBoxInbox, &read, filter));
+        QCOMPARE(ids(read), expected);
+    }
+
+    void threadExpiryAndBatchRemoval()
+    {
+        QVERIFY(m_cache->updateThreads(s("me"), MessageBoxInbox,
+                                       {makeThread(s("old"), day(1)), makeThread(s("new"), day(9)),
+                                        makeThread(s("never"), QDateTime()),
+                                        makeThread(s("x"), day(9))}));
+        QVERIFY(m_cache->updateMessages(s("old"), {message(s("m1"), day(1))}));
+        QVERIFY(!m_cache->removeThreads(QDateTime()));
+        QVERIFY(m_cache->removeThreads(day(5)));
+        QVERIFY(m_cache->removeThreads(s("me"), MessageBoxInbox, {makeThread(s("x"), day(9))}));
+        CvThreads read;
+        QVERIFY(m_cache->getThreads(s("me"), MessageBoxInbox, &read));
+        QCOMPARE(ids(read), QStringList {s("new")});
+        QCOMPARE(Inspector(m_db).strings(s("SELECT DISTINCT thread_id FROM thread_participants")),
+                 QStringList {s("new_0")});
+        QCOMPARE(rows(s("messages")), 1);
+    }
+
+    void threadBatchRollsBack()
+    {
+        CvThreads threads {makeThread(s("t1"), day(1)), makeThread(s("t2"), day(2)),
+                           makeThread(s("t3"), day(3))};
+        // A sender is linked, not written: one that is not stored fails the batch.
+        threads[1].setSenders({CvUserRef(s("stranger"), s("S"))});
+        QVERIFY(!m_cache->updateThreads(s("me"), MessageBoxInbox, threads));
+        QCOMPARE(rows(s("threads")), 0);
+        QCOMPARE(rows(s("thread_participants")), 0);
+        QCOMPARE(rows(s("users")), 1);
+    }
+
+    void messages_data()
+    {
+        QTest::addColumn<QDateTime>("since");
+        QTest::addColumn<QDateTime>("until");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("all newest first, untimed never")
+            << QDateTime() << QDateTime() << -1 << -1
+            << QStringList {s("m4"), s("m3"), s("m2"), s("m1")};
+        QTest::newRow("bounds included")
+            << day(2) << day(3) << -1 << -1 << QStringList {s("m3"), s("m2")};
+        QTest::newRow("paged") << QDateTime() << QDateTime() << 1 << 2
+                               << QStringList {s("m3"), s("m2")};
+    }
+    void messages()
+    {
+        QFETCH(QDateTime, since);
+        QFETCH(QDateTime, until);
+        QFETCH(int, offset);
+        QFETCH(int, limit);
+        QFETCH(QStringList, expected);
+        QVERIFY(m_cache->updateUsers({CvUser(s("bob"), s("Bob"))}));
+        CvMessages list;
+        for (int d : {3, 1, 4, 2})
+            list << message(s("m%1").arg(d), day(d));
+        list << message(s("mx"), QDateTime());
+        QVERIFY(m_cache->updateMessages(s("t1"), list));
+        QVERIFY(m_cache->updateMessages(s("t2"), {message(s("m9"), day(2))}));
+
+        CvDataFilter filter;
+        filter.since = since;
+        filter.until = until;
+        filter.offset = offset;
+        filter.limit = limit;
+        CvMessages read;
+        QVERIFY(m_cache->getMessages(s("t1"), &read, filter));
+        QCOMPARE(ids(read), expected);
+        CvMessage one;
+        QVERIFY(m_cache->getMessage(s("t1"), s("m2"), &one));
+        QCOMPARE(one, list.at(3));
+    }
+
+    void messageWritesAndRemoval()
+    {
+        QVERIFY(m_cache->updateUsers({CvUser(s("bob"), s("Bob"))}));
+        CvMessages list {message(s("m1"), day(1)), message(s("m2"), day(2)),
+                         message(s("mx"), QDateTime())};
+        QVERIFY(m_cache->updateMessages(s("t1"), list));
+        list[0].setContent(s("edited"));
+        QVERIFY(m_cache->updateMessages(s("t1"), list));
+        CvMessage read;
+        QVERIFY(m_cache->getMessage(s("t1"), s("m1"), &read));
+        QCOMPARE(read.content(), s("edited"));
+
+        // An author who is not stored fails the batch whole.
+        CvMessages bad {message(s("m5"), day(5)), CvMessage(s("m6"), CvUserRef(s("nobody"), {}))};
+        QVERIFY(!m_cache->updateMessages(s("t1"), bad));
+        QCOMPARE(rows(s("messages")), 3);
+
+        QVERIFY(m_cache->updateAttachments(s("t1"), {CvAttachment(s("m2"), s("video"))}));
+        QVERIFY(m_cache->removeMessage(s("t1"), s("m1")));
+        QVERIFY(m_cache->removeMessages(s("t1")));
+        // Only the message without a time survives; the attachment went with its message.
+        QCOMPARE(Inspector(m_db).strings(s("SELECT id FROM messages")), QStringList {s("mx")});
+        QCOMPARE(rows(s("attachments")), 0);
+    }
+
+    void attachments()
+    {
+        QVERIFY(m_cache->updateUsers({CvUser(s("bob"), s("Bob"))}));
+        QVERIFY(m_cache->updateMessages(
+            s("t1"),
+            {message(s("m1"), day(1)), message(s("m2"), day(2)), message(s("m3"), day(3))}));
+        CvAttachment link(s("m1"), s("link"));
+        link.setLinkInfo(CvLinkInfo(s("https://l.invalid/x"), s("Name"), s("Cap"), s("Desc")));
+        CvPhoto video(s("v1"));
+        video.setPicture(s("https://pic.invalid/v1"));
+        CvAttachment clip(s("m2"), s("video"));
+        clip.setPhoto(video);
+        CvPhoto picture(s("ph1"));
+        picture.setPicture(s("https://pic.invalid/ph1"));
+        picture.setName(s("Photo"));
+        CvAttachment photo(s("m3"), s("photo"));
+        photo.setPhoto(picture);
+        QVERIFY(m_cache->updateAttachments(s("t1"), {link, clip, photo}));
+        reopen();
+
+        CvAttachments read;
+        QVERIFY(m_cache->getAttachments(s("t1"), &read));
+        QCOMPARE(ids(read), (QStringList {s("m3"), s("m2"), s("m1")}));
+        QCOMPARE(read.at(2), link);
+        QCOMPARE(read.at(1), CvAttachment(s("m2"), s("video")));
+        QCOMPARE(read.at(0), photo);
+
+        // A different attachment replaces the stored one of its message.
+        CvAttachment other(s("m1"), s("link"));
+        other.setLinkInfo(CvLinkInfo(s("https://l.invalid/y"), s("Y"), {}, {}));
+        QVERIFY(m_cache->updateAttachments(s("t1"), {other}));
+        CvAttachment one;
+        QVERIFY(m_cache->getAttachment(s("t1"), s("m1"), &one));
+        QCOMPARE(one, other);
+        QVERIFY(!m_cache->getAttachment(s("t1"), s("m9"), &one));
+        QCOMPARE(m_cache->lastError(), CvCache::ItemNotFound);
+        // No message, no attachment: the batch fails whole.
+        QVERIFY(!m_cache->updateAttachments(
+            s("t1"), {CvAttachment(s("m1"), s("video")), CvAttachment(s("m9"), s("video"))}));
+        QVERIFY(m_cache->getAttachment(s("t1"), s("m1"), &one));
+        QCOMPARE(one, other);
+    }
+
+    void closedCacheRefusesEverything()
+    {
+        m_cache->close();
+        CvThreads threads;
+        CvMessages messages;
+        CvAttachments attachments;
+        QVERIFY(!m_cache->updateThreads(s("me"), MessageBoxInbox, {}));
+        QVERIFY(!m_cache->getThreads(s("me"), MessageBoxInbox, &threads));
+        QVERIFY(!m_cache->removeThread(s("me"), s("t"), MessageBoxInbox));
+        QVERIFY(!m_cache->removeThreads(day(1)));
+        QVERIFY(!m_cache->updateMessages(s("t"), {}));
+        QVERIFY(!m_cache->getMessages(s("t"), &messages));
+        QVERIFY(!m_cache->removeMessages(s("t")));
+        QVERIFY(!m_cache->getAttachments(s("t"), &attachments));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCvCacheThreads)
+#include "tst_cvcache_threads.moc"
