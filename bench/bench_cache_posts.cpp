@@ -1,0 +1,404 @@
+// Writes N posts (each with a sender and one addressee) into one news feed plus N comments, reads
+// the feed back page by page (50 posts, each page ending where the last began) and expires it,
+// through CvCache and through the sqlite3 C API (one prepared statement per table, one
+// transaction, same schema file), printing rows per second and the ratio. Then times the read of
+// one page of 50 posts from a feed of BIG posts. Usage: bench_cache_posts [N] [BIG]
+// (defaults 20000 and 100000).
+
+#include "cvcache.h"
+#include "cvcacheconfiguration.h"
+#include "cvdatafilter.h"
+#include "cvlinkinfo.h"
+#include "cvmessage.h"
+#include "cvpost.h"
+#include "cvuser.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+using namespace Cv;
+
+namespace {
+
+constexpr int Senders = 97;
+constexpr int PageSize = 50;
+constexpr int CommentsPerTarget = 10;
+const QDateTime Base(QDate(2011, 5, 1), QTime(0, 0), Qt::UTC);
+
+QString me()
+{
+    return QStringLiteral("me");
+}
+
+CvUserRef sender(int i)
+{
+    return CvUserRef(QStringLiteral("2000%1").arg(i % Senders),
+                     QStringLiteral("Sender %1").arg(i % Senders));
+}
+
+CvPost makePost(int i)
+{
+    CvPost p(QStringLiteral("post%1").arg(i, 7, 10, QLatin1Char('0')), sender(i),
+             Base.addSecs(qint64(i) * 60));
+    p.setTo({sender(i + 1)});
+    p.setMessage(QStringLiteral("Status update number %1 with a little text to store").arg(i));
+    p.setLinkInfo(CvLinkInfo(QStringLiteral("https://example.invalid/%1").arg(i),
+                             QStringLiteral("Link"), QStringLiteral("caption"),
+                             QStringLiteral("description")));
+    p.setUpdated(Base.addSecs(qint64(i) * 60 + 5));
+    p.setType(QStringLiteral("status"));
+    p.setLikes(i % 13);
+    p.setCommentCount(i % CommentsPerTarget == 0 ? CommentsPerTarget : 0);
+    return p;
+}
+
+CvMessage makeComment(int post, int k)
+{
+    CvMessage c(QStringLiteral("post%1_c%2").arg(post, 7, 10, QLatin1Char('0')).arg(k),
+                sender(post + k));
+    c.setContent(QStringLiteral("Comment %1 on post %2").arg(k).arg(post));
+    c.setCreated(Base.addSecs(qint64(post) * 60 + k));
+    c.setUpdated(c.created());
+    c.setLikes(k);
+    return c;
+}
+
+bool check(sqlite3 *db, int rc, const char *what)
+{
+    if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW)
+        return true;
+    std::fprintf(stderr, "sqlite3 %s: %s\n", what, sqlite3_errmsg(db));
+    return false;
+}
+
+struct Timing
+{
+    double posts = 0; // seconds
+    double comments = 0;
+    double read = 0;
+    double expire = 0;
+    int rowsRead = 0;
+};
+
+// Creates the cache's schema in \a file, so that the raw run works on the same tables and indexes.
+bool createSchema(const QString &file)
+{
+    CvCacheConfiguration config;
+    config.setDatabaseName(file);
+    CvCache cache(config);
+    return cache.init(CvCache::ClearDatabase);
+}
+
+class Statement
+{
+public:
+    Statement(sqlite3 *db, const char *sql)
+        : m_db(db)
+    {
+        check(db, sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr), sql);
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    void text(int i, const QString &value)
+    {
+        const QByteArray bytes = value.toUtf8();
+        sqlite3_bind_text(m_stmt, i, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+    }
+    void time(int i, const QDateTime &value) { text(i, value.toString(Qt::ISODateWithMs)); }
+    void integer(int i, int value) { sqlite3_bind_int(m_stmt, i, value); }
+    bool run()
+    {
+        const int rc = sqlite3_step(m_stmt);
+        sqlite3_reset(m_stmt);
+        return check(m_db, rc, "step");
+    }
+    sqlite3_stmt *get() const { return m_stmt; }
+
+private:
+    sqlite3 *m_db;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+bool rawRun(const QString &file, const CvPosts &posts, Timing *t)
+{
+    if (!createSchema(file))
+        return false;
+    sqlite3 *db = nullptr;
+    if (!check(db, sqlite3_open(file.toUtf8().constData(), &db), "open"))
+        return false;
+    sqlite3_exec(db, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+    bool ok = true;
+    {
+        Statement user(db, "INSERT OR IGNORE INTO users (id, name) VALUES (?, ?)");
+        Statement post(db,
+                       "INSERT INTO posts (id, sender, message, picture, link, name, caption, "
+                       "description, source, icon, attribution, likes, created_time, "
+                       "updated_time, comment_count, type, subject, album_id, object_id, "
+                       "application, applicationId, place_id, story) VALUES (?, ?, ?, ?, ?, ?, "
+                       "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        Statement target(db, "INSERT INTO post_targets (post_id, user_id) VALUES (?, ?)");
+        Statement feed(db, "INSERT INTO news_feeds (post_id, user_id) VALUES (?, ?)");
+        Statement comment(db,
+                          "INSERT INTO comments (id, sender, message, created_time, "
+                          "updated_time, likes, user_likes) VALUES (?, ?, ?, ?, ?, ?, ?)");
+        Statement link(db, "INSERT INTO post_comments (comment_id, target_id) VALUES (?, ?)");
+
+        QElapsedTimer timer;
+        timer.start();
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        user.text(1, me());
+        user.text(2, QStringLiteral("Me"));
+        ok = ok && user.run();
+        for (int i = 0; i < Senders; ++i) {
+            user.text(1, sender(i).id);
+            user.text(2, sender(i).name);
+            ok = ok && user.run();
+        }
+        for (const CvPost &p : posts) {
+            post.text(1, p.id());
+            post.text(2, p.from().id);
+            post.text(3, p.message());
+            post.text(4, p.picture());
+            post.text(5, p.linkInfo().link);
+            post.text(6, p.linkInfo().name);
+            post.text(7, p.linkInfo().caption);
+            post.text(8, p.linkInfo().description);
+            post.text(9, p.source());
+            post.text(10, p.icon());
+            post.text(11, p.attribution());
+            post.integer(12, p.likes());
+            post.time(13, p.created());
+            post.time(14, p.updated());
+            post.integer(15, p.commentCount());
+            post.text(16, p.type());
+            for (int c = 17; c <= 23; ++c)
+                post.text(c, QString());
+            ok = ok && post.run();
+            target.text(1, p.id());
+            target.text(2, p.to().first().id);
+            ok = ok && target.run();
+            feed.text(1, p.id());
+            feed.text(2, me());
+            ok = ok && feed.run();
+        }
+        ok = ok && check(db, sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), "commit");
+        t->posts = timer.nsecsElapsed() / 1e9;
+
+        timer.restart();
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        for (int i = 0; i < posts.size(); i += CommentsPerTarget) {
+            for (int k = 0; k < CommentsPerTarget; ++k) {
+                const CvMessage c = makeComment(i, k);
+                comment.text(1, c.id());
+                comment.text(2, c.from().id);
+                comment.text(3, c.content());
+                comment.time(4, c.created());
+                comment.time(5, c.updated());
+                comment.integer(6, c.likes());
+                comment.integer(7, c.userLikes());
+                ok = ok && comment.run();
+                link.text(1, c.id());
+                link.text(2, posts.at(i).id());
+                ok = ok && link.run();
+            }
+        }
+        ok = ok && check(db, sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), "commit");
+        t->comments = timer.nsecsElapsed() / 1e9;
+
+        // The cache's own feed statement, paged the same way, every column read.
+        Statement page(db,
+                       "SELECT * FROM posts INNER JOIN (SELECT * FROM news_feeds WHERE user_id = "
+                       "?) ON post_id = id WHERE (created_time IS NULL OR "
+                       "(datetime(created_time) > datetime(?) AND datetime(created_time) < "
+                       "datetime(?))) AND (type IS NULL OR type LIKE ?) ORDER BY created_time "
+                       "DESC, updated_time DESC LIMIT ?");
+        timer.restart();
+        QString until = Base.addYears(1000).toString(Qt::ISODateWithMs);
+        for (;;) {
+            page.text(1, me());
+            page.text(2, QStringLiteral("1970-01-01T00:00:00"));
+            page.text(3, until);
+            page.text(4, QStringLiteral("%"));
+            page.integer(5, PageSize);
+            int rows = 0;
+            while (sqlite3_step(page.get()) == SQLITE_ROW) {
+                for (int c = 0; c < 23; ++c)
+                    sqlite3_column_text(page.get(), c);
+                until = QString::fromUtf8(
+                    reinterpret_cast<const char *>(sqlite3_column_text(page.get(), 12)));
+                ++rows;
+            }
+            sqlite3_reset(page.get());
+            t->rowsRead += rows;
+            if (rows < PageSize)
+                break;
+        }
+        t->read = timer.nsecsElapsed() / 1e9;
+
+        timer.restart();
+        const QString cutoff = Base.addYears(1).toString(Qt::ISODate);
+        Statement places(db,
+                         "DELETE from places WHERE parent_id IN (SELECT id FROM posts WHERE "
+                         "updated_time is NULL OR datetime(updated_time) < datetime(?))");
+        Statement expire(db,
+                         "DELETE from posts WHERE updated_time IS NULL OR "
+                         "datetime(updated_time) < datetime(?)");
+        places.text(1, cutoff);
+        expire.text(1, cutoff);
+        ok = ok && places.run() && expire.run();
+        t->expire = timer.nsecsElapsed() / 1e9;
+    }
+    sqlite3_close(db);
+    return ok;
+}
+
+bool cacheRun(const QString &file, const CvPosts &posts, Timing *t)
+{
+    CvCacheConfiguration config;
+    config.setDatabaseName(file);
+    CvCache cache(config);
+    if (!cache.init(CvCache::ClearDatabase)
+        || !cache.updateUser(CvUser(me(), QStringLiteral("Me"))))
+        return false;
+
+    QElapsedTimer timer;
+    timer.start();
+    if (!cache.updatePosts(me(), CvCache::NewsFeed, posts))
+        return false;
+    t->posts = timer.nsecsElapsed() / 1e9;
+
+    timer.restart();
+    for (int i = 0; i < posts.size(); i += CommentsPerTarget) {
+        CvComments comments;
+        for (int k = 0; k < CommentsPerTarget; ++k)
+            comments << makeComment(i, k);
+        if (!cache.updateComments(PostComments, posts.at(i).id(), comments))
+            return false;
+    }
+    t->comments = timer.nsecsElapsed() / 1e9;
+
+    timer.restart();
+    CvDataFilter filter;
+    filter.limit = PageSize;
+    for (;;) {
+        CvPosts page;
+        if (!cache.getPosts(me(), CvCache::NewsFeed, &page, filter))
+            return false;
+        t->rowsRead += page.size();
+        if (page.size() < PageSize)
+            break;
+        filter.until = page.last().created();
+    }
+    t->read = timer.nsecsElapsed() / 1e9;
+
+    timer.restart();
+    if (!cache.removePosts(Base.addYears(1)))
+        return false;
+    t->expire = timer.nsecsElapsed() / 1e9;
+    return true;
+}
+
+// Median time of reading the newest page and a page from the middle of a feed of \a big posts.
+bool pageTimes(const QString &file, int big, double *newest, double *middle)
+{
+    CvCacheConfiguration config;
+    config.setDatabaseName(file);
+    CvCache cache(config);
+    if (!cache.init(CvCache::ClearDatabase)
+        || !cache.updateUser(CvUser(me(), QStringLiteral("Me"))))
+        return false;
+    CvPosts posts;
+    posts.reserve(big);
+    for (int i = 0; i < big; ++i)
+        posts << makePost(i);
+    if (!cache.updatePosts(me(), CvCache::NewsFeed, posts))
+        return false;
+
+    auto median = [&](const QDateTime &until, double *result) {
+        CvDataFilter filter;
+        filter.limit = PageSize;
+        filter.until = until;
+        std::vector<double> times;
+        for (int rep = 0; rep < 41; ++rep) {
+            CvPosts page;
+            QElapsedTimer timer;
+            timer.start();
+            if (!cache.getPosts(me(), CvCache::NewsFeed, &page, filter) || page.size() != PageSize)
+                return false;
+            times.push_back(timer.nsecsElapsed() / 1e6);
+        }
+        std::sort(times.begin(), times.end());
+        *result = times[times.size() / 2];
+        return true;
+    };
+    return median(QDateTime(), newest) && median(posts.at(big / 2).created(), middle);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int n = argc > 1 ? std::max(PageSize, std::atoi(argv[1])) : 20000;
+    const int big = argc > 2 ? std::max(PageSize, std::atoi(argv[2])) : 100000;
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+
+    CvPosts posts;
+    posts.reserve(n);
+    for (int i = 0; i < n; ++i)
+        posts << makePost(i);
+
+    Timing raw;
+    Timing cached;
+    if (!rawRun(dir.filePath(QStringLiteral("raw.db")), posts, &raw)
+        || !cacheRun(dir.filePath(QStringLiteral("cache.db")), posts, &cached)) {
+        std::fprintf(stderr, "run failed\n");
+        return 1;
+    }
+    if (raw.rowsRead != n || cached.rowsRead != n) {
+        std::fprintf(stderr, "read back %d (raw) and %d (cache) of %d posts\n", raw.rowsRead,
+                     cached.rowsRead, n);
+        return 1;
+    }
+
+    // Rows written per post: the post, its addressee link and its feed link (users are few).
+    const double postRows = 3.0 * n + Senders + 1;
+    const double commentRows = 2.0 * (n / CommentsPerTarget) * CommentsPerTarget;
+    std::printf("bench_cache_posts: %d posts in one feed, %.0f comments\n", n, commentRows / 2);
+    std::printf("  write posts     raw %10.0f rows/s (%.3f s)  CvCache %10.0f rows/s (%.3f s)"
+                "  ratio %.2fx raw\n",
+                postRows / raw.posts, raw.posts, postRows / cached.posts, cached.posts,
+                raw.posts / cached.posts);
+    std::printf("  write comments  raw %10.0f rows/s (%.3f s)  CvCache %10.0f rows/s (%.3f s)"
+                "  ratio %.2fx raw (one transaction per post)\n",
+                commentRows / raw.comments, raw.comments, commentRows / cached.comments,
+                cached.comments, raw.comments / cached.comments);
+    std::printf("  paged read      raw %10.0f rows/s (%.3f s)  CvCache %10.0f rows/s (%.3f s)"
+                "  ratio %.2fx raw\n",
+                n / raw.read, raw.read, n / cached.read, cached.read, raw.read / cached.read);
+    std::printf("  expire          raw %10.0f rows/s (%.3f s)  CvCache %10.0f rows/s (%.3f s)"
+                "  ratio %.2fx raw\n",
+                n / raw.expire, raw.expire, n / cached.expire, cached.expire,
+                raw.expire / cached.expire);
+
+    double newest = 0;
+    double middle = 0;
+    if (!pageTimes(dir.filePath(QStringLiteral("big.db")), big, &newest, &middle)) {
+        std::fprintf(stderr, "page timing failed\n");
+        return 1;
+    }
+    std::printf("  one page of %d from a feed of %d: newest %.3f ms, middle %.3f ms (median of "
+                "41; target < 2 ms)\n",
+                PageSize, big, newest, middle);
+    return 0;
+}

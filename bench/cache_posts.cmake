@@ -1,0 +1,16 @@
+# Feed write, paged read and expiry throughput next to raw SQLite doing the same rows.
+find_package(SQLite3 QUIET)
+if(NOT TARGET SQLite::SQLite3)
+    find_package(PkgConfig QUIET)
+    if(PkgConfig_FOUND)
+        pkg_check_modules(CV_SQLITE3 IMPORTED_TARGET sqlite3)
+    endif()
+endif()
+
+if(TARGET SQLite::SQLite3)
+    cv_add_bench(bench_cache_posts SOURCES bench_cache_posts.cpp LIBRARIES SQLite::SQLite3)
+elseif(TARGET PkgConfig::CV_SQLITE3)
+    cv_add_bench(bench_cache_posts SOURCES bench_cache_posts.cpp LIBRARIES PkgConfig::CV_SQLITE3)
+else()
+    message(STATUS "sqlite3 development files not found: bench_cache_posts is not built")
+endif()
