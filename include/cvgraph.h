@@ -6,7 +6,10 @@
 #include "cvdatafilter.h"
 #include "cverror.h"
 #include "cvgraphreply.h"
+#include "cvgraphrequest.h"
+#include "cvlinkinfo.h"
 #include "cvtypes.h"
+#include "cvwallpostinfo.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -167,6 +170,141 @@ public:
     bool retrieveEventInvitations(const QString &id);
     //! Reads the notifications; \a id only labels the answer.
     bool retrieveNotifications(const QString &id);
+
+    // Writes
+
+    //! Posts \a info on the wall of \a id; answered by wallWriteComplete(new post id).
+    bool writeToWall(const QString &id, const Cv::CvWallPostInfo &info);
+    //! Posts \a link with \a message on the wall of \a id; answered by linkWritten(new id).
+    bool writeLink(const QString &id, const Cv::CvLinkInfo &link, const QString &message);
+    //! Comments on the object \a id; answered by commentWritten(new comment id).
+    bool writeComment(const QString &id, const QString &message);
+    //! Likes or unlikes the object \a id; answered by likesWriteComplete(id, type).
+    bool writeToLikes(const QString &id, Cv::LikeType type);
+    //! Writes a note for \a id; subject or message may be empty, not both.
+    bool writeNote(const QString &id, const QString &subject, const QString &message);
+    //! Creates an album of \a id; \a privacy is the service's privacy value, empty for the
+    //! default. Answered by albumCreated(new album id).
+    bool createAlbum(const QString &id, const QString &name, const QString &message,
+                     const QString &privacy);
+    /*!
+     * Uploads the GIF, JPEG or PNG image in \a fileName to the photos of \a id as a multipart
+     * body; false (nothing sent) when the file cannot be read or its type is not recognized.
+     * Answered by photoUploaded(id, new photo id).
+     */
+    bool uploadPhoto(const QString &id, const QString &fileName, const QString &message);
+    //! Creates an event of \a id; both dates must be valid. Answered by eventCreated(new id).
+    bool createEvent(const QString &id, const QString &name, const QDateTime &start,
+                     const QDateTime &end);
+    //! Answers the invitation to \a eventId; answered by eventAcknowledged().
+    bool acknowledgeEvent(const QString &eventId, Cv::CvGraph::EventAcknowledgement ack);
+    //! Checks the signed-in user into \a placeId; \a message and \a tags (user ids) are optional.
+    //! Answered by placeCheckedInto(new check-in id).
+    bool checkIntoPlace(const QString &placeId, float latitude, float longitude,
+                        const QString &message, const QStringList &tags);
+    //! Tags the user \a to at (\a x, \a y) of \a photoId; answered by photoTagCreated().
+    bool createPhotoTag(const QString &photoId, const QString &to, float x, float y);
+    //! Removes the tag of \a to from \a photoId; answered by photoTagDeleted().
+    bool deletePhotoTag(const QString &photoId, const QString &to);
+    //! Deletes the object \a id; answered by objectDeleted(id).
+    bool deleteObject(const QString &id);
+    //! Starts a thread with \a recipients (user ids); answered by messageSent(thread id).
+    bool sendMessage(const QString &message, const QStringList &recipients);
+    //! Replies in \a threadId; answered by messageReplied(threadId).
+    bool replyToMessage(const QString &threadId, const QString &message);
+    //! Marks \a threadId read or unread; answered by messageThreadStatusMarked().
+    bool markThreadStatus(const QString &threadId, Cv::ReadType type);
+
+    // REST methods
+
+    //! Marks \a threadId read or unread; answered by messageThreadStatusMarked().
+    bool markMessageThreadStatus(const QString &threadId, Cv::ReadType type);
+    //! Answers the friend request of \a uid; answered by friendRequestResponded().
+    bool respondToFriendRequest(const QString &uid, Cv::RespondType type);
+    /*!
+     * Sends a message to users \a uids and addresses \a emails (not both empty) with \a subject
+     * and \a body (not both empty). Answered by messageSent() with the reply text.
+     */
+    bool sendMessage(const QString &body, const QString &subject, const QStringList &uids,
+                     const QStringList &emails);
+    //! Replies in \a threadId, optionally to the message \a mid; answered by messageReplied()
+    //! with the reply text.
+    bool replyToMessage(const QString &threadId, const QString &body, const QString &mid);
+    //! Deletes \a threadId from \a folder; answered by messageThreadDeleted().
+    bool deleteMessageThread(const QString &threadId, int folder);
+    //! Reads the threads of a folder; \a folder only labels the answer. A \a limit of 0 or less
+    //! and a negative \a offset are not sent. Answered by messageThreadsRetrieved().
+    bool retrieveMessageThreads(const QString &id, int folder, int limit, int offset);
+    //! Reads the inbox; a negative \a start or \a limit is not sent. Answered by
+    //! inboxRetrieved(id, name, list).
+    bool retrieveInbox(const QString &id, int start, int limit, const QString &name);
+    //! Reads the outbox, as retrieveInbox(); answered by outboxRetrieved().
+    bool retrieveOutbox(const QString &id, int start, int limit, const QString &name);
+    //! Reads the thread \a threadId; answered by threadRetrieved().
+    bool retrieveThread(const QString &threadId);
+    //! Reads messages of \a threadId; a \a limit of 0 or less and a negative \a start are not
+    //! sent. Answered by threadMessagesRetrieved().
+    bool retrieveThreadMessages(const QString &threadId, int start, int limit, const QString &name);
+    //! Reads the notification list since \a startTime (when valid); \a id labels the answer.
+    bool retrieveNotificationList(const QString &id, bool includeRead, const QDateTime &startTime);
+    //! Marks the notifications \a ids read; answered by notificationsMarkedRead(ids, ok).
+    bool markNotificationsRead(const QStringList &ids);
+    //! Asks \a uid to become a friend; answered by friendRequestSent().
+    bool sendFriendRequest(const QString &uid);
+    //! Likes the photo \a pid; answered by photoLikeAdded().
+    bool addPhotoLike(const QString &pid);
+    //! Removes the like of the photo \a pid; answered by photoLikeRemoved().
+    bool removePhotoLike(const QString &pid);
+    //! Deletes the album \a aid; answered by albumDeleted().
+    bool deleteAlbum(const QString &aid);
+    //! Reads the photo \a pid; answered by photoRetrieved() (an empty map if there was none).
+    bool retrievePhoto(const QString &pid);
+    //! Makes the signed-in user a fan of \a pageId; answered by fanToPageAdded().
+    bool addFanToPage(const QString &pageId);
+    //! Tags the user \a uid at (\a x, \a y), both not negative; answered by photoTagged(pid).
+    bool tagPhotoWithId(const QString &pid, const QString &uid, float x, float y,
+                        const QString &owner);
+    //! Tags \a text at (\a x, \a y), both not negative; answered by photoTagged(pid).
+    bool tagPhotoWithText(const QString &pid, const QString &text, float x, float y,
+                          const QString &owner);
+    //! Removes the tag of user \a uid from \a pid; answered by userTagDeleted().
+    bool deleteUserTag(const QString &pid, const QString &uid);
+    //! Removes the text tag \a text from \a pid; answered by textTagDeleted().
+    bool deleteTextTag(const QString &pid, const QString &text);
+    /*!
+     * Makes the GIF, JPEG or PNG image in \a fileName the profile picture of \a id, with
+     * \a caption. The file travels as a multipart body (one part named "image") to the REST
+     * method; false (nothing sent) when the file cannot be read or its type is not recognized.
+     * Answered by profilePictureUploaded(id, ok), ok when the service answered "1".
+     */
+    bool uploadProfilePicture(const QString &id, const QString &fileName, const QString &caption);
+
+    // Query language and batches
+
+    /*!
+     * True when \a text may be placed inside a query-language statement: not empty, and only
+     * letters, digits and "_", "-", ".", ":". Statements are never built with escaping; any
+     * other text must be refused.
+     */
+    static bool isQueryIdentifier(const QString &text);
+    /*!
+     * Runs the query-language statement \a query; answered by queryExecuted(name, rows).
+     * The caller builds \a query and must have checked every text it placed inside it with
+     * isQueryIdentifier().
+     */
+    bool executeQuery(const QString &query, const QString &name);
+    /*!
+     * Runs "SELECT fields FROM table WHERE k1=v1 AND k2=v2 ...", the conditions in ascending
+     * key order. Every field, the table and every condition key must pass isQueryIdentifier();
+     * a condition value must be such an identifier, optionally enclosed in single or double
+     * quotes, or an identifier followed by "()" (e.g. me()). A statement without a condition is
+     * not sent: an empty \a conditions map, like an empty \a fields set, returns false.
+     */
+    bool executeQuery(const QSet<QString> &fields, const QString &table,
+                      const QMap<QString, QString> &conditions, const QString &name);
+    //! Sends \a requests as one batch; answered by batchExecuted(name, replies), one reply per
+    //! request in the order of \a requests.
+    bool executeBatch(const QList<Cv::CvGraphRequest> &requests, const QString &name);
 
 Q_SIGNALS:
     //! A request failed; err's object id is the id of the operation concerned.

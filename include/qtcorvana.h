@@ -20,6 +20,7 @@
 #include "cvgraphreply.h"
 #include "cvgroup.h"
 #include "cvimage.h"
+#include "cvgraphrequest.h"
 #include "cvlinkinfo.h"
 #include "cvlocation.h"
 #include "cvlogger.h"

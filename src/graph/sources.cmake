@@ -23,3 +23,11 @@ list(APPEND CV_SOURCES
     graph/cvgraphjson.cpp
     graph/cvgraphop.cpp
     graph/cvgraphreply.cpp)
+# Graph layer: writes, REST methods, query language and batches.
+list(APPEND CV_PUBLIC_HEADERS
+    cvgraphrequest.h)
+list(APPEND CV_SOURCES
+    graph/cvgraph_write.cpp
+    graph/cvgraph_rest.cpp
+    graph/cvgraph_query.cpp
+    graph/cvgraphrequest.cpp)

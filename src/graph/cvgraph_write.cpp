@@ -1,0 +1,322 @@
+// Graph write operations: POSTs on a path below the Graph endpoint, parameters in the query.
+
+#include "graph/cvgraph_p.h"
+
+#include "convert/cvlog_p.h"
+#include "cvutils.h"
+
+#include <QFile>
+
+namespace Cv {
+
+namespace {
+
+// Fixed, so that an upload body is reproducible byte for byte.
+const char MultipartBoundary[] = "AaBbCcDdEeFfGgHhIi";
+
+QString leadingSlash(const QString &path)
+{
+    return path.startsWith(QLatin1Char('/')) ? path : QLatin1Char('/') + path;
+}
+
+QString acknowledgementWord(CvGraph::EventAcknowledgement ack)
+{
+    switch (ack) {
+    case CvGraph::AckAttending:
+        return QStringLiteral("attending");
+    case CvGraph::AckMaybe:
+        return QStringLiteral("maybe");
+    case CvGraph::AckDeclined:
+        return QStringLiteral("declined");
+    }
+    return QString();
+}
+
+} // namespace
+
+bool CvGraphPrivate::readUpload(const QString &fileName, QByteArray *data, QString *mimeType)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        cvWarning(QStringLiteral("The specified file [%1] does not exist").arg(fileName));
+        return false;
+    }
+    *data = file.readAll();
+    if (!CvUtils::getMimeType(*data, mimeType)) {
+        cvWarning(QStringLiteral("Did not recognize the MIME type of file [%1]").arg(fileName));
+        return false;
+    }
+    return true;
+}
+
+QByteArray CvGraphPrivate::multipartBody(const QString &fileName, const QString &mimeType,
+                                         const QByteArray &data)
+{
+    const QString boundary = QLatin1String(MultipartBoundary);
+    QByteArray body = QStringLiteral("--%1\r\nContent-Disposition: form-data; name=\"image\"; "
+                                     "filename=\"%2\"\r\nContent-Type: %3\r\n\r\n")
+                          .arg(boundary, fileName, mimeType)
+                          .toLocal8Bit();
+    body += data;
+    body += QStringLiteral("\r\n--%1--\r\n").arg(boundary).toLocal8Bit();
+    return body;
+}
+
+CvGraphOp::Headers CvGraphPrivate::multipartHeaders()
+{
+    CvGraphOp::Headers headers;
+    headers.insert(
+        QNetworkRequest::ContentTypeHeader,
+        QStringLiteral("multipart/form-data, boundary=%1").arg(QLatin1String(MultipartBoundary)));
+    return headers;
+}
+
+bool CvGraph::writeToWall(const QString &id, const CvWallPostInfo &info)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty() || info.message.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("feed"))), CvGraphOp::WriteToWall, id,
+                 QString());
+    op.setParameters(CvGraphOp::Parameters(info.toMap()));
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::writeLink(const QString &id, const CvLinkInfo &link, const QString &message)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty() || link.link.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("links"))), CvGraphOp::WriteLink, id,
+                 QString());
+    op.setParameters(CvGraphOp::Parameters(link.toMap()));
+    op.setParameter(QStringLiteral("message"), message);
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::writeComment(const QString &id, const QString &message)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty() || message.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("comments"))), CvGraphOp::WriteComment, id,
+                 QString());
+    op.setParameter(QStringLiteral("message"), message);
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::writeToLikes(const QString &id, LikeType type)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("likes"))), CvGraphOp::WriteToLikes, id,
+                 QString());
+    // The reply reports the type back from the presence of this parameter.
+    if (type == Unlike)
+        op.setParameter(QStringLiteral("method"), QStringLiteral("delete"));
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::writeNote(const QString &id, const QString &subject, const QString &message)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty() || (subject.isEmpty() && message.isEmpty()))
+        return false;
+    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("notes"))), CvGraphOp::WriteNote, id,
+                 QString());
+    op.setParameter(QStringLiteral("subject"), subject);
+    op.setParameter(QStringLiteral("message"), message);
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::createAlbum(const QString &id, const QString &name, const QString &message,
+                          const QString &privacy)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty() || name.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("albums"))), CvGraphOp::CreateAlbum, id,
+                 QString());
+    op.setParameter(QStringLiteral("name"), name);
+    op.setParameter(QStringLiteral("message"), message);
+    if (!privacy.isEmpty()) {
+        op.setParameter(QStringLiteral("privacy"),
+                        QStringLiteral("{\"value\":\"%1\"}").arg(privacy));
+    }
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::uploadPhoto(const QString &id, const QString &fileName, const QString &message)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty())
+        return false;
+    QByteArray data;
+    QString mimeType;
+    if (!d->readUpload(fileName, &data, &mimeType))
+        return false;
+    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("photos"))), CvGraphOp::UploadPhoto, id,
+                 QString());
+    op.setParameter(QStringLiteral("message"), message);
+    op.setParameter(QStringLiteral("source"), QLatin1Char('@') + fileName);
+    op.setHeaders(d->multipartHeaders());
+    op.setBody(d->multipartBody(fileName, mimeType, data));
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::createEvent(const QString &id, const QString &name, const QDateTime &start,
+                          const QDateTime &end)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty() || name.isEmpty() || !start.isValid() || !end.isValid())
+        return false;
+    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("events"))), CvGraphOp::CreateEvent, id,
+                 QString());
+    op.setParameter(QStringLiteral("name"), name);
+    op.setParameter(QStringLiteral("start_time"), start.toString(Qt::ISODate));
+    op.setParameter(QStringLiteral("end_time"), end.toString(Qt::ISODate));
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::acknowledgeEvent(const QString &eventId, EventAcknowledgement ack)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (eventId.isEmpty())
+        return false;
+    const QString word = acknowledgementWord(ack);
+    d->runOp(
+        CvGraphOp(QUrl(d->pathJoin(eventId, word)), CvGraphOp::AcknowledgeEvent, eventId, word));
+    return true;
+}
+
+bool CvGraph::checkIntoPlace(const QString &placeId, float latitude, float longitude,
+                             const QString &message, const QStringList &tags)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (placeId.isEmpty())
+        return false;
+    // No id: the reply is recognized by the parameters, which are never empty here.
+    CvGraphOp op(QUrl(d->pathJoin(QStringLiteral("me"), QStringLiteral("checkins"))),
+                 CvGraphOp::CheckIntoPlace);
+    op.setParameter(QStringLiteral("place"), placeId);
+    op.setParameter(QStringLiteral("coordinates"),
+                    QStringLiteral("{\"latitude\":\"%1\",\"longitude\":\"%2\"}")
+                        .arg(double(latitude), 0, 'g', -1)
+                        .arg(double(longitude), 0, 'g', -1));
+    if (!message.isEmpty())
+        op.setParameter(QStringLiteral("message"), message);
+    if (!tags.isEmpty())
+        op.setParameter(QStringLiteral("tags"), tags.join(QLatin1Char(',')));
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::createPhotoTag(const QString &photoId, const QString &to, float x, float y)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (photoId.isEmpty() || to.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(d->pathJoin(photoId, QStringLiteral("tags"))), CvGraphOp::CreatePhotoTag,
+                 photoId, to);
+    op.setParameter(QStringLiteral("to"), to);
+    op.setParameter(QStringLiteral("x"), QString::number(double(x), 'g', 6));
+    op.setParameter(QStringLiteral("y"), QString::number(double(y), 'g', 6));
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::deletePhotoTag(const QString &photoId, const QString &to)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (photoId.isEmpty() || to.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(leadingSlash(photoId + QLatin1String("/tags/") + to)),
+                 CvGraphOp::DeletePhotoTag, photoId, to);
+    op.setParameter(QStringLiteral("method"), QStringLiteral("delete"));
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::deleteObject(const QString &id)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (id.isEmpty())
+        return false;
+    // An id that is not one path element goes as a parameter of the root path instead.
+    const bool compound = id.contains(QLatin1Char('/')) || id.contains(QLatin1Char('+'));
+    CvGraphOp op(QUrl(compound ? QStringLiteral("/") : leadingSlash(id)), CvGraphOp::DeleteObject,
+                 id, QString());
+    op.setParameter(QStringLiteral("method"), QStringLiteral("delete"));
+    if (compound)
+        op.setParameter(QStringLiteral("id"), id);
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::sendMessage(const QString &message, const QStringList &recipients)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (message.isEmpty() || recipients.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(QStringLiteral("/threads")), CvGraphOp::SendMessage);
+    op.setParameter(QStringLiteral("method"), QStringLiteral("POST"));
+    op.setParameter(QStringLiteral("message"), message);
+    op.setParameter(QStringLiteral("to"),
+                    QLatin1Char('[') + recipients.join(QLatin1Char(',')) + QLatin1Char(']'));
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::replyToMessage(const QString &threadId, const QString &message)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (threadId.isEmpty() || message.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(QStringLiteral("/")), CvGraphOp::ReplyToMessage, threadId, QString());
+    op.setParameter(QStringLiteral("method"), QStringLiteral("POST"));
+    op.setParameter(QStringLiteral("message"), message);
+    op.setParameter(QStringLiteral("id"), threadId);
+    d->runOp(op);
+    return true;
+}
+
+bool CvGraph::markThreadStatus(const QString &threadId, ReadType type)
+{
+    CV_TRACE_FUNCTION;
+    Q_D(CvGraph);
+    if (threadId.isEmpty())
+        return false;
+    CvGraphOp op(QUrl(QStringLiteral("/tags")), CvGraphOp::MarkThreadStatus, threadId, QString());
+    op.setParameter(QStringLiteral("name"), QStringLiteral("read"));
+    op.setParameter(QStringLiteral("id"), threadId);
+    op.setParameter(QStringLiteral("method"),
+                    type == MarkRead ? QStringLiteral("POST") : QStringLiteral("DELETE"));
+    d->runOp(op);
+    return true;
+}
+
+} // namespace Cv
