@@ -1,6 +1,7 @@
 #include "cvdataconverter.h"
 
 #include "convert/cvdataconverter_p.h"
+#include "convert/cvlog_p.h"
 
 #include <QUrl>
 #include <QUrlQuery>
@@ -122,6 +123,7 @@ CvUserRef CvDataConverter::toUserRef(const QVariantMap &data)
 
 CvUserRefs CvDataConverter::toUserRefs(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return every<CvUserRefs>(data, toUserRef);
 }
 
@@ -165,6 +167,7 @@ CvUser CvDataConverter::toUser(const QVariantMap &data)
 
 CvUsers CvDataConverter::toUsers(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvUsers>(data, toUser);
 }
 
@@ -188,6 +191,7 @@ CvPage CvDataConverter::toPage(const QVariantMap &data)
 
 CvPages CvDataConverter::toPages(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvPages>(data, toPage);
 }
 
@@ -211,6 +215,7 @@ CvGroup CvDataConverter::toGroup(const QVariantMap &data)
 
 CvGroups CvDataConverter::toGroups(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvGroups>(data, toGroup);
 }
 
@@ -244,6 +249,7 @@ CvEvent CvDataConverter::toEvent(const QVariantMap &data)
 
 CvEvents CvDataConverter::toEvents(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvEvents>(data, toEvent);
 }
 
@@ -262,6 +268,7 @@ CvLocation CvDataConverter::toLocation(const QVariantMap &data)
 
 QList<CvLocation> CvDataConverter::toLocations(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<QList<CvLocation>>(data, toLocation);
 }
 
@@ -276,6 +283,7 @@ CvPlace CvDataConverter::toPlace(const QVariantMap &data)
 
 CvPlaces CvDataConverter::toPlaces(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvPlaces>(data, toPlace);
 }
 
@@ -294,6 +302,7 @@ CvCheckin CvDataConverter::toCheckin(const QVariantMap &data)
 
 CvCheckins CvDataConverter::toCheckins(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvCheckins>(data, toCheckin);
 }
 
@@ -308,6 +317,7 @@ CvObject CvDataConverter::toObject(const QVariantMap &data)
 
 CvObjects CvDataConverter::toObjects(const QVariantMap &data)
 {
+    CV_TRACE_FUNCTION;
     CvObjects objects;
     objects.reserve(data.size());
     for (const QVariant &value : data) {

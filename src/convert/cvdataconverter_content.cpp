@@ -1,6 +1,7 @@
 #include "cvdataconverter.h"
 
 #include "convert/cvdataconverter_p.h"
+#include "convert/cvlog_p.h"
 
 #include <QPair>
 #include <QStringList>
@@ -42,7 +43,8 @@ QStringList idsOf(const QVariantList &entries)
 CvPost CvDataConverter::toPost(const QVariantMap &data)
 {
     const QString id = text(data, u"id"_s);
-    CvPost post(id, toUserRef(object(data, u"from"_s)), graphTime(data, u"created_time"_s));
+    const QDateTime created = graphTime(data, u"created_time"_s);
+    CvPost post(id, toUserRef(object(data, u"from"_s)), created);
 
     // Users mentioned in the message are listed in "to" as well; they are not addressees unless
     // every addressee is also mentioned.
@@ -72,7 +74,7 @@ CvPost CvDataConverter::toPost(const QVariantMap &data)
     post.setApplication(qMakePair(text(application, u"id"_s), text(application, u"name"_s)));
     post.setActions(toActions(array(data, u"actions"_s)));
     post.setLikes(integer(object(data, u"likes"_s), u"count"_s));
-    post.setCreated(graphTime(data, u"created_time"_s));
+    post.setCreated(created);
     post.setUpdated(graphTime(data, u"updated_time"_s));
     post.setCommentCount(integer(object(data, u"comments"_s), u"count"_s));
     QString type = text(data, u"type"_s);
@@ -96,6 +98,7 @@ CvPost CvDataConverter::toPost(const QVariantMap &data)
 
 CvPosts CvDataConverter::toPosts(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvPosts>(data, toPost);
 }
 
@@ -119,6 +122,7 @@ CvPost CvDataConverter::toStatusMessage(const QVariantMap &data)
 
 CvPosts CvDataConverter::toStatusMessages(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvPosts>(data, toStatusMessage);
 }
 
@@ -138,6 +142,7 @@ CvMessage CvDataConverter::toMessage(const QVariantMap &data)
 
 CvMessages CvDataConverter::toMessages(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvMessages>(data, toMessage);
 }
 
@@ -153,6 +158,7 @@ CvMessage CvDataConverter::toStatusComment(const QString &statusId, const QVaria
 
 CvMessages CvDataConverter::toStatusComments(const QString &statusId, const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvMessages>(
         data, [&statusId](const QVariantMap &row) { return toStatusComment(statusId, row); });
 }
@@ -178,6 +184,7 @@ CvMessage CvDataConverter::toThreadMessage(const QVariantMap &data)
 
 CvMessages CvDataConverter::toThreadMessages(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvMessages>(data, toThreadMessage);
 }
 
@@ -208,6 +215,7 @@ CvThread CvDataConverter::toThread(const QVariantMap &data)
 
 CvThreads CvDataConverter::toThreads(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvThreads>(data, toThread);
 }
 
@@ -259,6 +267,7 @@ CvAttachment CvDataConverter::toAttachment(const QVariantMap &data)
 
 CvAttachments CvDataConverter::toAttachments(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvAttachments>(data, toAttachment);
 }
 
@@ -305,11 +314,13 @@ CvNotification CvDataConverter::toNotification(const QVariantMap &data)
 
 CvNotificationList CvDataConverter::toNotificationList(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvNotificationList>(data, toNotification);
 }
 
 CvNotifications CvDataConverter::toNotifications(const QVariantMap &data)
 {
+    CV_TRACE_FUNCTION;
     const auto texts = [&data](const QString &key) {
         QList<QString> result;
         for (const QVariant &value : array(data, key))
@@ -351,6 +362,7 @@ CvAlbum CvDataConverter::toAlbum(const QVariantMap &data)
 
 CvAlbums CvDataConverter::toAlbums(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvAlbums>(data, toAlbum);
 }
 
@@ -392,6 +404,7 @@ CvPhoto CvDataConverter::toPhotoRESTAPI(const QVariantMap &data)
 
 CvPhotos CvDataConverter::toPhotos(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvPhotos>(data, toPhoto);
 }
 
@@ -412,6 +425,7 @@ CvVideo CvDataConverter::toVideo(const QVariantMap &data)
 
 CvVideos CvDataConverter::toVideos(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvVideos>(data, toVideo);
 }
 
@@ -426,6 +440,7 @@ CvImage CvDataConverter::toImage(const QVariantMap &data)
 
 QList<CvImage> CvDataConverter::toImages(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     QList<CvImage> images;
     for (const QVariant &element : data) {
         const CvImage image = toImage(object(element));
@@ -447,6 +462,7 @@ CvTag CvDataConverter::toTag(const QVariantMap &data)
 
 CvTags CvDataConverter::toTags(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return validOnly<CvTags>(data, toTag);
 }
 
@@ -457,6 +473,7 @@ CvAction CvDataConverter::toAction(const QVariantMap &data)
 
 CvActions CvDataConverter::toActions(const QVariantList &data)
 {
+    CV_TRACE_FUNCTION;
     return every<CvActions>(data, toAction);
 }
 
