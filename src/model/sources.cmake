@@ -43,7 +43,6 @@ list(APPEND CV_SOURCES
     model/cvnotifications.cpp
     model/cvobject.cpp
     model/cvobject_conversions.cpp
-    model/cvobject_conversions.cpp
     model/cvobject_p.h
     model/cvpage.cpp
     model/cvphoto.cpp
