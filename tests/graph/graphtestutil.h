@@ -19,6 +19,11 @@
 using GraphCall = std::function<bool(Cv::CvGraph &)>;
 Q_DECLARE_METATYPE(GraphCall)
 
+// A call of one CvGraph operation as a test data value: CALL(writeComment(u"1"_s, u"m"_s)).
+#define CALL(expr) GraphCall([=](Cv::CvGraph &g) { return g.expr; })
+
+using namespace Qt::StringLiterals;
+
 // A canned answer as a test data column.
 struct CannedReply
 {
@@ -31,11 +36,6 @@ namespace GraphTest {
 inline const QString token()
 {
     return QStringLiteral("tok");
-}
-
-inline QString text(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
 }
 
 // The library's warnings reach the message handler quoted and followed by a space.

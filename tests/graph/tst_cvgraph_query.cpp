@@ -59,18 +59,18 @@ void tst_CvGraphQuery::queryIdentifier_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("plain");
 
-    QTest::newRow("letters digits and marks") << text("aZ09_-.:") << true;
-    QTest::newRow("long numeric id") << text("100000123456789012") << true;
+    QTest::newRow("letters digits and marks") << u"aZ09_-.:"_s << true;
+    QTest::newRow("long numeric id") << u"100000123456789012"_s << true;
     QTest::newRow("empty") << QString() << false;
-    QTest::newRow("space") << text("1 OR 1=1") << false;
-    QTest::newRow("single quote") << text("x'") << false;
-    QTest::newRow("double quote") << text("x\"") << false;
-    QTest::newRow("semicolon") << text("a;b") << false;
-    QTest::newRow("parenthesis") << text("me()") << false;
-    QTest::newRow("percent") << text("%22") << false;
-    QTest::newRow("comma") << text("a,b") << false;
-    QTest::newRow("newline") << text("a\n") << false;
-    QTest::newRow("non-ASCII letter") << text("é") << false;
+    QTest::newRow("space") << u"1 OR 1=1"_s << false;
+    QTest::newRow("single quote") << u"x'"_s << false;
+    QTest::newRow("double quote") << u"x\""_s << false;
+    QTest::newRow("semicolon") << u"a;b"_s << false;
+    QTest::newRow("parenthesis") << u"me()"_s << false;
+    QTest::newRow("percent") << u"%22"_s << false;
+    QTest::newRow("comma") << u"a,b"_s << false;
+    QTest::newRow("newline") << u"a\n"_s << false;
+    QTest::newRow("non-ASCII letter") << u"é"_s << false;
 }
 
 void tst_CvGraphQuery::queryIdentifier()
@@ -82,23 +82,23 @@ void tst_CvGraphQuery::queryIdentifier()
 
 void tst_CvGraphQuery::queryText()
 {
-    const QString query = text("SELECT uid FROM user WHERE uid=me()");
+    const QString query = u"SELECT uid FROM user WHERE uid=me()"_s;
     fx.service->enqueue(TestService::Reply::json("[]"));
     fx.service->enqueue(TestService::Reply::json("[]"));
-    QVERIFY(fx.graph->executeQuery(query, text("q")));
-    fx.graph->setLocale(text("de_DE"));
-    QVERIFY(fx.graph->executeQuery(query, text("q")));
+    QVERIFY(fx.graph->executeQuery(query, u"q"_s));
+    fx.graph->setLocale(u"de_DE"_s);
+    QVERIFY(fx.graph->executeQuery(query, u"q"_s));
     QVERIFY(fx.service->waitForRequests(2));
 
     const TestService::Request first = fx.service->requests().at(0);
     QCOMPARE(first.method, QByteArray("GET"));
-    QCOMPARE(first.path, text("/method/cvql.query"));
+    QCOMPARE(first.path, u"/method/cvql.query"_s);
     QCOMPARE(first.rawQuery,
              QByteArray("access_token=tok&format=json&query=SELECT%20uid%20FROM%20"
                         "user%20WHERE%20uid%3Dme%28%29"));
     QCOMPARE(fx.service->requests().at(1).queryKeys(),
-             (QStringList {text("access_token"), text("format"), text("locale"), text("query")}));
-    QCOMPARE(fx.service->requests().at(1).queryValue(text("locale")), text("de_DE"));
+             (QStringList {u"access_token"_s, u"format"_s, u"locale"_s, u"query"_s}));
+    QCOMPARE(fx.service->requests().at(1).queryValue(u"locale"_s), u"de_DE"_s);
 }
 
 void tst_CvGraphQuery::builtQuery_data()
@@ -108,17 +108,17 @@ void tst_CvGraphQuery::builtQuery_data()
     QTest::addColumn<Conditions>("conditions");
     QTest::addColumn<QString>("where");
 
-    QTest::newRow("me()") << Fields {text("uid"), text("name")} << text("user")
-                          << Conditions {{text("uid"), text("me()")}} << text("uid=me()");
+    QTest::newRow("me()") << Fields {u"uid"_s, u"name"_s} << u"user"_s
+                          << Conditions {{u"uid"_s, u"me()"_s}} << u"uid=me()"_s;
     Conditions twoInReverse;
-    twoInReverse.insert(text("b"), text("2"));
-    twoInReverse.insert(text("a"), text("1"));
+    twoInReverse.insert(u"b"_s, u"2"_s);
+    twoInReverse.insert(u"a"_s, u"1"_s);
     QTest::newRow("conditions in key order")
-        << Fields {text("x")} << text("t") << twoInReverse << text("a=1 AND b=2");
+        << Fields {u"x"_s} << u"t"_s << twoInReverse << u"a=1 AND b=2"_s;
     QTest::newRow("quoted values")
-        << Fields {text("unread_count")} << text("unified_thread_count")
-        << Conditions {{text("folder"), text("'inbox'")}, {text("id"), text("\"1_2\"")}}
-        << text("folder='inbox' AND id=\"1_2\"");
+        << Fields {u"unread_count"_s} << u"unified_thread_count"_s
+        << Conditions {{u"folder"_s, u"'inbox'"_s}, {u"id"_s, u"\"1_2\""_s}}
+        << u"folder='inbox' AND id=\"1_2\""_s;
 }
 
 void tst_CvGraphQuery::builtQuery()
@@ -130,14 +130,14 @@ void tst_CvGraphQuery::builtQuery()
 
     SignalLog log(fx.graph.get());
     fx.service->enqueue(TestService::Reply::json("[{\"uid\":1}]"));
-    QVERIFY(fx.graph->executeQuery(fields, table, conditions, text("built")));
+    QVERIFY(fx.graph->executeQuery(fields, table, conditions, u"built"_s));
     QVERIFY(fx.service->waitForRequests(1));
-    const QString query = text("SELECT %1 FROM %2 WHERE %3").arg(joined(fields), table, where);
-    QCOMPARE(fx.service->lastRequest().path, text("/method/cvql.query"));
-    QCOMPARE(fx.service->lastRequest().queryValue(text("query")), query);
+    const QString query = u"SELECT %1 FROM %2 WHERE %3"_s.arg(joined(fields), table, where);
+    QCOMPARE(fx.service->lastRequest().path, u"/method/cvql.query"_s);
+    QCOMPARE(fx.service->lastRequest().queryValue(u"query"_s), query);
     QTRY_COMPARE(log.total(), 1);
     QCOMPARE(log.only().second,
-             (QVariantList {text("built"), QVariantList {QVariantMap {{text("uid"), 1LL}}}}));
+             (QVariantList {u"built"_s, QVariantList {QVariantMap {{u"uid"_s, 1LL}}}}));
 }
 
 void tst_CvGraphQuery::refusedQuery_data()
@@ -147,29 +147,28 @@ void tst_CvGraphQuery::refusedQuery_data()
     QTest::addColumn<Conditions>("conditions");
     QTest::addColumn<bool>("warns"); // missing parts are refused silently, unsafe texts loudly
 
-    const Fields uid {text("uid")};
-    const Conditions me {{text("uid"), text("me()")}};
-    auto value = [](const char *v) { return Conditions {{text("uid"), text(v)}}; };
+    const Fields uid {u"uid"_s};
+    const Conditions me {{u"uid"_s, u"me()"_s}};
+    auto value = [](const char *v) { return Conditions {{u"uid"_s, QString::fromUtf8(v)}}; };
 
-    QTest::newRow("no fields") << Fields() << text("user") << me << false;
+    QTest::newRow("no fields") << Fields() << u"user"_s << me << false;
     QTest::newRow("no table") << uid << QString() << me << true;
-    QTest::newRow("no condition") << uid << text("user") << Conditions() << false;
+    QTest::newRow("no condition") << uid << u"user"_s << Conditions() << false;
     QTest::newRow("all empty") << Fields() << QString() << Conditions() << false;
-    QTest::newRow("field with a space")
-        << Fields {text("uid FROM x")} << text("user") << me << true;
-    QTest::newRow("table with a semicolon") << uid << text("user;") << me << true;
+    QTest::newRow("field with a space") << Fields {u"uid FROM x"_s} << u"user"_s << me << true;
+    QTest::newRow("table with a semicolon") << uid << u"user;"_s << me << true;
     QTest::newRow("key with a space")
-        << uid << text("user") << Conditions {{text("1=1 OR uid"), text("1")}} << true;
-    QTest::newRow("id holding a quote") << uid << text("user") << value("1' OR uid='2") << true;
-    QTest::newRow("id holding a space") << uid << text("user") << value("1 OR 1=1") << true;
-    QTest::newRow("unbalanced quote") << uid << text("user") << value("'abc") << true;
-    QTest::newRow("mixed quotes") << uid << text("user") << value("'abc\"") << true;
-    QTest::newRow("empty quotes") << uid << text("user") << value("''") << true;
-    QTest::newRow("call with an argument") << uid << text("user") << value("f(1)") << true;
-    QTest::newRow("call then more") << uid << text("user") << value("me() OR 1") << true;
-    QTest::newRow("bare parentheses") << uid << text("user") << value("()") << true;
-    QTest::newRow("encoded quote") << uid << text("user") << value("%22x%22") << true;
-    QTest::newRow("empty value") << uid << text("user") << value("") << true;
+        << uid << u"user"_s << Conditions {{u"1=1 OR uid"_s, u"1"_s}} << true;
+    QTest::newRow("id holding a quote") << uid << u"user"_s << value("1' OR uid='2") << true;
+    QTest::newRow("id holding a space") << uid << u"user"_s << value("1 OR 1=1") << true;
+    QTest::newRow("unbalanced quote") << uid << u"user"_s << value("'abc") << true;
+    QTest::newRow("mixed quotes") << uid << u"user"_s << value("'abc\"") << true;
+    QTest::newRow("empty quotes") << uid << u"user"_s << value("''") << true;
+    QTest::newRow("call with an argument") << uid << u"user"_s << value("f(1)") << true;
+    QTest::newRow("call then more") << uid << u"user"_s << value("me() OR 1") << true;
+    QTest::newRow("bare parentheses") << uid << u"user"_s << value("()") << true;
+    QTest::newRow("encoded quote") << uid << u"user"_s << value("%22x%22") << true;
+    QTest::newRow("empty value") << uid << u"user"_s << value("") << true;
 }
 
 void tst_CvGraphQuery::refusedQuery()
@@ -180,22 +179,22 @@ void tst_CvGraphQuery::refusedQuery()
     QFETCH(bool, warns);
 
     if (warns)
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(text("not a plain identifier\" $")));
-    QVERIFY(!fx.graph->executeQuery(fields, table, conditions, text("n")));
-    QVERIFY(!fx.graph->executeQuery(QString(), text("n")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"not a plain identifier\" $"_s));
+    QVERIFY(!fx.graph->executeQuery(fields, table, conditions, u"n"_s));
+    QVERIFY(!fx.graph->executeQuery(QString(), u"n"_s));
     QVERIFY(fx.probe());
     QVERIFY(fx.service->waitForRequests(1));
-    QCOMPARE(fx.service->requests().constFirst().path, text("/probe"));
+    QCOMPARE(fx.service->requests().constFirst().path, u"/probe"_s);
 }
 
 void tst_CvGraphQuery::queryReply()
 {
     SignalLog log(fx.graph.get());
-    const QString query = text("SELECT a FROM b WHERE c=1");
+    const QString query = u"SELECT a FROM b WHERE c=1"_s;
     fx.service->enqueue(TestService::Reply::json("{\"a\":1}"));
     QVERIFY(fx.graph->executeQuery(query, query));
     QTRY_COMPARE(log.total(), 1);
-    QCOMPARE(log.only().first, text("queryExecuted(QString,QVariantList)"));
+    QCOMPARE(log.only().first, u"queryExecuted(QString,QVariantList)"_s);
     QCOMPARE(log.only().second, (QVariantList {query, QVariantList()}));
 
     QSignalSpy errors(fx.graph.get(), &CvGraph::error);
@@ -213,53 +212,56 @@ void tst_CvGraphQuery::requestText_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("method and relative url only")
-        << CvGraphRequest(text("GET"), text("me"))
-        << text("{\"method\": \"GET\", \"relative_url\": \"me\"}");
+        << CvGraphRequest(u"GET"_s, u"me"_s)
+        << u"{\"method\": \"GET\", \"relative_url\": \"me\"}"_s;
 
-    CvGraphRequest named(text("GET"), text("me/friends"));
-    named.setName(text("f"));
+    CvGraphRequest named(u"GET"_s, u"me/friends"_s);
+    named.setName(u"f"_s);
     CvDataFilter limit;
     limit.limit = 5;
     named.setFilter(limit);
     QTest::newRow("named, limit")
         << named
-        << text("{\"method\": \"GET\", \"omit_response_on_success\": false, \"name\": \"f\", "
-                "\"relative_url\": \"me/friends?limit=5\"}");
+        << QString::fromUtf8(
+               "{\"method\": \"GET\", \"omit_response_on_success\": false, \"name\": \"f\", "
+               "\"relative_url\": \"me/friends?limit=5\"}");
 
-    CvGraphRequest dependent(text("POST"), text("me/feed"));
-    dependent.setDependsOn(text("f"));
-    dependent.setBody(text("message=hi"));
+    CvGraphRequest dependent(u"POST"_s, u"me/feed"_s);
+    dependent.setDependsOn(u"f"_s);
+    dependent.setBody(u"message=hi"_s);
     QTest::newRow("depends on, body")
         << dependent
-        << text("{\"method\": \"POST\", \"depends_on\": \"f\", \"relative_url\": \"me/feed\", "
-                "\"body\": \"message=hi\"}");
+        << QString::fromUtf8(
+               "{\"method\": \"POST\", \"depends_on\": \"f\", \"relative_url\": \"me/feed\", "
+               "\"body\": \"message=hi\"}");
 
-    CvGraphRequest filtered(text("GET"), text("me/feed"));
-    CvDataFilter full(text("me"), 10, 0, QDateTime(QDate(2024, 2, 3), QTime(4, 5, 6), Qt::UTC),
-                      QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::UTC), {text("id")},
-                      text("fr_FR"));
-    full.params.insert(text("b"), text("2"));
-    full.params.insert(text("a"), text("1"));
+    CvGraphRequest filtered(u"GET"_s, u"me/feed"_s);
+    CvDataFilter full(u"me"_s, 10, 0, QDateTime(QDate(2024, 2, 3), QTime(4, 5, 6), Qt::UTC),
+                      QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::UTC), {u"id"_s}, u"fr_FR"_s);
+    full.params.insert(u"b"_s, u"2"_s);
+    full.params.insert(u"a"_s, u"1"_s);
     filtered.setFilter(full);
     QTest::newRow("every filter member in order")
         << filtered
-        << text("{\"method\": \"GET\", \"relative_url\": \"me/feed?locale=fr_FR&offset=0&"
-                "limit=10&since=2024-01-02T03:04:05Z&until=2024-02-03T04:05:06Z&fields=id&a=1&"
-                "b=2\"}");
+        << QString::fromUtf8(
+               "{\"method\": \"GET\", \"relative_url\": \"me/feed?locale=fr_FR&offset=0&"
+               "limit=10&since=2024-01-02T03:04:05Z&until=2024-02-03T04:05:06Z&fields=id&a=1&"
+               "b=2\"}");
 
-    CvGraphRequest idOnly(text("GET"), text("me"));
-    idOnly.setFilter(CvDataFilter(text("me")));
+    CvGraphRequest idOnly(u"GET"_s, u"me"_s);
+    idOnly.setFilter(CvDataFilter(u"me"_s));
     QTest::newRow("filter with only an id adds nothing")
-        << idOnly << text("{\"method\": \"GET\", \"relative_url\": \"me\"}");
+        << idOnly << u"{\"method\": \"GET\", \"relative_url\": \"me\"}"_s;
 
-    CvGraphRequest query(text("POST"), text("method/cvql.query?query=SELECT a FROM b WHERE c=1"));
+    CvGraphRequest query(u"POST"_s, u"method/cvql.query?query=SELECT a FROM b WHERE c=1"_s);
     CvDataFilter locale;
-    locale.locale = text("en_GB");
+    locale.locale = u"en_GB"_s;
     query.setFilter(locale);
     QTest::newRow("relative url with a query continues it")
         << query
-        << text("{\"method\": \"POST\", \"relative_url\": \"method/cvql.query?query=SELECT a "
-                "FROM b WHERE c=1&locale=en_GB\"}");
+        << QString::fromUtf8(
+               "{\"method\": \"POST\", \"relative_url\": \"method/cvql.query?query=SELECT a "
+               "FROM b WHERE c=1&locale=en_GB\"}");
 }
 
 void tst_CvGraphQuery::requestText()
@@ -274,46 +276,46 @@ void tst_CvGraphQuery::requestText()
 
 void tst_CvGraphQuery::escapedRequestTextIsValidJson()
 {
-    CvGraphRequest request(text("GE\"T"), text("me/feed?q=a\\\"b"));
-    request.setName(text("n\tx\x01"));
-    request.setDependsOn(text("\"},{\"method\": \"DELETE"));
-    request.setBody(text("line1\nline2\r\\é\b\f"));
+    CvGraphRequest request(u"GE\"T"_s, u"me/feed?q=a\\\"b"_s);
+    request.setName(u"n\tx\x01"_s);
+    request.setDependsOn(u"\"},{\"method\": \"DELETE"_s);
+    request.setBody(u"line1\nline2\r\\é\b\f"_s);
 
     const QString json = request.toString();
-    QVERIFY(json.contains(text("\"name\": \"n\\tx\\u0001\"")));
+    QVERIFY(json.contains(u"\"name\": \"n\\tx\\u0001\""_s));
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(json.toUtf8(), &error);
     QCOMPARE(error.error, QJsonParseError::NoError);
     const QJsonObject object = doc.object();
     QCOMPARE(object.keys().size(), 6);
-    QCOMPARE(object.value(text("method")).toString(), request.method());
-    QCOMPARE(object.value(text("name")).toString(), request.name());
-    QCOMPARE(object.value(text("depends_on")).toString(), request.dependsOn());
-    QCOMPARE(object.value(text("relative_url")).toString(), request.relativeUrl());
-    QCOMPARE(object.value(text("body")).toString(), request.body());
+    QCOMPARE(object.value(u"method"_s).toString(), request.method());
+    QCOMPARE(object.value(u"name"_s).toString(), request.name());
+    QCOMPARE(object.value(u"depends_on"_s).toString(), request.dependsOn());
+    QCOMPARE(object.value(u"relative_url"_s).toString(), request.relativeUrl());
+    QCOMPARE(object.value(u"body"_s).toString(), request.body());
 }
 
 void tst_CvGraphQuery::batchRequest()
 {
-    CvGraphRequest first(text("GET"), text("me"));
-    CvGraphRequest second(text("POST"), text("method/cvql.query?query=SELECT uid2 FROM friend"));
-    second.setName(text("q\"uote"));
+    CvGraphRequest first(u"GET"_s, u"me"_s);
+    CvGraphRequest second(u"POST"_s, u"method/cvql.query?query=SELECT uid2 FROM friend"_s);
+    second.setName(u"q\"uote"_s);
     fx.service->enqueue(TestService::Reply::json("[]"));
-    fx.graph->setLocale(text("fr_FR")); // a batch carries no locale of its own
-    QVERIFY(fx.graph->executeBatch({first, second}, text("profile_details: id=1")));
+    fx.graph->setLocale(u"fr_FR"_s); // a batch carries no locale of its own
+    QVERIFY(fx.graph->executeBatch({first, second}, u"profile_details: id=1"_s));
     QVERIFY(fx.service->waitForRequests(1));
 
     const TestService::Request request = fx.service->lastRequest();
     QCOMPARE(request.method, QByteArray("POST"));
-    QCOMPARE(request.path, text("/"));
+    QCOMPARE(request.path, u"/"_s);
     QCOMPARE(request.body, QByteArray());
-    QCOMPARE(request.queryKeys(), (QStringList {text("access_token"), text("batch")}));
-    const QString batch = text("[") + first.toString() + text(",") + second.toString() + text("]");
-    QCOMPARE(request.queryValue(text("batch")), batch);
+    QCOMPARE(request.queryKeys(), (QStringList {u"access_token"_s, u"batch"_s}));
+    const QString batch = u"["_s + first.toString() + u","_s + second.toString() + u"]"_s;
+    QCOMPARE(request.queryValue(u"batch"_s), batch);
     QCOMPARE(request.rawQuery, "access_token=tok&batch=" + QUrl::toPercentEncoding(batch));
     const QJsonArray array = QJsonDocument::fromJson(batch.toUtf8()).array();
     QCOMPARE(array.size(), 2);
-    QCOMPARE(array.at(1).toObject().value(text("name")).toString(), text("q\"uote"));
+    QCOMPARE(array.at(1).toObject().value(u"name"_s).toString(), u"q\"uote"_s);
 }
 
 void tst_CvGraphQuery::batchReplies()
@@ -328,19 +330,18 @@ void tst_CvGraphQuery::batchReplies()
           "{\"code\":200,\"body\":\"true\"},"
           "{\"code\":200,\"body\":\"[1,2]\"}]";
     fx.service->enqueue(TestService::Reply::json(answer));
-    QVERIFY(fx.graph->executeBatch({CvGraphRequest(text("GET"), text("a"))}, text("b")));
+    QVERIFY(fx.graph->executeBatch({CvGraphRequest(u"GET"_s, u"a"_s)}, u"b"_s));
     QTRY_COMPARE(log.total(), 1);
     QCOMPARE(batches.size(), 1);
-    QCOMPARE(batches.constFirst().at(0).toString(), text("b"));
+    QCOMPARE(batches.constFirst().at(0).toString(), u"b"_s);
 
     const auto replies = batches.constFirst().at(1).value<QList<CvGraphReply>>();
     QCOMPARE(replies.size(), 4);
     QCOMPARE(replies.at(0).code(), 200);
     QCOMPARE(replies.at(0).headers().toList().size(), 1);
-    QCOMPARE(replies.at(0).body(),
-             QVariant(QVariantList {QVariantMap {{text("uid2"), text("7")}}}));
+    QCOMPARE(replies.at(0).body(), QVariant(QVariantList {QVariantMap {{u"uid2"_s, u"7"_s}}}));
     QCOMPARE(replies.at(1).code(), 400);
-    const QVariantMap errorBody {{text("error"), QVariantMap {{text("message"), text("bad")}}}};
+    const QVariantMap errorBody {{u"error"_s, QVariantMap {{u"message"_s, u"bad"_s}}}};
     QCOMPARE(replies.at(1).body(), QVariant(QVariantList {errorBody}));
     QCOMPARE(replies.at(2).body(), QVariant(QVariantList {true}));
     QCOMPARE(replies.at(3).body(), QVariant(QVariantList {1LL, 2LL}));
@@ -349,13 +350,13 @@ void tst_CvGraphQuery::batchReplies()
 
 void tst_CvGraphQuery::batchRefusedAndFailures()
 {
-    QVERIFY(!fx.graph->executeBatch({}, text("b")));
+    QVERIFY(!fx.graph->executeBatch({}, u"b"_s));
 
     SignalLog log(fx.graph.get());
     // Not JSON: a warning, no signal.
     fx.service->enqueue(TestService::Reply::json("[{\"code\":200,"));
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(text("^\"Not valid JSON data")));
-    QVERIFY(fx.graph->executeBatch({CvGraphRequest(text("GET"), text("a"))}, text("b")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^\"Not valid JSON data"_s));
+    QVERIFY(fx.graph->executeBatch({CvGraphRequest(u"GET"_s, u"a"_s)}, u"b"_s));
     QTRY_COMPARE(fx.graph->operationsInFlight(), 0);
     QCOMPARE(fx.service->requestCount(), 1); // the empty batch sent nothing
     QCOMPARE(log.total(), 0);
@@ -364,9 +365,9 @@ void tst_CvGraphQuery::batchRefusedAndFailures()
     fx.service->enqueue(TestService::Reply::json(
         "{\"error\":{\"type\":\"OAuthException\",\"message\":\"Invalid OAuth access token\"}}",
         400));
-    QVERIFY(fx.graph->executeBatch({CvGraphRequest(text("GET"), text("a"))}, text("b")));
+    QVERIFY(fx.graph->executeBatch({CvGraphRequest(u"GET"_s, u"a"_s)}, u"b"_s));
     QTRY_COMPARE(log.total(), 1);
-    QCOMPARE(log.only().first, text("error(Cv::CvError)"));
+    QCOMPARE(log.only().first, u"error(Cv::CvError)"_s);
     const CvError err = log.only().second.constFirst().value<CvError>();
     QCOMPARE(err.objectId(), QString());
     QCOMPARE(err.errorType(), CvError::InvalidAccessToken);

@@ -8,6 +8,21 @@
 using namespace Cv;
 using namespace GraphTest;
 
+namespace {
+
+void row(const char *name, const GraphCall &call, const char *method, const char *query)
+{
+    QTest::newRow(name) << call << QString::fromLatin1(method) << QByteArray(query);
+}
+
+void reply(const char *name, const GraphCall &call, const TestService::Reply &answer,
+           const char *signal, const QVariantList &arguments)
+{
+    QTest::newRow(name) << call << CannedReply {answer} << QString::fromLatin1(signal) << arguments;
+}
+
+} // namespace
+
 class tst_CvGraphRest : public QObject
 {
     Q_OBJECT
@@ -36,137 +51,76 @@ void tst_CvGraphRest::requests_data()
     QTest::addColumn<QByteArray>("query");
 
     // The graph's locale is fr_FR in every row: only the methods that take it send it.
-    QTest::newRow("mark read") << GraphCall([](CvGraph &g) {
-        return g.markMessageThreadStatus(text("t1"), MarkRead);
-    }) << "corvana.mailbox.markRead"
-                               << QByteArray("access_token=tok&format=json&tid=t1");
-    QTest::newRow("mark unread") << GraphCall([](CvGraph &g) {
-        return g.markMessageThreadStatus(text("t1"), MarkUnread);
-    }) << "corvana.mailbox.markUnread"
-                                 << QByteArray("access_token=tok&format=json&tid=t1");
-    QTest::newRow("confirm friend")
-        << GraphCall([](CvGraph &g) { return g.respondToFriendRequest(text("u1"), Confirm); })
-        << "corvana.friends.confirm" << QByteArray("access_token=tok&confirm=1&format=json&uid=u1");
-    QTest::newRow("confirm limited")
-        << GraphCall(
-               [](CvGraph &g) { return g.respondToFriendRequest(text("u1"), ConfirmLimited); })
-        << "corvana.friends.confirm"
-        << QByteArray("access_token=tok&confirm=1&format=json&limited=1&"
-                      "uid=u1");
-    QTest::newRow("reject friend")
-        << GraphCall([](CvGraph &g) { return g.respondToFriendRequest(text("u1"), Reject); })
-        << "corvana.friends.confirm" << QByteArray("access_token=tok&confirm=0&format=json&uid=u1");
-    QTest::newRow("send to users")
-        << GraphCall([](CvGraph &g) {
-               return g.sendMessage(text("a b"), text("subj"), {text("1"), text("2")}, {});
-           })
-        << "corvana.mailbox.send"
-        << QByteArray("access_token=tok&body=a%20b&format=json&subject=subj&"
-                      "to=1%2C2");
-    QTest::newRow("send to addresses, empty body")
-        << GraphCall([](CvGraph &g) {
-               return g.sendMessage(QString(), text("s"), {}, {text("a@b.c"), text("d@e.f")});
-           })
-        << "corvana.mailbox.send"
-        << QByteArray("access_token=tok&body=&emails=a%40b.c%"
-                      "2Cd%40e.f&format=json&subject=s");
-    QTest::newRow("reply") << GraphCall([](CvGraph &g) {
-        return g.replyToMessage(text("t1"), text("hi"), QString());
-    }) << "corvana.mailbox.reply"
-                           << QByteArray("access_token=tok&body=hi&format=json&tid=t1");
-    QTest::newRow("reply to a message") << GraphCall([](CvGraph &g) {
-        return g.replyToMessage(text("t1"), text("hi"), text("m2"));
-    }) << "corvana.mailbox.reply"
-                                        << QByteArray("access_token=tok&body=hi&format=json&mid=m2&"
-                                                      "tid=t1");
-    QTest::newRow("delete thread")
-        << GraphCall([](CvGraph &g) { return g.deleteMessageThread(text("t1"), 2); })
-        << "corvana.mailbox.deleteThread"
-        << QByteArray("access_token=tok&folder=2&format=json&tid=t1");
-    QTest::newRow("threads, no limit, no offset")
-        << GraphCall([](CvGraph &g) { return g.retrieveMessageThreads(text("me"), 1, 0, -1); })
-        << "message.getThreadsInFolder" << QByteArray("access_token=tok&format=json&locale=fr_FR");
-    QTest::newRow("threads, limit and offset 0")
-        << GraphCall([](CvGraph &g) { return g.retrieveMessageThreads(text("me"), 1, 10, 0); })
-        << "message.getThreadsInFolder"
-        << QByteArray("access_token=tok&format=json&limit=10&locale=fr_FR&offset=0");
-    QTest::newRow("inbox, nothing but format and locale")
-        << GraphCall([](CvGraph &g) { return g.retrieveInbox(text("me"), -1, -1, text("n")); })
-        << "corvana.mailbox.getInbox" << QByteArray("access_token=tok&format=json&locale=fr_FR");
-    QTest::newRow("inbox, zero start and limit are sent")
-        << GraphCall([](CvGraph &g) { return g.retrieveInbox(text("me"), 0, 0, text("n")); })
-        << "corvana.mailbox.getInbox"
-        << QByteArray("access_token=tok&format=json&"
-                      "limit=0&locale=fr_FR&start=0");
-    QTest::newRow("outbox") << GraphCall([](CvGraph &g) {
-        return g.retrieveOutbox(text("me"), 5, 20, text("n"));
-    }) << "corvana.mailbox.getOutbox"
-                            << QByteArray(
-                                   "access_token=tok&format=json&limit=20&locale=fr_FR&start=5");
-    QTest::newRow("thread") << GraphCall([](CvGraph &g) { return g.retrieveThread(text("t1")); })
-                            << "corvana.mailbox.getThread"
-                            << QByteArray("access_token=tok&format=json&locale=fr_FR&tid=t1");
-    QTest::newRow("thread messages, zero limit not sent")
-        << GraphCall(
-               [](CvGraph &g) { return g.retrieveThreadMessages(text("t1"), 0, 0, text("n")); })
-        << "corvana.mailbox.getThreadMessages"
-        << QByteArray("access_token=tok&format=json&"
-                      "locale=fr_FR&start=0&tid=t1");
-    QTest::newRow("notification list since, with read") << GraphCall([](CvGraph &g) {
-        return g.retrieveNotificationList(text("me"), true,
-                                          QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC));
-    }) << "notifications.getList"
-                                                        << QByteArray(
-                                                               "access_token=tok&format=json&"
-                                                               "include_read=1&locale=fr_FR&"
-                                                               "start_time=1704067200");
-    QTest::newRow("notification list, invalid start") << GraphCall([](CvGraph &g) {
-        return g.retrieveNotificationList(text("me"), false, QDateTime());
-    }) << "notifications.getList" << QByteArray("access_token=tok&format=json&locale=fr_FR");
-    QTest::newRow("mark notifications read")
-        << GraphCall([](CvGraph &g) {
-               return g.markNotificationsRead({text("a"), text("b")});
-           })
-        << "notifications.markRead"
-        << QByteArray("access_token=tok&format=json&locale=fr_FR&"
-                      "notification_ids=a%2Cb");
-    QTest::newRow("friend request")
-        << GraphCall([](CvGraph &g) { return g.sendFriendRequest(text("u1")); })
-        << "corvana.friends.add" << QByteArray("access_token=tok&format=json&uid=u1");
-    QTest::newRow("photo like") << GraphCall([](CvGraph &g) { return g.addPhotoLike(text("p1")); })
-                                << "corvana.photos.addLike"
-                                << QByteArray("access_token=tok&format=json&pid=p1");
-    QTest::newRow("photo unlike") << GraphCall([](CvGraph &g) {
-        return g.removePhotoLike(text("p1"));
-    }) << "corvana.photos.removeLike"
-                                  << QByteArray("access_token=tok&format=json&pid=p1");
-    QTest::newRow("delete album") << GraphCall([](CvGraph &g) { return g.deleteAlbum(text("a1")); })
-                                  << "corvana.photos.deleteAlbum"
-                                  << QByteArray("access_token=tok&aid=a1&format=json");
-    QTest::newRow("photo") << GraphCall([](CvGraph &g) { return g.retrievePhoto(text("p1")); })
-                           << "photos.get"
-                           << QByteArray("access_token=tok&format=json&locale=fr_FR&pids=p1");
-    QTest::newRow("page fan") << GraphCall([](CvGraph &g) { return g.addFanToPage(text("pg")); })
-                              << "corvana.pages.addFan"
-                              << QByteArray("access_token=tok&format=json&page_id=pg");
-    QTest::newRow("tag user") << GraphCall([](CvGraph &g) {
-        return g.tagPhotoWithId(text("p1"), text("u1"), 10, 20.5f, QString());
-    }) << "photos.addTag"
-                              << QByteArray(
-                                     "access_token=tok&format=json&pid=p1&tag_uid=u1&x=10&y=20.5");
-    QTest::newRow("tag text with owner") << GraphCall([](CvGraph &g) {
-        return g.tagPhotoWithText(text("p1"), text("Hi there"), 0, 1.0f / 3.0f, text("o1"));
-    }) << "photos.addTag"
-                                         << QByteArray("access_token=tok&format=json&owner_uid=o1&"
-                                                       "pid=p1&tag_text=Hi%20there&x=0&y=0.333333");
-    QTest::newRow("delete user tag")
-        << GraphCall([](CvGraph &g) { return g.deleteUserTag(text("p1"), text("u1")); })
-        << "corvana.photos.deleteTag"
-        << QByteArray("access_token=tok&format=json&pid=p1&tag_uid=u1");
-    QTest::newRow("delete text tag")
-        << GraphCall([](CvGraph &g) { return g.deleteTextTag(text("p1"), text("x&y")); })
-        << "corvana.photos.deleteTag"
-        << QByteArray("access_token=tok&format=json&pid=p1&tag_text=x%26y");
+    const QString me = u"me"_s;
+    const QString t1 = u"t1"_s;
+    const QString p1 = u"p1"_s;
+    const QDateTime newYear(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
+    row("mark read", CALL(markMessageThreadStatus(t1, MarkRead)), "corvana.mailbox.markRead",
+        "access_token=tok&format=json&tid=t1");
+    row("mark unread", CALL(markMessageThreadStatus(t1, MarkUnread)), "corvana.mailbox.markUnread",
+        "access_token=tok&format=json&tid=t1");
+    row("confirm", CALL(respondToFriendRequest(u"u1"_s, Confirm)), "corvana.friends.confirm",
+        "access_token=tok&confirm=1&format=json&uid=u1");
+    row("confirm limited", CALL(respondToFriendRequest(u"u1"_s, ConfirmLimited)),
+        "corvana.friends.confirm", "access_token=tok&confirm=1&format=json&limited=1&uid=u1");
+    row("reject", CALL(respondToFriendRequest(u"u1"_s, Reject)), "corvana.friends.confirm",
+        "access_token=tok&confirm=0&format=json&uid=u1");
+    row("send to users", CALL(sendMessage(u"a b"_s, u"s"_s, {u"1"_s, u"2"_s}, {})),
+        "corvana.mailbox.send", "access_token=tok&body=a%20b&format=json&subject=s&to=1%2C2");
+    row("send to addresses", CALL(sendMessage({}, u"s"_s, {}, {u"a@b.c"_s, u"d@e"_s})),
+        "corvana.mailbox.send",
+        "access_token=tok&body=&emails=a%40b.c%2Cd%40e&format=json&subject=s");
+    row("reply", CALL(replyToMessage(t1, u"hi"_s, {})), "corvana.mailbox.reply",
+        "access_token=tok&body=hi&format=json&tid=t1");
+    row("reply to a message", CALL(replyToMessage(t1, u"hi"_s, u"m2"_s)), "corvana.mailbox.reply",
+        "access_token=tok&body=hi&format=json&mid=m2&tid=t1");
+    row("delete thread", CALL(deleteMessageThread(t1, 2)), "corvana.mailbox.deleteThread",
+        "access_token=tok&folder=2&format=json&tid=t1");
+    row("threads, bare", CALL(retrieveMessageThreads(me, 1, 0, -1)), "message.getThreadsInFolder",
+        "access_token=tok&format=json&locale=fr_FR");
+    row("threads, offset 0", CALL(retrieveMessageThreads(me, 1, 10, 0)),
+        "message.getThreadsInFolder",
+        "access_token=tok&format=json&limit=10&locale=fr_FR&offset=0");
+    row("inbox, bare", CALL(retrieveInbox(me, -1, -1, u"n"_s)), "corvana.mailbox.getInbox",
+        "access_token=tok&format=json&locale=fr_FR");
+    row("inbox, zeros sent", CALL(retrieveInbox(me, 0, 0, u"n"_s)), "corvana.mailbox.getInbox",
+        "access_token=tok&format=json&limit=0&locale=fr_FR&start=0");
+    row("outbox", CALL(retrieveOutbox(me, 5, 20, u"n"_s)), "corvana.mailbox.getOutbox",
+        "access_token=tok&format=json&limit=20&locale=fr_FR&start=5");
+    row("thread", CALL(retrieveThread(t1)), "corvana.mailbox.getThread",
+        "access_token=tok&format=json&locale=fr_FR&tid=t1");
+    row("thread messages, zero limit not sent", CALL(retrieveThreadMessages(t1, 0, 0, u"n"_s)),
+        "corvana.mailbox.getThreadMessages",
+        "access_token=tok&format=json&locale=fr_FR&start=0&tid=t1");
+    row("notification list", CALL(retrieveNotificationList(me, true, newYear)),
+        "notifications.getList",
+        "access_token=tok&format=json&include_read=1&locale=fr_FR&start_time=1704067200");
+    row("notification list, no time", CALL(retrieveNotificationList(me, false, QDateTime())),
+        "notifications.getList", "access_token=tok&format=json&locale=fr_FR");
+    row("mark notifications", CALL(markNotificationsRead({u"a"_s, u"b"_s})),
+        "notifications.markRead",
+        "access_token=tok&format=json&locale=fr_FR&notification_ids=a%2Cb");
+    row("friend request", CALL(sendFriendRequest(u"u1"_s)), "corvana.friends.add",
+        "access_token=tok&format=json&uid=u1");
+    row("photo like", CALL(addPhotoLike(p1)), "corvana.photos.addLike",
+        "access_token=tok&format=json&pid=p1");
+    row("photo unlike", CALL(removePhotoLike(p1)), "corvana.photos.removeLike",
+        "access_token=tok&format=json&pid=p1");
+    row("delete album", CALL(deleteAlbum(u"a1"_s)), "corvana.photos.deleteAlbum",
+        "access_token=tok&aid=a1&format=json");
+    row("photo", CALL(retrievePhoto(p1)), "photos.get",
+        "access_token=tok&format=json&locale=fr_FR&pids=p1");
+    row("page fan", CALL(addFanToPage(u"pg"_s)), "corvana.pages.addFan",
+        "access_token=tok&format=json&page_id=pg");
+    row("tag user", CALL(tagPhotoWithId(p1, u"u1"_s, 10, 20.5f, {})), "photos.addTag",
+        "access_token=tok&format=json&pid=p1&tag_uid=u1&x=10&y=20.5");
+    row("tag text, owner", CALL(tagPhotoWithText(p1, u"Hi all"_s, 0, 1.0f / 3, u"o1"_s)),
+        "photos.addTag",
+        "access_token=tok&format=json&owner_uid=o1&pid=p1&tag_text=Hi%20all&x=0&y=0.333333");
+    row("delete user tag", CALL(deleteUserTag(p1, u"u1"_s)), "corvana.photos.deleteTag",
+        "access_token=tok&format=json&pid=p1&tag_uid=u1");
+    row("delete text tag", CALL(deleteTextTag(p1, u"x&y"_s)), "corvana.photos.deleteTag",
+        "access_token=tok&format=json&pid=p1&tag_text=x%26y");
 }
 
 void tst_CvGraphRest::requests()
@@ -175,7 +129,7 @@ void tst_CvGraphRest::requests()
     QFETCH(QString, method);
     QFETCH(QByteArray, query);
 
-    fx.graph->setLocale(text("fr_FR"));
+    fx.graph->setLocale(u"fr_FR"_s);
     fx.service->enqueue(TestService::Reply::json("true"));
     QVERIFY(call(*fx.graph));
     QVERIFY(fx.service->waitForRequests(1));
@@ -189,56 +143,34 @@ void tst_CvGraphRest::refused_data()
 {
     QTest::addColumn<GraphCall>("call");
 
-    QTest::newRow("mark, no thread")
-        << GraphCall([](CvGraph &g) { return g.markMessageThreadStatus({}, MarkRead); });
-    QTest::newRow("friend, no uid")
-        << GraphCall([](CvGraph &g) { return g.respondToFriendRequest({}, Confirm); });
-    QTest::newRow("friend, unknown answer") << GraphCall(
-        [](CvGraph &g) { return g.respondToFriendRequest(text("u1"), RespondType(3)); });
-    QTest::newRow("send, no recipient")
-        << GraphCall([](CvGraph &g) { return g.sendMessage(text("b"), text("s"), {}, {}); });
-    QTest::newRow("send, no text") << GraphCall(
-        [](CvGraph &g) { return g.sendMessage(QString(), QString(), {text("1")}, {}); });
-    QTest::newRow("reply, no body")
-        << GraphCall([](CvGraph &g) { return g.replyToMessage(text("t1"), QString(), text("m")); });
-    QTest::newRow("delete thread, no id")
-        << GraphCall([](CvGraph &g) { return g.deleteMessageThread({}, 0); });
-    QTest::newRow("threads, no id")
-        << GraphCall([](CvGraph &g) { return g.retrieveMessageThreads({}, 0, 1, 1); });
-    QTest::newRow("inbox, no id") << GraphCall(
-        [](CvGraph &g) { return g.retrieveInbox({}, 0, 1, text("n")); });
-    QTest::newRow("outbox, no id")
-        << GraphCall([](CvGraph &g) { return g.retrieveOutbox({}, 0, 1, text("n")); });
-    QTest::newRow("thread, no id") << GraphCall([](CvGraph &g) { return g.retrieveThread({}); });
-    QTest::newRow("thread messages, no id")
-        << GraphCall([](CvGraph &g) { return g.retrieveThreadMessages({}, 0, 1, text("n")); });
-    QTest::newRow("notification list, no id") << GraphCall([](CvGraph &g) {
-        return g.retrieveNotificationList({}, true, QDateTime::currentDateTimeUtc());
-    });
-    QTest::newRow("mark notifications, none")
-        << GraphCall([](CvGraph &g) { return g.markNotificationsRead({}); });
-    QTest::newRow("friend request, no uid")
-        << GraphCall([](CvGraph &g) { return g.sendFriendRequest({}); });
-    QTest::newRow("photo like, no pid") << GraphCall([](CvGraph &g) { return g.addPhotoLike({}); });
-    QTest::newRow("photo unlike, no pid")
-        << GraphCall([](CvGraph &g) { return g.removePhotoLike({}); });
-    QTest::newRow("delete album, no id") << GraphCall([](CvGraph &g) { return g.deleteAlbum({}); });
-    QTest::newRow("photo, no pid") << GraphCall([](CvGraph &g) { return g.retrievePhoto({}); });
-    QTest::newRow("fan, no page") << GraphCall([](CvGraph &g) { return g.addFanToPage({}); });
-    QTest::newRow("tag text, negative x") << GraphCall(
-        [](CvGraph &g) { return g.tagPhotoWithText(text("p"), text("t"), -1, 0, {}); });
-    QTest::newRow("tag user, negative y") << GraphCall(
-        [](CvGraph &g) { return g.tagPhotoWithId(text("p"), text("u"), 0, -0.5f, {}); });
-    QTest::newRow("tag user, no user")
-        << GraphCall([](CvGraph &g) { return g.tagPhotoWithId(text("p"), {}, 1, 1, {}); });
-    QTest::newRow("tag, no photo")
-        << GraphCall([](CvGraph &g) { return g.tagPhotoWithText({}, text("t"), 1, 1, {}); });
-    QTest::newRow("delete user tag, no user")
-        << GraphCall([](CvGraph &g) { return g.deleteUserTag(text("p"), {}); });
-    QTest::newRow("delete text tag, no photo")
-        << GraphCall([](CvGraph &g) { return g.deleteTextTag({}, text("t")); });
-    QTest::newRow("profile picture, no id") << GraphCall(
-        [](CvGraph &g) { return g.uploadProfilePicture({}, text("/nonexistent.png"), {}); });
+    const QString p = u"p"_s;
+    QTest::newRow("mark, no thread") << CALL(markMessageThreadStatus({}, MarkRead));
+    QTest::newRow("friend, no uid") << CALL(respondToFriendRequest({}, Confirm));
+    QTest::newRow("friend, answer 3") << CALL(respondToFriendRequest(u"u"_s, RespondType(3)));
+    QTest::newRow("send, no one") << CALL(sendMessage(u"b"_s, u"s"_s, {}, {}));
+    QTest::newRow("send, no text") << CALL(sendMessage({}, {}, {u"1"_s}, {}));
+    QTest::newRow("reply, no body") << CALL(replyToMessage(u"t"_s, {}, u"m"_s));
+    QTest::newRow("delete thread, no id") << CALL(deleteMessageThread({}, 0));
+    QTest::newRow("threads, no id") << CALL(retrieveMessageThreads({}, 0, 1, 1));
+    QTest::newRow("inbox, no id") << CALL(retrieveInbox({}, 0, 1, u"n"_s));
+    QTest::newRow("outbox, no id") << CALL(retrieveOutbox({}, 0, 1, u"n"_s));
+    QTest::newRow("thread, no id") << CALL(retrieveThread({}));
+    QTest::newRow("messages, no id") << CALL(retrieveThreadMessages({}, 0, 1, u"n"_s));
+    QTest::newRow("list, no id") << CALL(retrieveNotificationList({}, true, QDateTime()));
+    QTest::newRow("mark notifications, none") << CALL(markNotificationsRead({}));
+    QTest::newRow("friend request, no uid") << CALL(sendFriendRequest({}));
+    QTest::newRow("like, no pid") << CALL(addPhotoLike({}));
+    QTest::newRow("unlike, no pid") << CALL(removePhotoLike({}));
+    QTest::newRow("album, no id") << CALL(deleteAlbum({}));
+    QTest::newRow("photo, no pid") << CALL(retrievePhoto({}));
+    QTest::newRow("fan, no page") << CALL(addFanToPage({}));
+    QTest::newRow("tag, negative x") << CALL(tagPhotoWithText(p, u"t"_s, -1, 0, {}));
+    QTest::newRow("tag, negative y") << CALL(tagPhotoWithId(p, u"u"_s, 0, -0.5f, {}));
+    QTest::newRow("tag, no user") << CALL(tagPhotoWithId(p, {}, 1, 1, {}));
+    QTest::newRow("tag, no photo") << CALL(tagPhotoWithText({}, u"t"_s, 1, 1, {}));
+    QTest::newRow("untag, no user") << CALL(deleteUserTag(p, {}));
+    QTest::newRow("untag, no photo") << CALL(deleteTextTag({}, u"t"_s));
+    QTest::newRow("picture, no id") << CALL(uploadProfilePicture({}, u"/none.png"_s, {}));
 }
 
 void tst_CvGraphRest::refused()
@@ -247,7 +179,7 @@ void tst_CvGraphRest::refused()
     QVERIFY(!call(*fx.graph));
     QVERIFY(fx.probe());
     QVERIFY(fx.service->waitForRequests(1));
-    QCOMPARE(fx.service->requests().constFirst().path, text("/probe"));
+    QCOMPARE(fx.service->requests().constFirst().path, u"/probe"_s);
 }
 
 void tst_CvGraphRest::replies_data()
@@ -258,109 +190,65 @@ void tst_CvGraphRest::replies_data()
     QTest::addColumn<QVariantList>("arguments");
 
     using R = TestService::Reply;
-    const QByteArray rowsJson = "[{\"thread_id\":\"1\",\"unread\":2},{\"thread_id\":\"2\"}]";
+    const R yes = R::json("true");
+    const R no = R::json("false");
+    const R rowsJson = R::json("[{\"thread_id\":\"1\",\"unread\":2},{\"thread_id\":\"2\"}]");
     const QVariantList rows {
-        QVariantMap {{text("thread_id"), text("1")}, {text("unread"), 2LL}},
-        QVariantMap {{text("thread_id"), text("2")}},
+        QVariantMap {{u"thread_id"_s, u"1"_s}, {u"unread"_s, 2LL}},
+        QVariantMap {{u"thread_id"_s, u"2"_s}},
     };
-    const QVariantMap object {{text("tid"), text("t1")}, {text("n"), 1.5}};
+    const R objectJson = R::json("{\"tid\":\"t1\",\"n\":1.5}");
+    const QVariantMap object {{u"tid"_s, u"t1"_s}, {u"n"_s, 1.5}};
+    const QString me = u"me"_s;
+    const QString t1 = u"t1"_s;
+    const QString p1 = u"p1"_s;
 
-    QTest::newRow("mark, true") << GraphCall([](CvGraph &g) {
-        return g.markMessageThreadStatus(text("t1"), MarkRead);
-    }) << CannedReply {R::json("true")}
-                                << "messageThreadStatusMarked(QString,bool)"
-                                << QVariantList {text("t1"), true};
-    QTest::newRow("mark, false") << GraphCall([](CvGraph &g) {
-        return g.markMessageThreadStatus(text("t1"), MarkUnread);
-    }) << CannedReply {R::json("false")}
-                                 << "messageThreadStatusMarked(QString,bool)"
-                                 << QVariantList {text("t1"), false};
-    QTest::newRow("friend answer")
-        << GraphCall([](CvGraph &g) { return g.respondToFriendRequest(text("u1"), Reject); })
-        << CannedReply {R::json("true")} << "friendRequestResponded(QString,bool)"
-        << QVariantList {text("u1"), true};
-    QTest::newRow("sent, body text with its quotes")
-        << GraphCall([](CvGraph &g) { return g.sendMessage(text("b"), {}, {text("1")}, {}); })
-        << CannedReply {R::json("\"t77\"")} << "messageSent(QString)"
-        << QVariantList {text("\"t77\"")};
-    QTest::newRow("replied, body text")
-        << GraphCall([](CvGraph &g) { return g.replyToMessage(text("t1"), text("b"), {}); })
-        << CannedReply {R::text("m9")} << "messageReplied(QString)" << QVariantList {text("m9")};
-    QTest::newRow("thread deleted, folder back as int")
-        << GraphCall([](CvGraph &g) { return g.deleteMessageThread(text("t1"), 2); })
-        << CannedReply {R::json("true")} << "messageThreadDeleted(QString,int,bool)"
-        << QVariantList {text("t1"), 2, true};
-    QTest::newRow("threads") << GraphCall([](CvGraph &g) {
-        return g.retrieveMessageThreads(text("me"), 3, 0, 0);
-    }) << CannedReply {R::json(rowsJson)}
-                             << "messageThreadsRetrieved(QString,int,QVariantList)"
-                             << QVariantList {text("me"), 3, rows};
-    QTest::newRow("inbox") << GraphCall([](CvGraph &g) {
-        return g.retrieveInbox(text("me"), 0, 5, text("box"));
-    }) << CannedReply {R::json(rowsJson)}
-                           << "inboxRetrieved(QString,QString,QVariantList)"
-                           << QVariantList {text("me"), text("box"), rows};
-    QTest::newRow("outbox, object gives empty list")
-        << GraphCall([](CvGraph &g) { return g.retrieveOutbox(text("me"), 0, 5, text("box")); })
-        << CannedReply {R::json("{\"a\":1}")} << "outboxRetrieved(QString,QString,QVariantList)"
-        << QVariantList {text("me"), text("box"), QVariantList()};
-    QTest::newRow("thread") << GraphCall([](CvGraph &g) { return g.retrieveThread(text("t1")); })
-                            << CannedReply {R::json("{\"tid\":\"t1\",\"n\":1.5}")}
-                            << "threadRetrieved(QString,QVariantMap)"
-                            << QVariantList {text("t1"), object};
-    QTest::newRow("thread messages") << GraphCall([](CvGraph &g) {
-        return g.retrieveThreadMessages(text("t1"), 0, 5, text("n"));
-    }) << CannedReply {R::json(rowsJson)}
-                                     << "threadMessagesRetrieved(QString,QString,QVariantList)"
-                                     << QVariantList {text("t1"), text("n"), rows};
-    QTest::newRow("notification list")
-        << GraphCall([](CvGraph &g) { return g.retrieveNotificationList(text("me"), false, {}); })
-        << CannedReply {R::json("{\"tid\":\"t1\",\"n\":1.5}")}
-        << "notificationListRetrieved(QString,QVariantMap)" << QVariantList {text("me"), object};
-    QTest::newRow("notifications marked, ids back with empty parts")
-        << GraphCall([](CvGraph &g) {
-               return g.markNotificationsRead({text("a"), QString(), text("b")});
-           })
-        << CannedReply {R::json("true")} << "notificationsMarkedRead(QStringList,bool)"
-        << QVariantList {QStringList {text("a"), QString(), text("b")}, true};
-    QTest::newRow("friend request sent")
-        << GraphCall([](CvGraph &g) { return g.sendFriendRequest(text("u1")); })
-        << CannedReply {R::json("true")} << "friendRequestSent(QString,bool)"
-        << QVariantList {text("u1"), true};
-    QTest::newRow("photo like added")
-        << GraphCall([](CvGraph &g) { return g.addPhotoLike(text("p1")); })
-        << CannedReply {R::json("true")} << "photoLikeAdded(QString,bool)"
-        << QVariantList {text("p1"), true};
-    QTest::newRow("photo like removed, 1 is not true")
-        << GraphCall([](CvGraph &g) { return g.removePhotoLike(text("p1")); })
-        << CannedReply {R::json("1")} << "photoLikeRemoved(QString,bool)"
-        << QVariantList {text("p1"), false};
-    QTest::newRow("album deleted")
-        << GraphCall([](CvGraph &g) { return g.deleteAlbum(text("a1")); })
-        << CannedReply {R::json("true")} << "albumDeleted(QString,bool)"
-        << QVariantList {text("a1"), true};
-    QTest::newRow("photo, first element")
-        << GraphCall([](CvGraph &g) { return g.retrievePhoto(text("p1")); })
-        << CannedReply {R::json(rowsJson)} << "photoRetrieved(QString,QVariantMap)"
-        << QVariantList {text("p1"), rows.constFirst()};
-    QTest::newRow("photo, empty list")
-        << GraphCall([](CvGraph &g) { return g.retrievePhoto(text("p1")); })
-        << CannedReply {R::json("[]")} << "photoRetrieved(QString,QVariantMap)"
-        << QVariantList {text("p1"), QVariantMap()};
-    QTest::newRow("fan added") << GraphCall([](CvGraph &g) { return g.addFanToPage(text("pg")); })
-                               << CannedReply {R::json("true")} << "fanToPageAdded(QString,bool)"
-                               << QVariantList {text("pg"), true};
-    QTest::newRow("tagged, body ignored")
-        << GraphCall([](CvGraph &g) { return g.tagPhotoWithId(text("p1"), text("u1"), 1, 1, {}); })
-        << CannedReply {R::json("false")} << "photoTagged(QString)" << QVariantList {text("p1")};
-    QTest::newRow("user tag deleted")
-        << GraphCall([](CvGraph &g) { return g.deleteUserTag(text("p1"), text("u1")); })
-        << CannedReply {R::json("true")} << "userTagDeleted(QString,QString,bool)"
-        << QVariantList {text("p1"), text("u1"), true};
-    QTest::newRow("text tag deleted")
-        << GraphCall([](CvGraph &g) { return g.deleteTextTag(text("p1"), text("hey")); })
-        << CannedReply {R::json("false")} << "textTagDeleted(QString,QString,bool)"
-        << QVariantList {text("p1"), text("hey"), false};
+    reply("mark, true", CALL(markMessageThreadStatus(t1, MarkRead)), yes,
+          "messageThreadStatusMarked(QString,bool)", {t1, true});
+    reply("mark, false", CALL(markMessageThreadStatus(t1, MarkUnread)), no,
+          "messageThreadStatusMarked(QString,bool)", {t1, false});
+    reply("friend answer", CALL(respondToFriendRequest(u"u1"_s, Reject)), yes,
+          "friendRequestResponded(QString,bool)", {u"u1"_s, true});
+    reply("sent, text keeps quotes", CALL(sendMessage(u"b"_s, {}, {u"1"_s}, {})),
+          R::json("\"t77\""), "messageSent(QString)", {u"\"t77\""_s});
+    reply("replied, text", CALL(replyToMessage(t1, u"b"_s, {})), R::text("m9"),
+          "messageReplied(QString)", {u"m9"_s});
+    reply("thread deleted", CALL(deleteMessageThread(t1, 2)), yes,
+          "messageThreadDeleted(QString,int,bool)", {t1, 2, true});
+    reply("threads", CALL(retrieveMessageThreads(me, 3, 0, 0)), rowsJson,
+          "messageThreadsRetrieved(QString,int,QVariantList)", {me, 3, rows});
+    reply("inbox", CALL(retrieveInbox(me, 0, 5, u"box"_s)), rowsJson,
+          "inboxRetrieved(QString,QString,QVariantList)", {me, u"box"_s, rows});
+    reply("outbox, object gives empty list", CALL(retrieveOutbox(me, 0, 5, u"box"_s)), objectJson,
+          "outboxRetrieved(QString,QString,QVariantList)", {me, u"box"_s, QVariantList()});
+    reply("thread", CALL(retrieveThread(t1)), objectJson, "threadRetrieved(QString,QVariantMap)",
+          {t1, object});
+    reply("thread messages", CALL(retrieveThreadMessages(t1, 0, 5, u"n"_s)), rowsJson,
+          "threadMessagesRetrieved(QString,QString,QVariantList)", {t1, u"n"_s, rows});
+    reply("notification list", CALL(retrieveNotificationList(me, false, {})), objectJson,
+          "notificationListRetrieved(QString,QVariantMap)", {me, object});
+    reply("notifications marked", CALL(markNotificationsRead({u"a"_s, QString(), u"b"_s})), yes,
+          "notificationsMarkedRead(QStringList,bool)",
+          {QStringList {u"a"_s, QString(), u"b"_s}, true});
+    reply("friend request sent", CALL(sendFriendRequest(u"u1"_s)), yes,
+          "friendRequestSent(QString,bool)", {u"u1"_s, true});
+    reply("photo liked", CALL(addPhotoLike(p1)), yes, "photoLikeAdded(QString,bool)", {p1, true});
+    reply("unliked, 1 is not true", CALL(removePhotoLike(p1)), R::json("1"),
+          "photoLikeRemoved(QString,bool)", {p1, false});
+    reply("album deleted", CALL(deleteAlbum(u"a1"_s)), yes, "albumDeleted(QString,bool)",
+          {u"a1"_s, true});
+    reply("photo, first row", CALL(retrievePhoto(p1)), rowsJson,
+          "photoRetrieved(QString,QVariantMap)", {p1, rows.constFirst()});
+    reply("photo, no row", CALL(retrievePhoto(p1)), R::json("[]"),
+          "photoRetrieved(QString,QVariantMap)", {p1, QVariantMap()});
+    reply("fan added", CALL(addFanToPage(u"pg"_s)), yes, "fanToPageAdded(QString,bool)",
+          {u"pg"_s, true});
+    reply("tagged, body ignored", CALL(tagPhotoWithId(p1, u"u1"_s, 1, 1, {})), no,
+          "photoTagged(QString)", {p1});
+    reply("user tag deleted", CALL(deleteUserTag(p1, u"u1"_s)), yes,
+          "userTagDeleted(QString,QString,bool)", {p1, u"u1"_s, true});
+    reply("text tag deleted", CALL(deleteTextTag(p1, u"hey"_s)), no,
+          "textTagDeleted(QString,QString,bool)", {p1, u"hey"_s, false});
 }
 
 void tst_CvGraphRest::replies()
@@ -382,13 +270,12 @@ void tst_CvGraphRest::replies()
 void tst_CvGraphRest::restErrorInSuccessfulReply()
 {
     SignalLog log(fx.graph.get());
-    fx.service->enqueue(
-        TestService::Reply::json("{\"error_code\":3,\"error_msg\":\"Unknown method\"}"));
-    QVERIFY(fx.graph->deleteAlbum(text("a1")));
+    fx.service->enqueue(TestService::Reply::json("{\"error_code\":3,\"error_msg\":\"Unknown\"}"));
+    QVERIFY(fx.graph->deleteAlbum(u"a1"_s));
     QTRY_COMPARE(log.total(), 1);
-    QCOMPARE(log.only().first, text("error(Cv::CvError)"));
+    QCOMPARE(log.only().first, u"error(Cv::CvError)"_s);
     const CvError err = log.only().second.constFirst().value<CvError>();
-    QCOMPARE(err.objectId(), text("a1"));
+    QCOMPARE(err.objectId(), u"a1"_s);
     QCOMPARE(err.errorType(), CvError::UnknownMethod);
 }
 
@@ -397,34 +284,32 @@ void tst_CvGraphRest::uploadProfilePicture()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QByteArray gif("GIF89a\x01\x00\x01\x00\x00\xff\r\n--", 16);
-    const QString path = dir.filePath(text("face.gif"));
-    const QString other = dir.filePath(text("face.bmp"));
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(gif), gif.size());
-        QFile bmp(other);
-        QVERIFY(bmp.open(QIODevice::WriteOnly));
-        QVERIFY(bmp.write("BM\x00\x00", 4) == 4);
-    }
+    const QString path = dir.filePath(u"face.gif"_s);
+    const QString bmp = dir.filePath(u"face.bmp"_s);
+    QFile file(path);
+    QFile other(bmp);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(gif) == gif.size());
+    QVERIFY(other.open(QIODevice::WriteOnly) && other.write("BM\x00\x00", 4) == 4);
+    file.close();
+    other.close();
 
-    expectWarning(
-        text("The specified file [%1] does not exist").arg(dir.filePath(text("none.gif"))));
-    QVERIFY(!fx.graph->uploadProfilePicture(text("me"), dir.filePath(text("none.gif")), {}));
-    expectWarning(text("Did not recognize the MIME type of file [%1]").arg(other));
-    QVERIFY(!fx.graph->uploadProfilePicture(text("me"), other, {}));
+    const QString missing = dir.filePath(u"none.gif"_s);
+    expectWarning(u"The specified file [%1] does not exist"_s.arg(missing));
+    QVERIFY(!fx.graph->uploadProfilePicture(u"me"_s, missing, {}));
+    expectWarning(u"Did not recognize the MIME type of file [%1]"_s.arg(bmp));
+    QVERIFY(!fx.graph->uploadProfilePicture(u"me"_s, bmp, {}));
 
     SignalLog log(fx.graph.get());
     QSignalSpy uploaded(fx.graph.get(), &CvGraph::profilePictureUploaded);
     fx.service->enqueue(TestService::Reply::text("1"));
     fx.service->enqueue(TestService::Reply::text("true"));
-    QVERIFY(fx.graph->uploadProfilePicture(text("me"), path, text("My face")));
-    QTRY_COMPARE(log.total(), 1);
-    QCOMPARE(fx.service->requestCount(), 1);
+    QVERIFY(fx.graph->uploadProfilePicture(u"me"_s, path, u"My face"_s));
+    QTRY_COMPARE(uploaded.size(), 1);
+    QCOMPARE(fx.service->requestCount(), 1); // the refused ones sent nothing
 
     const TestService::Request request = fx.service->lastRequest();
     QCOMPARE(request.method, QByteArray("POST"));
-    QCOMPARE(request.path, text("/method/corvana.photos.uploadProfilePic"));
+    QCOMPARE(request.path, u"/method/corvana.photos.uploadProfilePic"_s);
     QCOMPARE(request.rawQuery,
              QByteArray("access_token=tok&caption=My%20face&format=json&profile_id=me"));
     QCOMPARE(request.header("Content-Type"),
@@ -433,16 +318,15 @@ void tst_CvGraphRest::uploadProfilePicture()
              "--AaBbCcDdEeFfGgHhIi\r\nContent-Disposition: form-data; name=\"image\"; filename=\""
                  + path.toLocal8Bit() + "\"\r\nContent-Type: image/gif\r\n\r\n" + gif
                  + "\r\n--AaBbCcDdEeFfGgHhIi--\r\n");
-    QCOMPARE(log.only().first, text("profilePictureUploaded(QString,bool)"));
-    QCOMPARE(log.only().second, (QVariantList {text("me"), true}));
+    QCOMPARE(uploaded.at(0), (QVariantList {u"me"_s, true}));
 
     // Only the exact body "1" means success.
-    QVERIFY(fx.graph->uploadProfilePicture(text("me"), path, {}));
-    QTRY_COMPARE(log.total(), 2);
+    QVERIFY(fx.graph->uploadProfilePicture(u"me"_s, path, {}));
+    QTRY_COMPARE(uploaded.size(), 2);
     QCOMPARE(fx.service->lastRequest().rawQuery,
              QByteArray("access_token=tok&caption=&format=json&profile_id=me"));
-    QCOMPARE(uploaded.size(), 2);
-    QCOMPARE(uploaded.at(1), (QVariantList {text("me"), false}));
+    QCOMPARE(uploaded.at(1), (QVariantList {u"me"_s, false}));
+    QCOMPARE(log.total(), 2);
 }
 
 QTEST_GUILESS_MAIN(tst_CvGraphRest)
