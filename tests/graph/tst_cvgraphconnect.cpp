@@ -96,7 +96,7 @@ private Q_SLOTS:
         QVERIFY(CvEndpoints::setGraphBaseUrl(service.baseUrl()));
         service.setHandler([](const TestService::Request &r) {
             TestService::Reply reply = TestService::Reply::json("{}");
-            reply.delayMs = r.path == QLatin1String("/b") ? 0 : 600;
+            reply.delayMs = r.path == QLatin1String("/b") ? 0 : 1500;
             return reply;
         });
         CvGraphConnect connect(QStringLiteral("token"));
@@ -163,7 +163,7 @@ private Q_SLOTS:
 
         TestService service;
         QVERIFY(CvEndpoints::setGraphBaseUrl(service.baseUrl()));
-        CvEndpoints::setTransferTimeout(400);
+        CvEndpoints::setTransferTimeout(1000);
         CvEndpoints::setMaxReplySize(100000);
         const QByteArray large(100000, 'x');
         TestService::Reply reply;
@@ -177,9 +177,9 @@ private Q_SLOTS:
             reply = TestService::Reply::redirect(url(service, "/picture.jpg").toUtf8());
         } else if (scenario == QLatin1String("trickle")) {
             // Slower in total than the time-out, but never idle for that long.
-            reply = TestService::Reply::text(QByteArray(400, 't'));
+            reply = TestService::Reply::text(QByteArray(500, 't'));
             reply.chunkSize = 100;
-            reply.chunkIntervalMs = 150;
+            reply.chunkIntervalMs = 250;
         } else if (scenario == QLatin1String("large")) {
             reply = TestService::Reply::text(large);
         } else if (scenario == QLatin1String("500")) {
