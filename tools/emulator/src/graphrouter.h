@@ -20,7 +20,7 @@ public:
     // A picture behind the redirect of "/<id>/picture" or the source of an uploaded photo.
     Reply picture(const Request &request) const;
 
-    static const int MaxLimit = 50000;
+    static constexpr int MaxLimit = 50000;
 
 private:
     Reply read(const Request &r, const QStringList &segments);

@@ -30,8 +30,8 @@ public:
     // After the token check: also used for the sub-requests of a batch.
     Reply dispatch(const Request &request);
 
-    static const int MaxParameterLength = 65536;
-    static const int MaxBatchSize = 50;
+    static constexpr int MaxParameterLength = 65536;
+    static constexpr int MaxBatchSize = 50;
 
 private:
     Reply control(const Request &request);
