@@ -3,6 +3,8 @@
 
 // Umbrella header: includes every public header of the library.
 
+#include "corvana.h"
+#include "corvanaconfiguration.h"
 #include "cvaction.h"
 #include "cvalbum.h"
 #include "cvattachment.h"
@@ -18,9 +20,9 @@
 #include "cvgraphconnect.h"
 #include "cvgraphop.h"
 #include "cvgraphreply.h"
+#include "cvgraphrequest.h"
 #include "cvgroup.h"
 #include "cvimage.h"
-#include "cvgraphrequest.h"
 #include "cvlinkinfo.h"
 #include "cvlocation.h"
 #include "cvlogger.h"

@@ -1,3 +1,10 @@
-# Public headers (relative to include/) and sources (relative to src/) of this subsystem.
-list(APPEND CV_PUBLIC_HEADERS)
-list(APPEND CV_SOURCES)
+list(APPEND CV_PUBLIC_HEADERS
+    corvana.h
+    corvanaconfiguration.h)
+list(APPEND CV_SOURCES
+    facade/corvana.cpp
+    facade/corvana_p.h
+    facade/corvana_people.cpp
+    facade/corvana_routing.cpp
+    facade/corvanaconfiguration.cpp
+    facade/cvsyncdiff_p.h)

@@ -1,0 +1,298 @@
+#ifndef CORVANA_H
+#define CORVANA_H
+
+#include "corvanaconfiguration.h"
+#include "cvalbum.h"
+#include "cvcheckin.h"
+#include "cverror.h"
+#include "cvevent.h"
+#include "cvexport.h"
+#include "cvgroup.h"
+#include "cvmessage.h"
+#include "cvnotification.h"
+#include "cvnotifications.h"
+#include "cvobject.h"
+#include "cvpage.h"
+#include "cvphoto.h"
+#include "cvplace.h"
+#include "cvpost.h"
+#include "cvthread.h"
+#include "cvtypes.h"
+#include "cvuser.h"
+#include "cvvideo.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <memory>
+
+namespace Cv {
+
+class CorvanaPrivate;
+class CvCache;
+class CvDataFilter;
+class CvGraph;
+
+/*!
+ * The facade: the one object an application talks to. Build it from a configuration, call
+ * init(), then ask for data. Every operation returns a ReturnCode at once; answers the cache can
+ * give are written into the caller's out-parameter before the call returns, and answers from the
+ * service arrive later as signals. Failures on the way arrive as error().
+ */
+class CV_EXPORT Corvana : public QObject
+{
+    Q_OBJECT
+
+public:
+    //! What an operation did.
+    enum ReturnCode {
+        NotInitialized = 0, //!< not initialized yet; nothing was done
+        InvalidArgument = 1, //!< a required argument was empty or malformed
+        Success = 3, //!< the cache answer is in place and the request, if due, was sent
+        RequestFailed = 4, //!< the request could not be sent
+        NetworkUnavailable = 5 //!< the operation needs the network and no access token is held
+    };
+    Q_ENUM(ReturnCode)
+
+    //! Where a retrieval may look.
+    enum RetrieveBehavior {
+        CacheOnly = 0, //!< the cache only
+        CacheAndNetwork = 1 //!< the cache, and also ask the service
+    };
+    Q_ENUM(RetrieveBehavior)
+
+    //! A user's answer to an event invitation.
+    enum EventRsvpStatus {
+        RsvpAttending = 0,
+        RsvpUnsure = 1,
+        RsvpDeclined = 2,
+        RsvpNotReplied = 3,
+        RsvpInvited = 4
+    };
+    Q_ENUM(EventRsvpStatus)
+
+    //! A facade for \a configuration (cloned). Creates its own cache when the configuration
+    //! names none.
+    explicit Corvana(const CorvanaConfiguration &configuration, QObject *parent = nullptr);
+    //! Drops requests in flight; deletes the cache only when the facade created it.
+    ~Corvana() override;
+
+    //! True once the signed-in user's profile id is known.
+    bool isInitialized() const;
+    //! The signed-in user's profile id; empty before initialization.
+    QString currentProfileId() const;
+    //! The cache, or null while not initialized.
+    CvCache *cache() const;
+    //! A Graph object for the application's own requests (the same one on every call), or null
+    //! when not initialized or without an access token.
+    CvGraph *graph() const;
+
+    //! The text form of \a status ("attending", "unsure", "declined", "not_replied"; else empty).
+    static QString eventRsvpStatusToString(EventRsvpStatus status);
+    //! The status named \a text; RsvpNotReplied for any other text.
+    static EventRsvpStatus eventRsvpStatusFromString(const QString &text);
+
+    // Profiles, friends and birthdays
+
+    //! The profile of \a filter's id: cached into \a user, and the profile with the friendship
+    //! state asked from the service (profileUpdated()).
+    ReturnCode retrieveProfile(Cv::CvUser *user, const Cv::CvDataFilter &filter,
+                               RetrieveBehavior behavior = CacheAndNetwork);
+    //! The profile of \a id with the profile field set.
+    ReturnCode retrieveProfile(Cv::CvUser *user, const QString &id,
+                               RetrieveBehavior behavior = CacheAndNetwork);
+    //! The friends of \a filter's id (friendsUpdated()).
+    ReturnCode retrieveFriends(Cv::CvUsers *friends, const Cv::CvDataFilter &filter,
+                               RetrieveBehavior behavior = CacheAndNetwork);
+    //! The signed-in user's friends.
+    ReturnCode retrieveFriends(Cv::CvUsers *friends, RetrieveBehavior behavior = CacheAndNetwork);
+    //! Compares the service's friend list with the cached one and brings the cache in step
+    //! (friendsSynchronized()).
+    ReturnCode synchronizeFriends();
+    //! Friends with birthdays, starting with today's and running through the year
+    //! (birthdaysOfFriendsUpdated()).
+    ReturnCode retrieveBirthdaysOfFriends(Cv::CvUsers *friends,
+                                          RetrieveBehavior behavior = CacheAndNetwork);
+    //! Friends whose birthday falls in \a filter's window of at most a year.
+    ReturnCode retrieveBirthdaysOfFriends(Cv::CvUsers *friends, const Cv::CvDataFilter &filter,
+                                          RetrieveBehavior behavior = CacheAndNetwork);
+    //! Whether \a id is a friend: cached into \a yes, asked from the service (isFriendChecked()).
+    ReturnCode checkIsFriend(bool *yes, const QString &id,
+                             RetrieveBehavior behavior = CacheAndNetwork);
+    //! Asks the service whether \a id is a friend (isFriendChecked()).
+    ReturnCode checkIsFriend(const QString &id);
+    //! Asks whether a friend request to \a id is pending (pendingFriendRequestChecked()).
+    ReturnCode checkPendingFriendRequest(const QString &id);
+    //! Sends a friend request to \a id (friendRequestSent()).
+    ReturnCode sendFriendRequest(const QString &id);
+    //! Answers the friend request of \a id (friendRequestResponded()).
+    ReturnCode respondToFriendRequest(const QString &id, Cv::RespondType type);
+    //! The picture at \a url of \a profileId: its cached file path, and the download
+    //! (profilePictureUpdated()).
+    ReturnCode retrieveProfilePicture(QString *path, const QUrl &url, const QString &profileId,
+                                      RetrieveBehavior behavior = CacheAndNetwork);
+    //! The picture of \a id of \a type: its cached file path, and the download.
+    ReturnCode retrieveProfilePicture(QString *path, const QString &id, Cv::PictureType type,
+                                      RetrieveBehavior behavior = CacheAndNetwork);
+    //! The picture of \a id of \a type: its cached bytes, and the download.
+    ReturnCode retrieveProfilePicture(QByteArray *data, const QString &id, Cv::PictureType type,
+                                      RetrieveBehavior behavior = CacheAndNetwork);
+    //! Downloads the picture of \a id of \a type into the file store.
+    ReturnCode retrieveProfilePicture(const QString &id, Cv::PictureType type);
+    //! The file stored for \a url, or its download into the file store (dataRetrieved() with
+    //! \a dataId).
+    ReturnCode retrieveData(QString *path, const QUrl &url, const QString &dataId,
+                            RetrieveBehavior behavior = CacheAndNetwork);
+    //! The file stored for \a url, or its download.
+    ReturnCode retrieveData(QString *path, const QUrl &url,
+                            RetrieveBehavior behavior = CacheAndNetwork);
+    //! The bytes stored for \a url, or its download.
+    ReturnCode retrieveData(QByteArray *data, const QUrl &url,
+                            RetrieveBehavior behavior = CacheAndNetwork);
+    //! Downloads \a url into the file store.
+    ReturnCode retrieveData(const QUrl &url);
+
+public Q_SLOTS:
+    //! Opens the cache and establishes the signed-in user: online by asking the service for the
+    //! profile, offline from the cache.
+    void init();
+    //! Switches to \a accessToken and refreshes the profile.
+    void setAccessToken(const QString &accessToken);
+    //! Asks the service for the profile of \a id (profileUpdated()).
+    void refreshProfile(const QString &id);
+    //! Asks the service for the signed-in user's profile.
+    void refreshProfile();
+    //! Asks the service for the comment \a id on a post or photo.
+    void refreshComment(Cv::CommentTarget ctarget, const QString &id);
+    //! Asks the service for the wall post \a postId.
+    void refreshWallPost(const QString &postId);
+    //! Asks the service for the note \a noteId.
+    void refreshNote(const QString &noteId);
+
+Q_SIGNALS:
+    //! Initialization completed.
+    void initialized();
+    //! Initialization completed online; \a timestamp is the service's time of the profile reply.
+    void initialized(const QDateTime &timestamp);
+    //! The profile of \a profId (as requested, e.g. "me") was stored.
+    void profileUpdated(const QString &profId);
+    //! The picture of \a profId was stored at \a location.
+    void profilePictureUpdated(const QString &profId, Cv::PictureType pictureType,
+                               const QString &location);
+    //! The data of \a remoteUrl was stored at \a location.
+    void dataRetrieved(const QUrl &remoteUrl, const QString &location);
+    //! The data of \a remoteUrl, asked for as \a dataId, was stored at \a location.
+    void dataRetrieved(const QUrl &remoteUrl, const QString &location, const QString &dataId);
+    //! Something failed: the network, the service, the reply data or the cache.
+    void error(const Cv::CvError &error);
+    //! The friend list as the service sent it.
+    void friendsUpdated(const Cv::CvUserRefs &friends);
+    //! Friends \a added and \a removed since the cached list.
+    void friendsSynchronized(const Cv::CvUserRefs &added, const Cv::CvUserRefs &removed);
+    //! Friends with birthdays in upcoming order.
+    void birthdaysOfFriendsUpdated(const Cv::CvUsers &friends);
+    void newsFeedRetrieved(const Cv::CvPosts &posts);
+    void newsFeedUpdated(const Cv::CvPosts &added, const Cv::CvPosts &updated,
+                         const Cv::CvPosts &removed);
+    void profileFeedRetrieved(const QString &id, const Cv::CvPosts &posts);
+    void profileFeedUpdated(const QString &id, const Cv::CvPosts &added, const Cv::CvPosts &updated,
+                            const Cv::CvPosts &removed);
+    void statusMessagesRetrieved(const QString &id, const Cv::CvPosts &posts);
+    void statusMessagesUpdated(const QString &id, const Cv::CvPosts &added,
+                               const Cv::CvPosts &updated, const Cv::CvPosts &removed);
+    void latestStatusMessageRetrieved(const QStringList &ids, const Cv::CvPosts &posts);
+    void commentsRetrieved(const QString &id, const Cv::CvMessages &comments);
+    void commentsUpdated(Cv::CommentTarget ctarget, const QString &id, const Cv::CvMessages &added,
+                         const Cv::CvMessages &updated, const Cv::CvMessages &removed);
+    void threadsRetrieved(Cv::MessageBoxType folder, const Cv::CvThreads &threads);
+    void threadsUpdated(Cv::MessageBoxType folder, const Cv::CvThreads &added,
+                        const Cv::CvThreads &updated, const Cv::CvThreads &removed);
+    void messagesUpdated(const QString &threadId, const Cv::CvMessages &messages);
+    void threadAttachmentsUpdated(const QString &threadId, const Cv::CvAttachments &attachments);
+    void eventsRetrieved(const QString &id, const Cv::CvEvents &events);
+    void eventsUpdated(const QString &id, const Cv::CvEvents &added, const Cv::CvEvents &updated,
+                       const Cv::CvEvents &removed);
+    void eventDetailsRetrieved(const Cv::CvEvent &event);
+    void eventDetailsUpdated(const Cv::CvEvent &event);
+    void invitedUsersRetrieved(const QString &eventId, Cv::Corvana::EventRsvpStatus status,
+                               const Cv::CvUserRefs &users);
+    void eventRsvpStatusSet(const QString &id, bool ok, Cv::Corvana::EventRsvpStatus status);
+    void albumsRetrieved(const QString &id, const Cv::CvAlbums &albums);
+    void photosRetrieved(const QString &id, const Cv::CvPhotos &photos);
+    void albumRetrieved(const QString &id, const Cv::CvAlbum &album);
+    void photoRetrieved(const QString &id, const Cv::CvPhoto &photo);
+    void albumCreated(const QString &id);
+    void videosRetrieved(const QString &id, const Cv::CvVideos &videos);
+    void uploadedVideosRetrieved(const QString &id, const Cv::CvVideos &videos);
+    void videoRetrieved(const QString &id, const Cv::CvVideo &video);
+    void likesRetrieved(const QString &id, const Cv::CvUserRefs &users);
+    void likesRetrieved(const QString &id, const Cv::CvUsers &users);
+    void ifUserLikesPostChecked(const QString &userId, bool yes, const Cv::CvPost &post);
+    void ifUserLikesObjectChecked(const QString &userId, bool yes, const Cv::CvObject &post);
+    void eventInvitationsRetrieved(const Cv::CvEvents &events);
+    void notificationsRetrieved(const Cv::CvNotifications &notifications);
+    void notificationListRetrieved(const Cv::CvNotificationList &notifications);
+    void notificationsMarkedRead(const QStringList &ids, bool ok);
+    void numberOfUnreadThreadsRetrieved(Cv::MessageBoxType mboxType, quint32 number);
+    void allNotificationsRetrieved(const Cv::CvUsers &friendRequests,
+                                   const Cv::CvEvents &eventInvitations,
+                                   const Cv::CvNotificationList &notifications,
+                                   quint32 numberOfUnreadThreads);
+    void peopleSearchReady(const QString &searchId, const Cv::CvUserRefs &users);
+    void peopleSearchReady(const QString &searchId, const QSet<QString> &fields,
+                           const Cv::CvUsers &users);
+    void pageSearchReady(const QString &searchId, const Cv::CvPages &pages);
+    void groupSearchReady(const QString &searchId, const Cv::CvGroups &groups);
+    void placeSearchReady(const QString &searchId, const Cv::CvPlaces &places);
+    void wallWriteComplete(const QString &id);
+    void commentWritten(const QString &id);
+    void likesWriteComplete(const QString &id, Cv::LikeType lt);
+    void noteWritten(const QString &id);
+    void messageThreadStatusMarked(const QString &id, bool ok);
+    //! A friend request to \a id was sent (\a ok) or refused.
+    void friendRequestSent(const QString &id, bool ok);
+    //! Whether a friend request to \a id is pending.
+    void pendingFriendRequestChecked(const QString &id, bool yes);
+    //! Whether \a id is a friend.
+    void isFriendChecked(const QString &id, bool yes);
+    //! The answer to the friend request of \a friendId was sent (\a ok) or refused.
+    void friendRequestResponded(const QString &friendId, bool ok);
+    void photoUploaded(const QString &id, const QString &photoId);
+    void messageSent(const QString &threadId);
+    void messageReplied(const QString &threadId);
+    void photoTagCreated(const QString &photoId, const QString &userId, bool ok);
+    void photoTagDeleted(const QString &photoId, const QString &userId, bool ok);
+    void objectDeleted(const QString &id);
+    void checkinsRetrieved(const QString &id, const Cv::CvCheckins &checkins);
+    void checkinsUpdated(const QString &id, const Cv::CvCheckins &added,
+                         const Cv::CvCheckins &updated, const Cv::CvCheckins &removed);
+    void checkinRetrieved(const Cv::CvCheckin &checkin);
+    void checkinUpdated(const Cv::CvCheckin &checkin);
+    void recentCheckinsRetrieved(const Cv::CvCheckins &checkins);
+    void placeCheckedInto(const QString &id);
+    void likedPagesRetrieved(const QString &id, const Cv::CvPages &pages);
+    void pageLiked(const QString &id);
+    void myPagesRetrieved(const Cv::CvPages &pages);
+    void pageDetailsRetrieved(const Cv::CvPage &page);
+    void groupsRetrieved(const QString &id, const Cv::CvGroups &groups);
+    void groupsUpdated(const QString &id, const Cv::CvGroups &added, const Cv::CvGroups &updated,
+                       const Cv::CvGroups &removed);
+    void groupDetailsRetrieved(const Cv::CvGroup &group);
+    void groupDetailsUpdated(const Cv::CvGroup &group);
+    void membersRetrieved(const QString &id, const Cv::CvUsers &users);
+    void objectsRetrieved(const QSet<QString> &ids, const Cv::CvObjects &objects);
+
+private:
+    Q_DISABLE_COPY_MOVE(Corvana)
+    Q_DECLARE_PRIVATE(Corvana)
+    std::unique_ptr<CorvanaPrivate> const d_ptr;
+};
+
+} // namespace Cv
+
+#endif // CORVANA_H

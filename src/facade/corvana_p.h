@@ -1,0 +1,179 @@
+#ifndef CORVANA_P_H
+#define CORVANA_P_H
+
+#include "corvana.h"
+#include "cvdatafilter.h"
+#include "cvgraph.h"
+#include "cvgraphreply.h"
+
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <QVariantList>
+#include <QVariantMap>
+
+#include <memory>
+
+namespace Cv {
+
+// Request names: the text a request is sent under comes back with its reply and tells the
+// private part what the reply is for.
+namespace RequestName {
+inline const QString BatchNamePhotoTags = QStringLiteral("tags: photo_id=%1 ids=");
+inline const QString BatchNameLatestStatusMessage = QStringLiteral("latest_status_message: ids=%1");
+inline const QString BatchNameAllNotifications = QStringLiteral("all_notifications:");
+inline const QString BatchNameEventDetails = QStringLiteral("event_details: id=%1");
+inline const QString BatchNameProfileDetails = QStringLiteral("profile_details: id=%1");
+inline const QString BatchNameIfUserLikes = QStringLiteral("if_user_likes: user_id=%1 %2=%3");
+} // namespace RequestName
+
+namespace Query {
+inline const QString QueryThreadAttachments = QStringLiteral(
+    "SELECT thread_id,message_id,attachment FROM message WHERE thread_id=%1 AND viewer_id=%2 "
+    "ORDER BY message_id DESC");
+inline const QString QueryUnreadThreadCount
+    = QStringLiteral("SELECT unread_count FROM unified_thread_count WHERE folder='%1'");
+inline const QString QueryPendingFriendRequest
+    = QStringLiteral("SELECT uid_to FROM friend_request WHERE uid_from=me() AND uid_to=%1");
+inline const QString QueryIsFriend
+    = QStringLiteral("SELECT uid2 FROM friend WHERE uid1=me() AND uid2=%1");
+inline const QString QueryBirthdaysOfFriends = QStringLiteral(
+    "SELECT uid, name, birthday_date FROM user WHERE uid IN (SELECT uid2 FROM friend WHERE uid1 = "
+    "me()) AND %1 ORDER BY birthday_date");
+inline const QString QueryFriendRequests = QStringLiteral(
+    "SELECT uid, name, first_name, pic_square FROM user WHERE uid IN (SELECT uid_from FROM "
+    "friend_request WHERE uid_to = me())");
+inline const QString QueryNotifications = QStringLiteral(
+    "SELECT notification_id, sender_id, object_id, object_type, created_time, updated_time, "
+    "title_html, title_text, body_html, body_text, href, app_id, is_unread, is_hidden FROM "
+    "notification WHERE recipient_id=me()");
+inline const QString QueryEventRsvpStatus
+    = QStringLiteral("SELECT rsvp_status FROM event_member WHERE uid=me() AND eid=%1");
+inline const QString QueryPostLike
+    = QStringLiteral("SELECT user_id, post_id FROM like WHERE post_id=%22%1%22 AND user_id=%2");
+inline const QString QueryObjectLike
+    = QStringLiteral("SELECT user_id, object_id FROM like WHERE object_id=%22%1%22 AND user_id=%2");
+inline const QString QueryThreads = QStringLiteral(
+    "SELECT thread_id,timestamp,subject,senders,participants,snippet,snippet_sender,num_messages,"
+    "num_unread,object_participants FROM unified_thread WHERE has_tags('%1') %2 ORDER BY "
+    "timestamp DESC LIMIT %3,%4");
+inline const QString QueryThreadMessages = QStringLiteral(
+    "SELECT message_id,thread_id,timestamp,subject,body,unread,sender,recipients,object_sender,"
+    "attachments FROM unified_message WHERE thread_id='%1' %2 ORDER BY timestamp DESC LIMIT "
+    "%3,%4");
+} // namespace Query
+
+class CorvanaPrivate : public QObject
+{
+    Q_OBJECT
+    Q_DECLARE_PUBLIC(Corvana)
+
+public:
+    //! What an object request was for; its text is the request name.
+    enum ObjectType {
+        NoObjectType = 0,
+        Album,
+        Birthdays,
+        Checkin,
+        Event,
+        Friends,
+        Group,
+        LikedPages,
+        NewsPost,
+        Note,
+        Page,
+        Photo,
+        PostComment,
+        PhotoComment,
+        Profile,
+        ProfilePost,
+        Video,
+        WallPost
+    };
+
+    explicit CorvanaPrivate(Corvana *q);
+    ~CorvanaPrivate() override;
+
+    // Shared by every operation.
+    Corvana::ReturnCode getId(QString *id) const;
+    bool shouldDispatchToNetwork(Corvana::RetrieveBehavior behavior) const;
+    Corvana::ReturnCode dispatchDataRequest(const QUrl &url, const QString &dataId);
+    void setupGraph(const QString &accessToken, const QString &locale);
+    void emitCacheError(const QString &objectId = QString());
+    void emitError(CvError::ErrorType type, const QString &objectId);
+
+    static QString filterToString(const CvDataFilter &filter);
+    static CvDataFilter filterFromString(const QString &text);
+    static QString objectTypeToString(ObjectType type);
+    static ObjectType objectTypeFromString(const QString &text);
+    static QString requestNameValue(const QString &name, const QString &key);
+    static CvDataFilter filterFromObjectData(const QVariantMap &data);
+    static QString cvqlQueryPath(const QString &query);
+    static QString fileNameFromUrl(const QUrl &url);
+    static QString dataIdFromUrl(const QUrl &url);
+    static QSet<QString> profileFields();
+
+    // Profiles, friends and birthdays.
+    void processProfile(const QString &id, const QVariantMap &data);
+    void processProfileDetails(const QString &name, const QList<CvGraphReply> &replies);
+    void processFriends(const CvDataFilter &filter, const QVariantMap &data);
+    void synchronizeFriends(const QString &profileId, const QVariantMap &data);
+    void processBirthdaysOfFriends(const QString &profileId, const QVariantList &rows);
+    void processFriendCheck(const QString &name, const QVariantList &rows, const QString &key,
+                            void (Corvana::*signal)(const QString &, bool));
+    static QString birthdayCondition(const QDateTime &since, const QDateTime &until);
+    static bool birthdayLessThanIgnoreYear(const CvUser &a, const CvUser &b);
+    static void sortFriendsIntoUpcomingBirthdayOrder(CvUsers *users, const QDate &today);
+    void storePublicData(const QString &name, const QUrl &location, const QByteArray &data);
+
+    Corvana *q_ptr;
+    CvGraph *graph = nullptr;
+    mutable CvGraph *publicGraph = nullptr;
+    std::unique_ptr<CorvanaConfiguration> configuration;
+    CvCache *cache = nullptr;
+    bool ownsCache = false;
+    QString currentProfileId;
+    QHash<QString, CommentTarget> commentTargets;
+    QStringList postTypeFilters;
+
+public Q_SLOTS:
+    void error(const Cv::CvError &err);
+    void profilePictureReceived(const QString &profileId, Cv::PictureType pt, const QUrl &location);
+    void objectDataRetrieved(const QString &id, const QString &name, const QVariantMap &objectData);
+    void connectionDataRetrieved(const Cv::CvDataFilter &args, const QString &connectionName,
+                                 const QVariantMap &connectionData);
+    void searchReady(const QString &searchId, Cv::CvGraph::SearchTarget st,
+                     const QVariantMap &data);
+    void searchReady(const QString &searchId, Cv::CvGraph::SearchTarget st,
+                     const QSet<QString> &filter, const QVariantMap &data);
+    void notificationsRetrieved(const QString &id, const QVariantMap &data);
+    void notificationListRetrieved(const QString &id, const QVariantMap &data);
+    void notificationsMarkedRead(const QStringList &ids, bool ok);
+    void wallWriteComplete(const QString &id);
+    void commentWritten(const QString &id);
+    void likesWriteComplete(const QString &id, Cv::LikeType lt);
+    void noteWritten(const QString &id);
+    void messageThreadStatusMarked(const QString &id, bool ok);
+    void friendRequestResponded(const QString &friendId, bool ok);
+    void photoUploaded(const QString &id, const QString &photoId);
+    void messageSent(const QString &threadId);
+    void messageReplied(const QString &threadId);
+    void albumCreated(const QString &id);
+    void objectDeleted(const QString &id);
+    void friendRequestSent(const QString &id, bool ok);
+    void publicDataRetrieved(const QString &name, const QUrl &location, const QByteArray &data);
+    void eventAcknowledged(const QString &id, bool ok, Cv::CvGraph::EventAcknowledgement ack);
+    void queryExecuted(const QString &name, const QVariantList &data);
+    void placeCheckedInto(const QString &id);
+    void photoTagCreated(const QString &photoId, const QString &to, bool ok);
+    void photoTagDeleted(const QString &photoId, const QString &to, bool ok);
+    void objectsDataRetrieved(const QSet<QString> &ids, const QString &name,
+                              const QVariantMap &objectsData);
+    void batchExecuted(const QString &name, const QList<Cv::CvGraphReply> &replies);
+    void photoRetrieved(const QString &pid, const QVariantMap &data);
+    void fanToPageAdded(const QString &pageId, bool ok);
+};
+
+} // namespace Cv
+
+#endif // CORVANA_P_H
