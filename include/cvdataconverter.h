@@ -68,7 +68,7 @@ public:
     //! The valid groups of \a data.
     static CvGroups toGroups(const QVariantList &data);
     //! A Graph event object; a default event when it has no id. Start and end keep the time
-    //! spec their text gives.
+    //! zone their text gives.
     static CvEvent toEvent(const QVariantMap &data);
     //! The valid events of \a data.
     static CvEvents toEvents(const QVariantList &data);

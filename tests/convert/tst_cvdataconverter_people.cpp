@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(event.id(), QStringLiteral("331218348435"));
         QCOMPARE(event.name(), QStringLiteral("Vårfest på taket"));
         QCOMPARE(event.owner(), CvUserRef(QStringLiteral("55"), QStringLiteral("Ola Nordmann")));
-        // Start and end keep the spec of their text; the update time is declared UTC.
+        // Start and end keep the zone of their text; the update time is declared UTC.
         QCOMPARE(event.startTime().timeSpec(), Qt::LocalTime);
         QCOMPARE(event.startTime().time(), QTime(19, 0));
         QCOMPARE(event.endTime().timeSpec(), Qt::OffsetFromUTC);

@@ -27,11 +27,11 @@ CvSyncDiff<T> referenceDiff(QList<T> fresh, QList<T> cached)
 }
 
 // Refs carry their position in the name, so a wrong occurrence of a duplicate id shows.
-CvUserRefs refs(const QString &spec)
+CvUserRefs refs(const QString &idList)
 {
     CvUserRefs out;
     int position = 0;
-    for (const QString &id : spec.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+    for (const QString &id : idList.split(QLatin1Char(' '), Qt::SkipEmptyParts))
         out.append(CvUserRef(id, QString::number(position++)));
     return out;
 }

@@ -54,10 +54,10 @@ bool Faults::add(const QList<QPair<QString, QString>> &items, QString *error)
     return true;
 }
 
-bool Faults::addSpec(const QString &spec, QString *error)
+bool Faults::addRule(const QString &rule, QString *error)
 {
     QList<QPair<QString, QString>> items;
-    for (const QString &part : spec.split(u',', Qt::SkipEmptyParts))
+    for (const QString &part : rule.split(u',', Qt::SkipEmptyParts))
         items.append({part.section(u'=', 0, 0), part.section(u'=', 1)});
     return add(items, error);
 }

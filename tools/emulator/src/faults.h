@@ -21,7 +21,7 @@ class Faults
 public:
     // "count=N&mode=M&status=S&ms=D&match=T" as items; false with *error set when malformed.
     bool add(const QList<QPair<QString, QString>> &items, QString *error);
-    bool addSpec(const QString &spec, QString *error); // "count=2,mode=drop" for the command line
+    bool addRule(const QString &rule, QString *error); // "count=2,mode=drop" for the command line
     void clear() { m_pending.clear(); }
     int pending() const { return int(m_pending.size()); }
     // Takes the first pending failure that applies to the path.

@@ -81,7 +81,7 @@ int main(int argc, char **argv)
         u"fail"_s,
         u"Inject failures, e.g. count=2,mode=drop[,status=N,ms=N,match=TEXT] "
         "(modes: status feed-limit permission rest-unknown rest-permission delay drop not-json)."_s,
-        u"spec"_s);
+        u"rule"_s);
     p.addOptions({port, host, http, cert, key, printCa, seed, token, failure});
     Emu::Sizes sizes;
     struct SizeOption
@@ -134,9 +134,9 @@ int main(int argc, char **argv)
 
     Emu::DataSet data;
     Emu::Service service(data);
-    for (const QString &spec : p.values(failure)) {
+    for (const QString &rule : p.values(failure)) {
         QString error;
-        if (!service.faults().addSpec(spec, &error))
+        if (!service.faults().addRule(rule, &error))
             return fail(error);
     }
 
