@@ -13,13 +13,7 @@ CorvanaPrivate::CorvanaPrivate(Corvana *q)
 {
 }
 
-CorvanaPrivate::~CorvanaPrivate()
-{
-    delete publicGraph;
-    delete graph;
-    if (ownsCache)
-        delete cache;
-}
+CorvanaPrivate::~CorvanaPrivate() = default;
 
 Corvana::Corvana(const CorvanaConfiguration &configuration, QObject *parent)
     : QObject(parent)
@@ -30,8 +24,8 @@ Corvana::Corvana(const CorvanaConfiguration &configuration, QObject *parent)
     d->configuration.reset(configuration.clone());
     d->cache = configuration.cache();
     if (!d->cache) {
-        d->cache = new CvCache;
-        d->ownsCache = true;
+        d->ownedCache = std::make_unique<CvCache>();
+        d->cache = d->ownedCache.get();
     }
     if (configuration.userIdentityType() == CorvanaConfiguration::AccessToken)
         d->setupGraph(configuration.userIdentity(), configuration.locale());
@@ -68,8 +62,8 @@ CvGraph *Corvana::graph() const
         return nullptr;
     if (d->configuration->userIdentityType() == CorvanaConfiguration::AccessToken) {
         if (!d->publicGraph)
-            d->publicGraph = new CvGraph(d->configuration->userIdentity());
-        return d->publicGraph;
+            d->publicGraph = std::make_unique<CvGraph>(d->configuration->userIdentity());
+        return d->publicGraph.get();
     }
     cvWarning(QStringLiteral("The instance was not initialized with an access token."));
     return nullptr;
@@ -157,8 +151,7 @@ void Corvana::setAccessToken(const QString &accessToken)
     CV_TRACE_FUNCTION;
     Q_D(Corvana);
     d->configuration->setUserIdentity(accessToken, CorvanaConfiguration::AccessToken);
-    delete d->graph;
-    d->graph = nullptr;
+    d->graph.reset();
     d->setupGraph(accessToken, d->configuration->locale());
     d->graph->retrieveObject(QStringLiteral("me"), CorvanaPrivate::profileFields(),
                              CorvanaPrivate::objectTypeToString(CorvanaPrivate::Profile));
@@ -249,52 +242,52 @@ Corvana::ReturnCode CorvanaPrivate::dispatchDataRequest(const QUrl &url, const Q
 
 void CorvanaPrivate::setupGraph(const QString &accessToken, const QString &locale)
 {
-    graph = new CvGraph(accessToken);
+    graph = std::make_unique<CvGraph>(accessToken);
     graph->setLocale(locale);
 
     using G = CvGraph;
     using P = CorvanaPrivate;
-    connect(graph, &G::error, this, &P::error);
-    connect(graph,
+    connect(graph.get(), &G::error, this, &P::error);
+    connect(graph.get(),
             qOverload<const CvDataFilter &, const QString &, const QVariantMap &>(
                 &G::connectionDataRetrieved),
             this, &P::connectionDataRetrieved);
-    connect(graph, &G::objectDataRetrieved, this, &P::objectDataRetrieved);
-    connect(graph, &G::profilePictureReceived, this, &P::profilePictureReceived);
-    connect(graph,
+    connect(graph.get(), &G::objectDataRetrieved, this, &P::objectDataRetrieved);
+    connect(graph.get(), &G::profilePictureReceived, this, &P::profilePictureReceived);
+    connect(graph.get(),
             qOverload<const QString &, G::SearchTarget, const QVariantMap &>(&G::searchReady), this,
             qOverload<const QString &, G::SearchTarget, const QVariantMap &>(&P::searchReady));
-    connect(graph,
+    connect(graph.get(),
             qOverload<const QString &, G::SearchTarget, const QSet<QString> &, const QVariantMap &>(
                 &G::searchReady),
             this,
             qOverload<const QString &, G::SearchTarget, const QSet<QString> &, const QVariantMap &>(
                 &P::searchReady));
-    connect(graph, &G::notificationsRetrieved, this, &P::notificationsRetrieved);
-    connect(graph, &G::wallWriteComplete, this, &P::wallWriteComplete);
-    connect(graph, &G::commentWritten, this, &P::commentWritten);
-    connect(graph, &G::likesWriteComplete, this, &P::likesWriteComplete);
-    connect(graph, &G::noteWritten, this, &P::noteWritten);
-    connect(graph, &G::messageThreadStatusMarked, this, &P::messageThreadStatusMarked);
-    connect(graph, &G::friendRequestResponded, this, &P::friendRequestResponded);
-    connect(graph, &G::photoUploaded, this, &P::photoUploaded);
-    connect(graph, &G::messageSent, this, &P::messageSent);
-    connect(graph, &G::messageReplied, this, &P::messageReplied);
-    connect(graph, &G::albumCreated, this, &P::albumCreated);
-    connect(graph, &G::objectDeleted, this, &P::objectDeleted);
-    connect(graph, &G::friendRequestSent, this, &P::friendRequestSent);
-    connect(graph, &G::publicDataRetrieved, this, &P::publicDataRetrieved);
-    connect(graph, &G::eventAcknowledged, this, &P::eventAcknowledged);
-    connect(graph, &G::queryExecuted, this, &P::queryExecuted);
-    connect(graph, &G::notificationListRetrieved, this, &P::notificationListRetrieved);
-    connect(graph, &G::notificationsMarkedRead, this, &P::notificationsMarkedRead);
-    connect(graph, &G::placeCheckedInto, this, &P::placeCheckedInto);
-    connect(graph, &G::photoTagCreated, this, &P::photoTagCreated);
-    connect(graph, &G::photoTagDeleted, this, &P::photoTagDeleted);
-    connect(graph, &G::objectsDataRetrieved, this, &P::objectsDataRetrieved);
-    connect(graph, &G::batchExecuted, this, &P::batchExecuted);
-    connect(graph, &G::photoRetrieved, this, &P::photoRetrieved);
-    connect(graph, &G::fanToPageAdded, this, &P::fanToPageAdded);
+    connect(graph.get(), &G::notificationsRetrieved, this, &P::notificationsRetrieved);
+    connect(graph.get(), &G::wallWriteComplete, this, &P::wallWriteComplete);
+    connect(graph.get(), &G::commentWritten, this, &P::commentWritten);
+    connect(graph.get(), &G::likesWriteComplete, this, &P::likesWriteComplete);
+    connect(graph.get(), &G::noteWritten, this, &P::noteWritten);
+    connect(graph.get(), &G::messageThreadStatusMarked, this, &P::messageThreadStatusMarked);
+    connect(graph.get(), &G::friendRequestResponded, this, &P::friendRequestResponded);
+    connect(graph.get(), &G::photoUploaded, this, &P::photoUploaded);
+    connect(graph.get(), &G::messageSent, this, &P::messageSent);
+    connect(graph.get(), &G::messageReplied, this, &P::messageReplied);
+    connect(graph.get(), &G::albumCreated, this, &P::albumCreated);
+    connect(graph.get(), &G::objectDeleted, this, &P::objectDeleted);
+    connect(graph.get(), &G::friendRequestSent, this, &P::friendRequestSent);
+    connect(graph.get(), &G::publicDataRetrieved, this, &P::publicDataRetrieved);
+    connect(graph.get(), &G::eventAcknowledged, this, &P::eventAcknowledged);
+    connect(graph.get(), &G::queryExecuted, this, &P::queryExecuted);
+    connect(graph.get(), &G::notificationListRetrieved, this, &P::notificationListRetrieved);
+    connect(graph.get(), &G::notificationsMarkedRead, this, &P::notificationsMarkedRead);
+    connect(graph.get(), &G::placeCheckedInto, this, &P::placeCheckedInto);
+    connect(graph.get(), &G::photoTagCreated, this, &P::photoTagCreated);
+    connect(graph.get(), &G::photoTagDeleted, this, &P::photoTagDeleted);
+    connect(graph.get(), &G::objectsDataRetrieved, this, &P::objectsDataRetrieved);
+    connect(graph.get(), &G::batchExecuted, this, &P::batchExecuted);
+    connect(graph.get(), &G::photoRetrieved, this, &P::photoRetrieved);
+    connect(graph.get(), &G::fanToPageAdded, this, &P::fanToPageAdded);
 }
 
 void CorvanaPrivate::emitError(CvError::ErrorType type, const QString &objectId)

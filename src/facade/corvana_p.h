@@ -2,6 +2,7 @@
 #define CORVANA_P_H
 
 #include "corvana.h"
+#include "cvcache.h"
 #include "cvdatafilter.h"
 #include "cvgraph.h"
 #include "cvgraphreply.h"
@@ -127,11 +128,11 @@ public:
     void storePublicData(const QString &name, const QUrl &location, const QByteArray &data);
 
     Corvana *q_ptr;
-    CvGraph *graph = nullptr;
-    mutable CvGraph *publicGraph = nullptr;
+    std::unique_ptr<CvGraph> graph; // the one the private part listens to
+    mutable std::unique_ptr<CvGraph> publicGraph; // handed to the application by graph()
     std::unique_ptr<CorvanaConfiguration> configuration;
-    CvCache *cache = nullptr;
-    bool ownsCache = false;
+    std::unique_ptr<CvCache> ownedCache; // set when the configuration named no cache
+    CvCache *cache = nullptr; // the cache in use, owned or borrowed
     QString currentProfileId;
     QHash<QString, CommentTarget> commentTargets;
     QStringList postTypeFilters;
