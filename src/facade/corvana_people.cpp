@@ -417,57 +417,75 @@ QString cachedPictureName(CvCache *cache, const QString &id, PictureType type)
     return pictureTypeFromUrl(fileName) == type ? fileName : QString();
 }
 
+// A stored file is handed out as its path or as its bytes.
+void readStoredFile(CvCache *cache, const QString &name, QString *path)
+{
+    *path = cache->getFilePath(name);
+}
+
+void readStoredFile(CvCache *cache, const QString &name, QByteArray *data)
+{
+    *data = cache->getFile(name);
+}
+
+template<typename Out>
+Corvana::ReturnCode retrievePictureById(CorvanaPrivate *d, Out *out, const QString &id,
+                                        PictureType type, Corvana::RetrieveBehavior behavior)
+{
+    QString profileId = id;
+    const Corvana::ReturnCode checked = resolveId(d, &profileId);
+    if (checked != Corvana::Success)
+        return checked;
+    if (out) {
+        const QString name = cachedPictureName(d->cache, profileId, type);
+        if (!name.isEmpty())
+            readStoredFile(d->cache, name, out);
+    }
+    if (!d->shouldDispatchToNetwork(behavior))
+        return Corvana::Success;
+    return dispatched(d->graph->retrieveProfilePicture(profileId, type));
+}
+
+// A file already stored answers at once and nothing is sent.
+template<typename Out>
+Corvana::ReturnCode retrieveDataInto(CorvanaPrivate *d, Out *out, const QUrl &url,
+                                     const QString &requestName, Corvana::RetrieveBehavior behavior)
+{
+    if (d->currentProfileId.isEmpty())
+        return Corvana::NotInitialized;
+    const QString storageName = CorvanaPrivate::dataIdFromUrl(url);
+    if (storageName.isEmpty())
+        return Corvana::InvalidArgument;
+    if (out && d->cache->fileExists(storageName)) {
+        readStoredFile(d->cache, storageName, out);
+        return Corvana::Success;
+    }
+    if (!d->shouldDispatchToNetwork(behavior))
+        return Corvana::Success;
+    return d->dispatchDataRequest(url, requestName);
+}
+
 } // namespace
 
 Corvana::ReturnCode Corvana::retrieveProfilePicture(QString *path, const QString &id,
                                                     PictureType type, RetrieveBehavior behavior)
 {
     CV_TRACE_FUNCTION;
-    Q_D(Corvana);
-    QString profileId = id;
-    const ReturnCode checked = resolveId(d, &profileId);
-    if (checked != Success)
-        return checked;
-    if (path) {
-        const QString name = cachedPictureName(d->cache, profileId, type);
-        if (!name.isEmpty())
-            *path = d->cache->getFilePath(name);
-    }
-    if (!d->shouldDispatchToNetwork(behavior))
-        return Success;
-    return dispatched(d->graph->retrieveProfilePicture(profileId, type));
+    return retrievePictureById(d_func(), path, id, type, behavior);
 }
 
 Corvana::ReturnCode Corvana::retrieveProfilePicture(QByteArray *data, const QString &id,
                                                     PictureType type, RetrieveBehavior behavior)
 {
     CV_TRACE_FUNCTION;
-    Q_D(Corvana);
-    QString profileId = id;
-    const ReturnCode checked = resolveId(d, &profileId);
-    if (checked != Success)
-        return checked;
-    if (data) {
-        const QString name = cachedPictureName(d->cache, profileId, type);
-        if (!name.isEmpty())
-            *data = d->cache->getFile(name);
-    }
-    if (!d->shouldDispatchToNetwork(behavior))
-        return Success;
-    return dispatched(d->graph->retrieveProfilePicture(profileId, type));
+    return retrievePictureById(d_func(), data, id, type, behavior);
 }
 
 Corvana::ReturnCode Corvana::retrieveProfilePicture(const QString &id, PictureType type)
 {
     CV_TRACE_FUNCTION;
-    Q_D(Corvana);
-    QString profileId = id;
-    const ReturnCode checked = resolveId(d, &profileId);
-    if (checked != Success)
-        return checked;
-    if (!d->shouldDispatchToNetwork(CacheAndNetwork))
-        return Success;
-    return dispatched(d->graph->retrieveProfilePicture(profileId, type));
+    return retrievePictureById(d_func(), static_cast<QString *>(nullptr), id, type,
+                               CacheAndNetwork);
 }
 
 void CorvanaPrivate::profilePictureReceived(const QString &profileId, PictureType pt,
@@ -482,19 +500,8 @@ Corvana::ReturnCode Corvana::retrieveData(QString *path, const QUrl &url, const 
                                           RetrieveBehavior behavior)
 {
     CV_TRACE_FUNCTION;
-    Q_D(Corvana);
-    if (!isInitialized())
-        return NotInitialized;
-    const QString storageName = CorvanaPrivate::dataIdFromUrl(url);
-    if (storageName.isEmpty())
-        return InvalidArgument;
-    if (path && d->cache->fileExists(storageName)) {
-        *path = d->cache->getFilePath(storageName);
-        return Success;
-    }
-    if (!d->shouldDispatchToNetwork(behavior))
-        return Success;
-    return d->dispatchDataRequest(url, dataRequestName + QLatin1Char(':') + dataId);
+    return retrieveDataInto(d_func(), path, url, dataRequestName + QLatin1Char(':') + dataId,
+                            behavior);
 }
 
 Corvana::ReturnCode Corvana::retrieveData(QString *path, const QUrl &url, RetrieveBehavior behavior)
@@ -506,19 +513,7 @@ Corvana::ReturnCode Corvana::retrieveData(QByteArray *data, const QUrl &url,
                                           RetrieveBehavior behavior)
 {
     CV_TRACE_FUNCTION;
-    Q_D(Corvana);
-    if (!isInitialized())
-        return NotInitialized;
-    const QString storageName = CorvanaPrivate::dataIdFromUrl(url);
-    if (storageName.isEmpty())
-        return InvalidArgument;
-    if (data && d->cache->fileExists(storageName)) {
-        *data = d->cache->getFile(storageName);
-        return Success;
-    }
-    if (!d->shouldDispatchToNetwork(behavior))
-        return Success;
-    return d->dispatchDataRequest(url, dataRequestName);
+    return retrieveDataInto(d_func(), data, url, dataRequestName, behavior);
 }
 
 Corvana::ReturnCode Corvana::retrieveData(const QUrl &url)
