@@ -249,8 +249,7 @@ public:
     UpdateResult updateComment(CommentTarget target, const QString &targetId,
                                const CvMessage &comment);
     //! Stores \a comments on \a targetId, all or none.
-    bool updateComments(CommentTarget target, const QString &targetId,
-                        const CvComments &comments);
+    bool updateComments(CommentTarget target, const QString &targetId, const CvComments &comments);
     //! Reads the comment \a id; false when there is none.
     bool getComment(const QString &id, CvMessage *comment);
     //! Comments on \a targetId created strictly between the filter's since and until (comments
@@ -299,8 +298,7 @@ public:
     //! differs from the stored one of its message replaces it.
     bool updateAttachments(const QString &threadId, const CvAttachments &attachments);
     //! Reads the attachment of message \a messageId; false when there is none.
-    bool getAttachment(const QString &threadId, const QString &messageId,
-                       CvAttachment *attachment);
+    bool getAttachment(const QString &threadId, const QString &messageId, CvAttachment *attachment);
     //! Attachments of \a threadId, by message id descending.
     bool getAttachments(const QString &threadId, CvAttachments *attachments);
     //! @}

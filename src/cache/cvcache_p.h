@@ -226,8 +226,7 @@ public:
                    CvThread *thread);
     bool getMessage(const QString &threadId, const QString &messageId, CvMessage *message);
     bool getMessages(const QString &threadId, CvMessages *messages, const CvDataFilter &filter);
-    bool getAttachment(const QString &threadId, const QString &messageId,
-                       CvAttachment *attachment);
+    bool getAttachment(const QString &threadId, const QString &messageId, CvAttachment *attachment);
     bool removeMessages(const QString &threadId);
 
     // --- file store (cvcache_files.cpp) -------------------------------------------------------

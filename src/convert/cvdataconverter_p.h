@@ -52,7 +52,8 @@ inline QVariantList array(const QVariantMap &map, const QString &key)
 //! The array in the "data" member of the object \a key.
 QVariantList wrappedArray(const QVariantMap &map, const QString &key);
 
-//! An ISO 8601 text as parsed (with its own offset or zone); null for other kinds, invalid if unparseable.
+//! An ISO 8601 text as parsed (with its own offset or zone); null for other kinds, invalid if
+//! unparseable.
 QDateTime isoTime(const QVariantMap &map, const QString &key);
 //! An ISO 8601 text whose clock reading is declared UTC.
 QDateTime graphTime(const QVariantMap &map, const QString &key);
