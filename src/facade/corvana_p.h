@@ -134,8 +134,6 @@ public:
     std::unique_ptr<CvCache> ownedCache; // set when the configuration named no cache
     CvCache *cache = nullptr; // the cache in use, owned or borrowed
     QString currentProfileId;
-    QHash<QString, CommentTarget> commentTargets;
-    QStringList postTypeFilters;
 
 public Q_SLOTS:
     void error(const Cv::CvError &err);

@@ -219,36 +219,35 @@ Corvana::ReturnCode Corvana::checkIsFriend(bool *yes, const QString &id, Retriev
     return checkIsFriend(friendId);
 }
 
+namespace {
+
+// Both friendship checks ask the service one statement that names the other user.
+Corvana::ReturnCode sendFriendQuery(CorvanaPrivate *d, const QString &id, const QString &statement)
+{
+    QString friendId = id;
+    const Corvana::ReturnCode checked = resolveId(d, &friendId);
+    if (checked != Corvana::Success)
+        return checked;
+    if (!d->shouldDispatchToNetwork(Corvana::CacheAndNetwork))
+        return Corvana::NetworkUnavailable;
+    if (!CvGraph::isQueryIdentifier(friendId))
+        return Corvana::InvalidArgument;
+    const QString query = statement.arg(friendId);
+    return dispatched(d->graph->executeQuery(query, query));
+}
+
+} // namespace
+
 Corvana::ReturnCode Corvana::checkIsFriend(const QString &id)
 {
     CV_TRACE_FUNCTION;
-    Q_D(Corvana);
-    QString friendId = id;
-    const ReturnCode checked = resolveId(d, &friendId);
-    if (checked != Success)
-        return checked;
-    if (!d->shouldDispatchToNetwork(CacheAndNetwork))
-        return NetworkUnavailable;
-    if (!CvGraph::isQueryIdentifier(friendId))
-        return InvalidArgument;
-    const QString query = Query::QueryIsFriend.arg(friendId);
-    return dispatched(d->graph->executeQuery(query, query));
+    return sendFriendQuery(d_func(), id, Query::QueryIsFriend);
 }
 
 Corvana::ReturnCode Corvana::checkPendingFriendRequest(const QString &id)
 {
     CV_TRACE_FUNCTION;
-    Q_D(Corvana);
-    QString friendId = id;
-    const ReturnCode checked = resolveId(d, &friendId);
-    if (checked != Success)
-        return checked;
-    if (!d->shouldDispatchToNetwork(CacheAndNetwork))
-        return NetworkUnavailable;
-    if (!CvGraph::isQueryIdentifier(friendId))
-        return InvalidArgument;
-    const QString query = Query::QueryPendingFriendRequest.arg(friendId);
-    return dispatched(d->graph->executeQuery(query, query));
+    return sendFriendQuery(d_func(), id, Query::QueryPendingFriendRequest);
 }
 
 void CorvanaPrivate::processFriendCheck(const QString &name, const QVariantList &rows,

@@ -135,7 +135,6 @@ void CorvanaPrivate::connectionDataRetrieved(const CvDataFilter &args,
 void CorvanaPrivate::queryExecuted(const QString &name, const QVariantList &data)
 {
     CV_TRACE_FUNCTION;
-    Q_Q(Corvana);
     const QString where = QStringLiteral("WHERE");
     // The order matters: a statement is claimed by the first constant whose head it starts with.
     if (nameMatches(name, Query::QueryThreadAttachments, where)
@@ -157,7 +156,6 @@ void CorvanaPrivate::queryExecuted(const QString &name, const QVariantList &data
     }
     if (nameMatches(name, Query::QueryBirthdaysOfFriends, where))
         processBirthdaysOfFriends(currentProfileId, data);
-    Q_UNUSED(q)
 }
 
 void CorvanaPrivate::batchExecuted(const QString &name, const QList<CvGraphReply> &replies)
