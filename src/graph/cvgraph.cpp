@@ -1,7 +1,6 @@
 #include "graph/cvgraph_p.h"
 
 #include "convert/cvlog_p.h"
-#include "cvendpoints.h"
 #include "graph/cvgraphjson_p.h"
 
 #include <QLocale>
@@ -13,8 +12,9 @@ namespace Cv {
 namespace {
 
 // How runOp sends each kind: G path GET with token, A absolute GET without parameters or token,
-// P path POST, R absolute GET with parameters and token (REST methods), M multipart POST.
-enum class RequestClass { None, G, A, P, R, M };
+// P path POST, R absolute GET with parameters and token (REST methods), M multipart POST, U
+// multipart POST to an absolute URL (REST uploads).
+enum class RequestClass { None, G, A, P, R, M, U };
 
 RequestClass requestClass(CvGraphOp::Operation kind)
 {
@@ -73,6 +73,8 @@ RequestClass requestClass(CvGraphOp::Operation kind)
         return RequestClass::R;
     case CvGraphOp::UploadPhoto:
         return RequestClass::M;
+    case CvGraphOp::UploadProfilePicture:
+        return RequestClass::U;
     default:
         return RequestClass::None;
     }
@@ -207,7 +209,8 @@ bool CvGraphPrivate::runOp(const CvGraphOp &op)
 {
     CV_TRACE_FUNCTION;
     int id = -1;
-    switch (requestClass(op.kind())) {
+    const RequestClass how = requestClass(op.kind());
+    switch (how) {
     case RequestClass::G:
         id = transport.get(op.url().toString(), transportParameters(op.parameters()));
         break;
@@ -220,10 +223,13 @@ bool CvGraphPrivate::runOp(const CvGraphOp &op)
     case RequestClass::R:
         id = transport.get(op.url(), transportParameters(op.parameters()));
         break;
-    case RequestClass::M: {
+    case RequestClass::M:
+    case RequestClass::U: {
         const QByteArray body = op.body();
-        id = transport.post(op.url().toString(), op.headers(), transportParameters(op.parameters()),
-                            &body);
+        const QMap<QString, QString> parameters = transportParameters(op.parameters());
+        id = how == RequestClass::M
+            ? transport.post(op.url().toString(), op.headers(), parameters, &body)
+            : transport.post(op.url(), op.headers(), parameters, &body);
         break;
     }
     case RequestClass::None:
@@ -577,13 +583,6 @@ QString CvGraphPrivate::objectPath(const QString &id)
     return id.startsWith(QLatin1Char('/')) ? id : QLatin1Char('/') + id;
 }
 
-QUrl CvGraphPrivate::restMethodUrl(const QString &method)
-{
-    QUrl url = CvEndpoints::restBaseUrl();
-    url.setPath(QLatin1String("/method/") + method);
-    return url;
-}
-
 QString CvGraphPrivate::pathJoin(const QString &id, const QString &connection)
 {
     QString path = objectPath(id);
@@ -863,35 +862,6 @@ bool CvGraph::retrievePublicData(const QUrl &url, const QString &name)
     if (url.isEmpty() || !url.isValid() || url.isRelative())
         return false;
     d->runOp(CvGraphOp(url, CvGraphOp::RetrievePublicData, url.toString(), name));
-    return true;
-}
-
-bool CvGraph::retrieveEventInvitations(const QString &id)
-{
-    CV_TRACE_FUNCTION;
-    Q_D(CvGraph);
-    if (id.isEmpty())
-        return false;
-    CvGraphOp op(d->restMethodUrl(QStringLiteral("events.get")),
-                 CvGraphOp::RetrieveEventInvitations, id, QString());
-    op.setParameter(QStringLiteral("format"), QStringLiteral("json"));
-    op.setParameter(QStringLiteral("rsvp_status"), QStringLiteral("not_replied"));
-    d->applyLocale(d->locale, &op);
-    d->runOp(op);
-    return true;
-}
-
-bool CvGraph::retrieveNotifications(const QString &id)
-{
-    CV_TRACE_FUNCTION;
-    Q_D(CvGraph);
-    if (id.isEmpty())
-        return false;
-    CvGraphOp op(d->restMethodUrl(QStringLiteral("notifications.get")),
-                 CvGraphOp::RetrieveNotifications, id, QString());
-    op.setParameter(QStringLiteral("format"), QStringLiteral("json"));
-    d->applyLocale(d->locale, &op);
-    d->runOp(op);
     return true;
 }
 

@@ -39,8 +39,6 @@ public:
     static QString joined(const QSet<QString> &set);
     // id with a leading "/" unless it has one.
     static QString objectPath(const QString &id);
-    // The REST endpoint base URL followed by "/method/" and method, read at request time.
-    static QUrl restMethodUrl(const QString &method);
     // "/" + id, then connection, with one slash between them and none at the end.
     static QString pathJoin(const QString &id, const QString &connection);
     // Adds the filter's limit, offset, dates, fields and params to op; returns the locale the
@@ -58,15 +56,20 @@ public:
     static CvGraphOp::Headers multipartHeaders();
 
     // REST methods
-    // An operation of kind on the REST method, carrying format=json.
-    static CvGraphOp restOp(const QString &method, CvGraphOp::Operation kind, const QString &id,
-                            const QString &name);
-    bool tagPhoto(const QString &pid, const QPair<QString, QString> &tag, float x, float y,
-                  const QString &owner);
-    bool deleteTag(const QString &pid, const QPair<QString, QString> &tag,
-                   CvGraphOp::Operation kind);
-    // Sends a multipart upload to an absolute (REST) URL and files it like runOp does.
-    bool runRestUpload(const CvGraphOp &op);
+    // How a REST method is called: its name, the kind its reply is filed under, the parameter
+    // that carries the operation's id (none if null) and whether the graph's locale goes along.
+    struct RestMethod
+    {
+        const char *name;
+        CvGraphOp::Operation kind;
+        const char *idKey;
+        bool localized;
+    };
+    // An operation calling method on the REST endpoint (read at request time) with format=json,
+    // id under the method's id key and, if it is localized, the graph's locale.
+    CvGraphOp restOp(const RestMethod &method, const QString &id, const QString &name) const;
+    // Sends restOp(method, id) when there is an id; false otherwise.
+    bool runRest(const RestMethod &method, const QString &id);
 
 private:
     // Emits the result signal of op's kind; false if the receiver destroyed the graph.

@@ -3,11 +3,12 @@
 #include "graph/cvgraph_p.h"
 
 #include "convert/cvlog_p.h"
-#include "cvendpoints.h"
 
 namespace Cv {
 
 namespace {
+
+constexpr CvGraphPrivate::RestMethod Query {"cvql.query", CvGraphOp::ExecuteQuery, "query", true};
 
 // A condition value: an identifier, the same in single or double quotes, or a call without
 // arguments such as me(). Anything else could end the condition and start another statement.
@@ -45,10 +46,7 @@ bool CvGraph::executeQuery(const QString &query, const QString &name)
     Q_D(CvGraph);
     if (query.isEmpty())
         return false;
-    CvGraphOp op = d->restOp(QStringLiteral("cvql.query"), CvGraphOp::ExecuteQuery, query, name);
-    op.setParameter(QStringLiteral("query"), query);
-    d->applyLocale(d->locale, &op);
-    d->runOp(op);
+    d->runOp(d->restOp(Query, query, name));
     return true;
 }
 

@@ -14,11 +14,6 @@ namespace {
 // Fixed, so that an upload body is reproducible byte for byte.
 const char MultipartBoundary[] = "AaBbCcDdEeFfGgHhIi";
 
-QString leadingSlash(const QString &path)
-{
-    return path.startsWith(QLatin1Char('/')) ? path : QLatin1Char('/') + path;
-}
-
 QString acknowledgementWord(CvGraph::EventAcknowledgement ack)
 {
     switch (ack) {
@@ -251,7 +246,7 @@ bool CvGraph::deletePhotoTag(const QString &photoId, const QString &to)
     Q_D(CvGraph);
     if (photoId.isEmpty() || to.isEmpty())
         return false;
-    CvGraphOp op(QUrl(leadingSlash(photoId + QLatin1String("/tags/") + to)),
+    CvGraphOp op(QUrl(d->objectPath(photoId + QLatin1String("/tags/") + to)),
                  CvGraphOp::DeletePhotoTag, photoId, to);
     op.setParameter(QStringLiteral("method"), QStringLiteral("delete"));
     d->runOp(op);
@@ -266,7 +261,7 @@ bool CvGraph::deleteObject(const QString &id)
         return false;
     // An id that is not one path element goes as a parameter of the root path instead.
     const bool compound = id.contains(QLatin1Char('/')) || id.contains(QLatin1Char('+'));
-    CvGraphOp op(QUrl(compound ? QStringLiteral("/") : leadingSlash(id)), CvGraphOp::DeleteObject,
+    CvGraphOp op(QUrl(compound ? QStringLiteral("/") : d->objectPath(id)), CvGraphOp::DeleteObject,
                  id, QString());
     op.setParameter(QStringLiteral("method"), QStringLiteral("delete"));
     if (compound)
