@@ -204,13 +204,17 @@ public:
                            QHash<QString, QString> *written);
     bool writePostDetails(const QString &userId, CvCache::PostType type, const CvPost &post,
                           bool fresh, QHash<QString, QString> *written);
+    // Stores the post's actions unless the stored ones already equal them.
+    bool writePostActions(const CvPost &post, bool fresh);
     bool writePostUsers(const CvPost &post, QHash<QString, QString> *written);
     bool writeRefOnce(const CvUserRef &ref, QHash<QString, QString> *written);
     bool getPost(const QString &id, CvPost *post);
     CvCache::UpdateResult changePost(const CvPost &post,
                                      const std::function<void(CvPost *)> &modify);
+    // \a written, when given, holds the people this batch has written already.
     CvCache::UpdateResult updateCommentStep(CommentTarget target, const QString &targetId,
-                                            const CvMessage &comment);
+                                            const CvMessage &comment,
+                                            QHash<QString, QString> *written = nullptr);
     bool getComment(const QString &id, CvMessage *comment);
     bool getComments(CommentTarget target, const QString &targetId, CvComments *comments,
                      const CvDataFilter &filter);

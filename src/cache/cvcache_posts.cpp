@@ -76,10 +76,33 @@ bool CvCachePrivate::writePostDetails(const QString &userId, CvCache::PostType t
                                {QStringLiteral("user_id"), ref.id}))
             return false;
     }
+    if (!writePostActions(post, fresh))
+        return false;
     if (!updateTableTarget(CvQueries::postTypeTable(type), {QStringLiteral("post_id"), id},
                            {QStringLiteral("user_id"), userId}))
         return false;
     return !post.place().isValid() || updatePlace(post.place(), id);
+}
+
+bool CvCachePrivate::writePostActions(const CvPost &post, bool fresh)
+{
+    const QString id = post.id();
+    const CvActions &actions = post.actions();
+    if (fresh ? actions.isEmpty() : queries.readPostActions(id) == actions)
+        return true;
+    // Replaced as a whole, as the tags are: an action the post no longer offers must not
+    // linger, or the stored post would never equal the one the service sends.
+    if (!fresh && !execPerCall(QStringLiteral("DELETE FROM post_actions WHERE post_id = ?"), {id}))
+        return false;
+    for (const CvAction &action : actions) {
+        QSqlQuery *insert = queries.keptBound(
+            QStringLiteral(
+                "INSERT OR REPLACE INTO post_actions (post_id, name, link) VALUES (?, ?, ?)"),
+            {id, action.name, action.link});
+        if (!insert || !execWrite(insert))
+            return false;
+    }
+    return true;
 }
 
 bool CvCachePrivate::getPost(const QString &id, CvPost *post)
@@ -160,7 +183,8 @@ CvCache::UpdateResult CvCachePrivate::changePost(const CvPost &post,
             return CvCache::UpdateFailed;
         modify(&stored);
         QSqlQuery *query = queries.prepareUpdatePostQuery(stored);
-        return query && execWrite(query) ? CvCache::Updated : CvCache::UpdateFailed;
+        return query && execWrite(query) && writePostActions(stored, false) ? CvCache::Updated
+                                                                            : CvCache::UpdateFailed;
     });
 }
 
@@ -194,7 +218,8 @@ bool CvCachePrivate::getComments(CommentTarget target, const QString &targetId,
 
 CvCache::UpdateResult CvCachePrivate::updateCommentStep(CommentTarget target,
                                                         const QString &targetId,
-                                                        const CvMessage &comment)
+                                                        const CvMessage &comment,
+                                                        QHash<QString, QString> *written)
 {
     const QString table = CvQueries::commentTargetTable(target);
     const QPair<QString, QString> commentColumn(QStringLiteral("comment_id"), comment.id());
@@ -205,7 +230,7 @@ CvCache::UpdateResult CvCachePrivate::updateCommentStep(CommentTarget target,
     if (found && stored == comment)
         return updateTableTarget(table, commentColumn, targetColumn) ? CvCache::NotChanged
                                                                      : CvCache::UpdateFailed;
-    if (!comment.from().id.isEmpty() && writeUser(CvUser(comment.from())) == CvCache::UpdateFailed)
+    if (!writeRefOnce(comment.from(), written))
         return CvCache::UpdateFailed;
     if (found) {
         return execPerCall(QStringLiteral("UPDATE %1 SET message = ?, updated_time = ?, likes = ?, "
@@ -359,8 +384,10 @@ bool CvCache::updateComments(CommentTarget target, const QString &targetId,
 {
     Q_D(CvCache);
     CV_TRACE_FUNCTION;
+    // Comments on one target come from few people: write each of them once.
+    QHash<QString, QString> written;
     return d->runBatch(comments, [&](const CvMessage &comment) {
-        return d->updateCommentStep(target, targetId, comment) != UpdateFailed;
+        return d->updateCommentStep(target, targetId, comment, &written) != UpdateFailed;
     });
 }
 

@@ -105,6 +105,8 @@ public:
     CvPlace readPlace(const QString &placeId, const QString &parentId);
     // References of the user ids that \a query (bound, not executed) returns.
     CvUserRefs readUserRefs(QSqlQuery *query);
+    // The stored actions of a post, in the order they were written.
+    CvActions readPostActions(const QString &postId);
 
     // Posts, feeds and comments (cvqueries_posts.cpp)
     QSqlQuery *prepareInsertPostQuery(const CvPost &post);

@@ -40,10 +40,12 @@ const QStringList &CvQueries::createIndexTexts()
 {
     // What the windowed reads and the cascades search by, where no key starts with it: feeds
     // walk posts newest first and stop after a page; deleting a post or message finds its
-    // comment links, places and attachments without scanning those tables.
+    // comment links, places and attachments without scanning those tables. The feed walk tests
+    // every newer post against the window and the type pattern: with both in the index that
+    // test never touches the table, which keeps a page deep in a long feed cheap.
     static const QStringList texts = {
         QStringLiteral("CREATE INDEX IF NOT EXISTS posts_created ON posts (created_time, "
-                       "updated_time)"),
+                       "updated_time, datetime(created_time), type)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS post_comments_target ON post_comments "
                        "(target_id)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS photo_comments_target ON photo_comments "
@@ -163,6 +165,7 @@ CvPosts CvQueries::parsePosts(QSqlQuery *query)
             keptBound(QStringLiteral("SELECT user_id FROM post_targets WHERE post_id = ?"), {id})));
         post.setWithTags(readUserRefs(
             keptBound(QStringLiteral("SELECT user_id FROM post_tags WHERE post_id = ?"), {id})));
+        post.setActions(readPostActions(id));
         post.setMessage(query->value(2).toString());
         post.setPicture(query->value(3).toString());
         post.setLinkInfo(CvLinkInfo(query->value(4).toString(), query->value(5).toString(),
@@ -208,6 +211,19 @@ CvComments CvQueries::parseComments(QSqlQuery *query, QString *target)
         comments << comment;
     }
     return comments;
+}
+
+CvActions CvQueries::readPostActions(const QString &postId)
+{
+    // The key orders the rows by name; the row order is the order the post gave them in.
+    QSqlQuery *query = keptBound(
+        QStringLiteral("SELECT * FROM post_actions WHERE post_id = ? ORDER BY rowid"), {postId});
+    CvActions actions;
+    if (query && d->exec(query))
+        actions = parseActions(query);
+    if (query)
+        query->finish();
+    return actions;
 }
 
 CvActions CvQueries::parseActions(QSqlQuery *query)

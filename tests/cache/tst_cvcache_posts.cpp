@@ -1,5 +1,6 @@
 #include "cachetestutil.h"
 
+#include "cvaction.h"
 #include "cvcache.h"
 #include "cvcacheconfiguration.h"
 #include "cvdatafilter.h"
@@ -59,6 +60,9 @@ CvPost fullPost(const QString &id, const QDateTime &created, const QString &type
     p.setAlbumId(s("alb"));
     p.setObjectId(s("obj"));
     p.setStory(s("story"));
+    // Not in name order: the stored order must be the one given.
+    p.setActions({CvAction(s("Like"), s("https://l.invalid/like")),
+                  CvAction(s("Comment"), s("https://l.invalid/comment"))});
     return p;
 }
 
@@ -163,6 +167,33 @@ private slots:
         QCOMPARE(rows(s("news_feeds")), 1);
     }
 
+    void actionsAreReplacedWhole()
+    {
+        CvPost post = fullPost(s("p1"), day(2));
+        QVERIFY(m_cache->updatePosts(s("me"), CvCache::NewsFeed, {post}));
+        CvActions actions;
+        QVERIFY(m_cache->getActions(s("p1"), &actions));
+        QCOMPARE(actions.size(), 2);
+        // Read back equal, so the same post again is only filed, not rewritten.
+        QCOMPARE(m_cache->updatePost(s("you"), CvCache::NewsFeed, post), CvCache::Inserted);
+
+        post.setActions({CvAction(s("Share"), s("https://l.invalid/share")),
+                         CvAction(s("Like"), s("https://l.invalid/like2"))});
+        QCOMPARE(m_cache->updatePost(s("me"), CvCache::NewsFeed, post), CvCache::Updated);
+        CvPost read;
+        QVERIFY(m_cache->getPost(s("p1"), &read));
+        QCOMPARE(read.actions(), post.actions());
+
+        post.setActions({});
+        QVERIFY(m_cache->updatePosts(s("me"), CvCache::NewsFeed, {post}));
+        QCOMPARE(rows(s("post_actions")), 0);
+
+        post.setActions({CvAction(s("Comment"), s("https://l.invalid/c"))});
+        QVERIFY(m_cache->updatePost(post));
+        QVERIFY(m_cache->getPost(s("p1"), &read));
+        QCOMPARE(read, post);
+    }
+
     void batchRollsBack_data()
     {
         QTest::addColumn<int>("failing");
@@ -182,7 +213,7 @@ private slots:
         // A tagged user who is not stored cannot be linked.
         posts[failing].setWithTags({CvUserRef(s("ghost"), s("Ghost"))});
         QVERIFY(!m_cache->updatePosts(s("me"), CvCache::NewsFeed, posts));
-        for (const char *table : {"posts", "news_feeds", "post_targets", "places"})
+        for (const char *table : {"posts", "news_feeds", "post_targets", "post_actions", "places"})
             QCOMPARE(rows(s(table)), 0);
         QCOMPARE(rows(s("users")), 2);
         QCOMPARE(m_cache->lastError(), CvCache::DatabaseError);
@@ -300,6 +331,8 @@ private slots:
             QCOMPARE(Inspector(m_db).strings(s("SELECT DISTINCT post_id FROM %1").arg(s(table))),
                      QStringList {s("p2")});
         QCOMPARE(rows(s("post_tags")), 0);
+        QCOMPARE(Inspector(m_db).strings(s("SELECT DISTINCT post_id FROM post_actions")),
+                 QStringList {s("p2")});
         QCOMPARE(rows(s("post_comments")), 0);
         QCOMPARE(rows(s("places")), 0);
         // The comment itself stays.
