@@ -1,10 +1,11 @@
-// Writes N posts (each with a sender and one addressee) into one news feed plus N comments, reads
-// the feed back page by page (50 posts, each page ending where the last began) and expires it,
-// through CvCache and through the sqlite3 C API (one prepared statement per table, one
+// Writes N posts (each with a sender, one addressee and two actions) into one news feed plus N
+// comments, reads the feed back page by page (50 posts, each page ending where the last began) and
+// expires it, through CvCache and through the sqlite3 C API (one prepared statement per table, one
 // transaction, same schema file), printing rows per second and the ratio. Then times the read of
 // one page of 50 posts from a feed of BIG posts. Usage: bench_cache_posts [N] [BIG]
 // (defaults 20000 and 100000).
 
+#include "cvaction.h"
 #include "cvcache.h"
 #include "cvcacheconfiguration.h"
 #include "cvdatafilter.h"
@@ -57,6 +58,9 @@ CvPost makePost(int i)
     p.setType(QStringLiteral("status"));
     p.setLikes(i % 13);
     p.setCommentCount(i % CommentsPerTarget == 0 ? CommentsPerTarget : 0);
+    // What the service offers on nearly every post.
+    p.setActions({CvAction(QStringLiteral("Comment"), p.linkInfo().link + QStringLiteral("/c")),
+                  CvAction(QStringLiteral("Like"), p.linkInfo().link + QStringLiteral("/l"))});
     return p;
 }
 
@@ -146,6 +150,7 @@ bool rawRun(const QString &file, const CvPosts &posts, Timing *t)
                        "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         Statement target(db, "INSERT INTO post_targets (post_id, user_id) VALUES (?, ?)");
         Statement feed(db, "INSERT INTO news_feeds (post_id, user_id) VALUES (?, ?)");
+        Statement action(db, "INSERT INTO post_actions (post_id, name, link) VALUES (?, ?, ?)");
         Statement comment(db,
                           "INSERT INTO comments (id, sender, message, created_time, "
                           "updated_time, likes, user_likes) VALUES (?, ?, ?, ?, ?, ?, ?)");
@@ -185,6 +190,12 @@ bool rawRun(const QString &file, const CvPosts &posts, Timing *t)
             target.text(1, p.id());
             target.text(2, p.to().first().id);
             ok = ok && target.run();
+            for (const CvAction &a : p.actions()) {
+                action.text(1, p.id());
+                action.text(2, a.name);
+                action.text(3, a.link);
+                ok = ok && action.run();
+            }
             feed.text(1, p.id());
             feed.text(2, me());
             ok = ok && feed.run();

@@ -117,6 +117,8 @@ bool CvCachePrivate::initDb(CvCache::InitOptions options)
             QSqlQuery query(db);
             const QString setup[] = {QStringLiteral("PRAGMA synchronous = OFF"),
                                      QStringLiteral("PRAGMA foreign_keys = ON"),
+                                     // Room for the feed index of a long feed (default 2 MiB).
+                                     QStringLiteral("PRAGMA cache_size = -16384"),
                                      CvQueries::createTableTexts().first()};
             for (const QString &text : setup) {
                 if (!query.exec(text)) {
