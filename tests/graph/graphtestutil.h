@@ -1,7 +1,7 @@
 #ifndef GRAPHTESTUTIL_H
 #define GRAPHTESTUTIL_H
 
-// Helpers shared by the request/reply tests of CvGraph's writes, REST methods and queries.
+// Helpers shared by the tests that drive CvGraph against a scripted TestService.
 
 #include "cvendpoints.h"
 #include "cvgraph.h"
@@ -33,11 +33,6 @@ Q_DECLARE_METATYPE(CannedReply)
 
 namespace GraphTest {
 
-inline const QString token()
-{
-    return QStringLiteral("tok");
-}
-
 // The library's warnings reach the message handler quoted and followed by a space.
 inline void expectWarning(const QString &message)
 {
@@ -45,7 +40,7 @@ inline void expectWarning(const QString &message)
                          qPrintable(QLatin1Char('"') + message + QLatin1String("\" ")));
 }
 
-// Records every signal of a CvGraph by its meta-object signature.
+// Records every signal of a CvGraph by its meta-object signature, to catch a missing or extra one.
 class SignalLog
 {
 public:
@@ -54,10 +49,9 @@ public:
         const QMetaObject *mo = graph->metaObject();
         for (int i = mo->methodOffset(); i < mo->methodCount(); ++i) {
             const QMetaMethod method = mo->method(i);
-            if (method.methodType() != QMetaMethod::Signal)
-                continue;
-            spies.push_back({QString::fromLatin1(method.methodSignature()),
-                             std::make_shared<QSignalSpy>(graph, method)});
+            if (method.methodType() == QMetaMethod::Signal)
+                spies.push_back({QString::fromLatin1(method.methodSignature()),
+                                 std::make_shared<QSignalSpy>(graph, method)});
         }
     }
     int total() const
@@ -83,7 +77,7 @@ private:
     std::vector<std::pair<QString, std::shared_ptr<QSignalSpy>>> spies;
 };
 
-// A graph talking to a fresh TestService on both endpoints.
+// A graph with the token "tok" talking to a fresh TestService on both endpoints.
 struct Fixture
 {
     std::unique_ptr<TestService> service;
@@ -95,7 +89,7 @@ struct Fixture
         if (!service->isListening() || !Cv::CvEndpoints::setGraphBaseUrl(service->baseUrl())
             || !Cv::CvEndpoints::setRestBaseUrl(service->baseUrl()))
             return false;
-        graph = std::make_unique<Cv::CvGraph>(token());
+        graph = std::make_unique<Cv::CvGraph>(QStringLiteral("tok"));
         return true;
     }
     void stop()
@@ -104,12 +98,22 @@ struct Fixture
         service.reset();
         Cv::CvEndpoints::reset();
     }
-    // Sends a request that needs no argument check; the service must see it as its next one.
-    bool probe()
+    QUrl url(const QString &path) const
     {
         QUrl url = service->baseUrl();
-        url.setPath(QStringLiteral("/probe"));
-        return graph->retrievePublicData(url, QStringLiteral("probe"));
+        url.setPath(path);
+        return url;
+    }
+    // After a call that must have been refused: nothing went out, so a request that needs no
+    // argument check is the first and only one the service sees.
+    void expectNothingSent()
+    {
+        QCOMPARE(graph->operationsInFlight(), 0);
+        QVERIFY(graph->retrievePublicData(url(QStringLiteral("/probe")), QString()));
+        QVERIFY(service->waitForRequests(1));
+        QCOMPARE(service->requests().constFirst().path, QStringLiteral("/probe"));
+        QTRY_COMPARE(graph->operationsInFlight(), 0);
+        QCOMPARE(service->requestCount(), 1);
     }
 };
 

@@ -1,83 +1,67 @@
 #include "cvdatafilter.h"
-#include "cvendpoints.h"
 #include "cverror.h"
 #include "cvgraph.h"
+#include "cvgraphrequest.h"
+#include "cvwallpostinfo.h"
 
-#include "testservice.h"
+#include "graphtestutil.h"
 
-#include <QMetaMethod>
+#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
-#include <QSignalSpy>
-#include <QTest>
-
-#include <functional>
-#include <memory>
-#include <vector>
+#include <QTemporaryDir>
 
 using namespace Cv;
+using namespace GraphTest;
 
-using Call = std::function<bool(CvGraph &)>;
-using Items = QList<QPair<QString, QString>>;
-// A canned answer as a test data column.
-struct Canned
-{
-    TestService::Reply reply;
-};
-Q_DECLARE_METATYPE(Call)
-Q_DECLARE_METATYPE(Canned)
+using UploadCall = std::function<bool(CvGraph &, const QString &file)>;
+Q_DECLARE_METATYPE(UploadCall)
 
 namespace {
 
-const QString token = QStringLiteral("tok");
+using R = TestService::Reply;
 
-QPair<QString, QString> item(const char *key, const QString &value)
+const QString me = u"me"_s;
+const QString t1 = u"t1"_s;
+const QString p1 = u"p1"_s;
+const QString query = u"SELECT uid FROM user WHERE uid=me()"_s;
+const QDateTime since(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::UTC);
+const QDateTime until(QDate(2024, 2, 3), QTime(4, 5, 6), Qt::UTC);
+
+CvWallPostInfo wallPost()
 {
-    return qMakePair(QString::fromLatin1(key), value);
+    CvWallPostInfo info;
+    info.message = u"Hi there"_s;
+    info.picture = u"p.png"_s;
+    info.source = u"s"_s;
+    info.linkInfo = CvLinkInfo(u"http://l/x"_s, u"N"_s, QString(), QString());
+    return info;
 }
 
-QPair<QString, QString> item(const char *key, const char *value)
+// line: the request line the service must see, "GET /path?query".
+void row(const char *name, const GraphCall &call, const char *line)
 {
-    return item(key, QString::fromUtf8(value));
+    QTest::newRow(name) << call << QByteArray(line);
 }
 
-// Records every signal of a CvGraph by its meta-object signature, to catch extra or missing ones.
-class SignalLog : public QObject
+void reply(const char *name, const GraphCall &call, const R &answer, const char *signal,
+           const QVariantList &arguments)
 {
-public:
-    explicit SignalLog(CvGraph *graph)
-    {
-        const QMetaObject *mo = graph->metaObject();
-        for (int i = mo->methodOffset(); i < mo->methodCount(); ++i) {
-            const QMetaMethod method = mo->method(i);
-            if (method.methodType() != QMetaMethod::Signal)
-                continue;
-            auto spy = std::make_shared<QSignalSpy>(graph, method);
-            spies.push_back({QString::fromLatin1(method.methodSignature()), spy});
-        }
-    }
-    // All emitted signals (signature and arguments), grouped by signal, not in time order.
-    QList<QPair<QString, QVariantList>> emitted() const
-    {
-        QList<QPair<QString, QVariantList>> out;
-        for (const auto &entry : spies) {
-            for (const QVariantList &args : *entry.second)
-                out.append({entry.first, args});
-        }
-        return out;
-    }
-    int total() const
-    {
-        int n = 0;
-        for (const auto &entry : spies)
-            n += int(entry.second->count());
-        return n;
-    }
+    QTest::newRow(name) << call << CannedReply {answer} << QString::fromLatin1(signal) << arguments;
+}
 
-private:
-    std::vector<std::pair<QString, std::shared_ptr<QSignalSpy>>> spies;
-};
+// An error is compared by its object id and type.
+void failure(const char *name, const GraphCall &call, const R &answer, const QString &objectId,
+             CvError::ErrorType type)
+{
+    reply(name, call, answer, "error(Cv::CvError)", {objectId, QVariant::fromValue(type)});
+}
+
+QByteArray oauthError(const char *message)
+{
+    return QByteArray("{\"error\":{\"type\":\"OAuthException\",\"message\":\"") + message + "\"}}";
+}
 
 } // namespace
 
@@ -86,585 +70,796 @@ class tst_CvGraph : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init() { QVERIFY(fx.start()); }
+    void cleanup() { fx.stop(); }
 
     void requests_data();
     void requests();
-    void refusedRequests_data();
-    void refusedRequests();
-    void textForms();
-
+    void refused_data();
+    void refused();
     void replies_data();
     void replies();
+    void invalidJson_data();
+    void invalidJson();
     void connectionDataFilterForm_data();
     void connectionDataFilterForm();
-    void pictureWithoutLocation();
-    void serviceErrorInSuccessfulReply();
-    void httpFailure();
-    void invalidJson();
+    void uploads_data();
+    void uploads();
     void repliesMatchedById();
     void unknownReplyId();
     void newRequestFromResultSlot();
+    void textForms();
 
 private:
-    std::unique_ptr<TestService> service;
-    std::unique_ptr<CvGraph> graph;
+    Fixture fx;
 };
-
-void tst_CvGraph::init()
-{
-    service = std::make_unique<TestService>();
-    QVERIFY(service->isListening());
-    QVERIFY(CvEndpoints::setGraphBaseUrl(service->baseUrl()));
-    QVERIFY(CvEndpoints::setRestBaseUrl(service->baseUrl()));
-    graph = std::make_unique<CvGraph>(token);
-}
-
-void tst_CvGraph::cleanup()
-{
-    graph.reset();
-    service.reset();
-    CvEndpoints::reset();
-}
 
 void tst_CvGraph::requests_data()
 {
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<Call>("call");
-    QTest::addColumn<QByteArray>("method");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<Items>("query");
+    QTest::addColumn<GraphCall>("call");
+    QTest::addColumn<QByteArray>("line");
 
-    const auto tok = item("access_token", token);
-    const QDateTime since(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::UTC);
-    const QDateTime until(QDate(2024, 2, 3), QTime(4, 5, 6), Qt::UTC);
+    // The graph's locale is fr_FR in every row: only the operations that take it send it.
+    CvDataFilter full(u"ignored"_s, 5, 0, until, since, {u"id"_s}, u"de_DE"_s);
+    full.params.insert(u"x"_s, u"a b&c"_s);
+    CvDataFilter zeros(me, 0, 0, QDateTime(), QDateTime(), {u"id"_s}, QString());
+    CvDataFilter limit(u"77"_s);
+    limit.limit = 25;
+    const Fixture *f = &fx;
 
-    QTest::newRow("object") << QString() << Call([](CvGraph &g) {
-        return g.retrieveObject(QStringLiteral("me"), QStringLiteral("profile"));
-    }) << QByteArray("GET") << "/me"
-                            << Items {tok};
-    QTest::newRow("object, leading slash, fields, locale")
-        << "fr_FR" << Call([](CvGraph &g) {
-               return g.retrieveObject(QStringLiteral("/123"),
-                                       QSet<QString> {QStringLiteral("name")}, QStringLiteral("n"));
-           })
-        << QByteArray("GET") << "/123"
-        << Items {tok, item("fields", "name"), item("locale", "fr_FR")};
-    QTest::newRow("object, full filter, filter locale wins")
-        << "fr_FR" << Call([since, until](CvGraph &g) {
-               CvDataFilter f(QStringLiteral("ignored"), 5, 0, until, since, {QStringLiteral("id")},
-                              QStringLiteral("de_DE"));
-               f.params.insert(QStringLiteral("x"), QStringLiteral("a b&c"));
-               return g.retrieveObject(QStringLiteral("me"), f, QString());
-           })
-        << QByteArray("GET") << "/me"
-        << Items {tok,
-                  item("fields", "id"),
-                  item("limit", "5"),
-                  item("locale", "de_DE"),
-                  item("offset", "0"),
-                  item("since", "2024-01-02T03:04:05Z"),
-                  item("until", "2024-02-03T04:05:06Z"),
-                  item("x", "a b&c")};
-    QTest::newRow("object, limit 0 and offset 0") << QString() << Call([](CvGraph &g) {
-        CvDataFilter f(QStringLiteral("me"));
-        f.limit = 0;
-        f.offset = 0;
-        f.fields = {QStringLiteral("id")};
-        return g.retrieveObject(QStringLiteral("me"), f, QString());
-    }) << QByteArray("GET") << "/me" << Items {tok, item("fields", "id"), item("offset", "0")};
-    QTest::newRow("objects") << QString() << Call([](CvGraph &g) {
-        return g.retrieveObjects({QStringLiteral("42")}, CvDataFilter(), QStringLiteral("n"));
-    }) << QByteArray("GET") << "/"
-                             << Items {tok, item("ids", "42")};
-    QTest::newRow("connection types") << "en_GB" << Call([](CvGraph &g) {
-        return g.retrieveConnectionTypes(QStringLiteral("me"));
-    }) << QByteArray("GET") << "/me" << Items {tok, item("metadata", "1")};
-    QTest::newRow("connection by type") << "en_GB" << Call([](CvGraph &g) {
-        return g.retrieveConnectionData(CvGraph::Friends, QStringLiteral("me"));
-    }) << QByteArray("GET") << "/me/friends"
-                                        << Items {tok, item("locale", "en_GB")};
-    QTest::newRow("connection path join") << QString() << Call([](CvGraph &g) {
-        return g.retrieveConnectionData(QStringLiteral("photos/"), QStringLiteral("/123/"));
-    }) << QByteArray("GET") << "/123/photos"
-                                          << Items {tok};
-    QTest::newRow("connection two-level name") << QString() << Call([](CvGraph &g) {
-        return g.retrieveConnectionData(CvGraph::NotRepliedEvents, QStringLiteral("me"));
-    }) << QByteArray("GET") << "/me/events/not_replied"
-                                               << Items {tok};
-    QTest::newRow("connection with filter") << QString() << Call([](CvGraph &g) {
-        CvDataFilter f(QStringLiteral("77"));
-        f.limit = 25;
-        return g.retrieveConnectionData(CvGraph::Feed, f);
-    }) << QByteArray("GET") << "/77/feed" << Items {tok, item("limit", "25")};
-    QTest::newRow("paging link, no token, locale not sent")
-        << "en_GB" << Call([this](CvGraph &g) {
-               QUrl url = service->baseUrl();
-               url.setPath(QStringLiteral("/77/feed"));
-               url.setQuery(QStringLiteral("limit=25&until=1700000000"));
-               return g.retrieveConnectionData(QStringLiteral("77"), QStringLiteral("feed"), url);
-           })
-        << QByteArray("GET") << "/77/feed"
-        << Items {item("limit", "25"), item("until", "1700000000")};
-    QTest::newRow("profile picture") << "en_GB" << Call([](CvGraph &g) {
-        return g.retrieveProfilePicture(QStringLiteral("me"), PictureLarge);
-    }) << QByteArray("GET") << "/me/picture"
-                                     << Items {tok, item("type", "large")};
-    QTest::newRow("search user") << "en_GB" << Call([](CvGraph &g) {
-        return g.search(QStringLiteral("s1"), QStringLiteral("ann é"), CvGraph::SearchUser);
-    }) << QByteArray("GET") << "/search"
-                                 << Items {tok, item("locale", "en_GB"), item("q", "ann é"),
-                                           item("type", "user")};
-    QTest::newRow("search home has no type") << QString() << Call([](CvGraph &g) {
-        return g.search(QStringLiteral("s2"), QStringLiteral("x"), CvGraph::SearchHome);
-    }) << QByteArray("GET") << "/home" << Items {tok, item("q", "x")};
-    QTest::newRow("search with fields")
-        << QString() << Call([](CvGraph &g) {
-               return g.search(QStringLiteral("s3"), QString(), CvGraph::SearchPlace,
-                               QSet<QString> {QStringLiteral("name")});
-           })
-        << QByteArray("GET") << "/search"
-        << Items {tok, item("fields", "name"), item("type", "place")};
-    QTest::newRow("public data, no token") << "en_GB" << Call([this](CvGraph &g) {
-        QUrl url = service->baseUrl();
-        url.setPath(QStringLiteral("/pics/1.jpg"));
-        return g.retrievePublicData(url, QStringLiteral("pic"));
-    }) << QByteArray("GET") << "/pics/1.jpg"
-                                           << Items {};
-    QTest::newRow("event invitations")
-        << "en_GB"
-        << Call([](CvGraph &g) { return g.retrieveEventInvitations(QStringLiteral("me")); })
-        << QByteArray("GET") << "/method/events.get"
-        << Items {tok, item("format", "json"), item("locale", "en_GB"),
-                  item("rsvp_status", "not_replied")};
-    QTest::newRow("notifications")
-        << QString()
-        << Call([](CvGraph &g) { return g.retrieveNotifications(QStringLiteral("me")); })
-        << QByteArray("GET") << "/method/notifications.get" << Items {tok, item("format", "json")};
+    // Reads
+    row("object", CALL(retrieveObject(me, u"profile"_s)), "GET /me?access_token=tok&locale=fr_FR");
+    row("object, no locale", GraphCall([](CvGraph &g) {
+            g.setLocale(QString());
+            return g.retrieveObject(me, QString());
+        }),
+        "GET /me?access_token=tok");
+    row("object, leading slash, fields", CALL(retrieveObject(u"/123"_s, QSet {u"name"_s}, u"n"_s)),
+        "GET /123?access_token=tok&fields=name&locale=fr_FR");
+    row("object, full filter, its locale wins", CALL(retrieveObject(me, full, QString())),
+        "GET /me?access_token=tok&fields=id&limit=5&locale=de_DE&offset=0&since=2024-01-02T03%3A04%"
+        "3A05Z&until=2024-02-03T04%3A05%3A06Z&x=a%20b%26c");
+    row("object, limit 0 not sent, offset 0 sent", CALL(retrieveObject(me, zeros, QString())),
+        "GET /me?access_token=tok&fields=id&locale=fr_FR&offset=0");
+    row("objects", CALL(retrieveObjects({u"42"_s}, CvDataFilter(), u"n"_s)),
+        "GET /?access_token=tok&ids=42&locale=fr_FR");
+    row("connection types", CALL(retrieveConnectionTypes(me)),
+        "GET /me?access_token=tok&metadata=1");
+    row("connection by type", CALL(retrieveConnectionData(CvGraph::Friends, me)),
+        "GET /me/friends?access_token=tok&locale=fr_FR");
+    row("connection path join", CALL(retrieveConnectionData(u"photos/"_s, u"/123/"_s)),
+        "GET /123/photos?access_token=tok&locale=fr_FR");
+    row("connection, two levels", CALL(retrieveConnectionData(CvGraph::NotRepliedEvents, me)),
+        "GET /me/events/not_replied?access_token=tok&locale=fr_FR");
+    row("connection with filter", CALL(retrieveConnectionData(CvGraph::Feed, limit)),
+        "GET /77/feed?access_token=tok&limit=25&locale=fr_FR");
+    row("paging link as it is", GraphCall([f](CvGraph &g) {
+            QUrl url = f->url(u"/77/feed"_s);
+            url.setQuery(u"limit=25&until=1700000000"_s);
+            return g.retrieveConnectionData(u"77"_s, u"feed"_s, url);
+        }),
+        "GET /77/feed?limit=25&until=1700000000");
+    row("profile picture", CALL(retrieveProfilePicture(me, PictureLarge)),
+        "GET /me/picture?access_token=tok&type=large");
+    row("search user", CALL(search(u"s1"_s, u"ann é"_s, CvGraph::SearchUser)),
+        "GET /search?access_token=tok&locale=fr_FR&q=ann%20%C3%A9&type=user");
+    row("search home has no type", CALL(search(u"s2"_s, u"x"_s, CvGraph::SearchHome)),
+        "GET /home?access_token=tok&locale=fr_FR&q=x");
+    row("search with fields",
+        CALL(search(u"s3"_s, QString(), CvGraph::SearchPlace, QSet {u"name"_s})),
+        "GET /search?access_token=tok&fields=name&locale=fr_FR&type=place");
+    row("public data, no token",
+        GraphCall([f](CvGraph &g) { return g.retrievePublicData(f->url(u"/pics/1.jpg"_s), {}); }),
+        "GET /pics/1.jpg");
+
+    // Writes: parameters in the query, no body, never a locale
+    const CvLinkInfo link(u"http://x"_s, QString(), u"cap"_s, u"d"_s);
+    const QDateTime start(QDate(2024, 5, 1), QTime(18, 0), Qt::UTC);
+    const QDateTime end(QDate(2024, 5, 1), QTime(23, 30), Qt::UTC);
+    row("wall post", CALL(writeToWall(me, wallPost())),
+        "POST /me/feed?access_token=tok&link=http%3A%2F%2Fl%2Fx&message=Hi%20there&name=N&picture="
+        "p.png&source=s");
+    row("link, empty message sent", CALL(writeLink(u"123"_s, link, QString())),
+        "POST /123/links?access_token=tok&caption=cap&description=d&link=http%3A%2F%2Fx&message=");
+    row("comment, join and encoding", CALL(writeComment(u"/42/"_s, u"a&b=ü"_s)),
+        "POST /42/comments?access_token=tok&message=a%26b%3D%C3%BC");
+    row("like", CALL(writeToLikes(u"42"_s, Like)), "POST /42/likes?access_token=tok");
+    row("unlike", CALL(writeToLikes(u"42"_s, Unlike)),
+        "POST /42/likes?access_token=tok&method=delete");
+    row("note, empty subject", CALL(writeNote(me, QString(), u"b"_s)),
+        "POST /me/notes?access_token=tok&message=b&subject=");
+    row("album", CALL(createAlbum(me, u"Trip"_s, QString(), QString())),
+        "POST /me/albums?access_token=tok&message=&name=Trip");
+    row("album, privacy", CALL(createAlbum(me, u"Trip"_s, u"m"_s, u"ALL"_s)),
+        "POST "
+        "/me/albums?access_token=tok&message=m&name=Trip&privacy=%7B%22value%22%3A%22ALL%22%7D");
+    row("event", CALL(createEvent(me, u"P"_s, start, end)),
+        "POST /me/events?access_token=tok&end_time=2024-05-01T23%3A30%3A00Z&name=P&start_time=2024-"
+        "05-01T18%3A00%3A00Z");
+    row("attending", CALL(acknowledgeEvent(u"55"_s, CvGraph::AckAttending)),
+        "POST /55/attending?access_token=tok");
+    row("maybe", CALL(acknowledgeEvent(u"55"_s, CvGraph::AckMaybe)),
+        "POST /55/maybe?access_token=tok");
+    row("declined", CALL(acknowledgeEvent(u"55"_s, CvGraph::AckDeclined)),
+        "POST /55/declined?access_token=tok");
+    row("unknown answer", CALL(acknowledgeEvent(u"55"_s, CvGraph::EventAcknowledgement(7))),
+        "POST /55/?access_token=tok");
+    row("check-in, bare", CALL(checkIntoPlace(p1, 60.17f, -24.5f, {}, {})),
+        "POST "
+        "/me/checkins?access_token=tok&coordinates=%7B%22latitude%22%3A%2260.17%22%2C%22longitu"
+        "de%22%3A%22-24.5%22%7D&place=p1");
+    row("check-in, message and tags",
+        CALL(checkIntoPlace(p1, 1.0f, 123.456789f, u"here"_s, {u"1"_s, u"2"_s})),
+        "POST /me/checkins?access_token=tok&coordinates=%7B%22latitude%22%3A%221%22%2C%22longitude%"
+        "22%3A%22123.457%22%7D&message=here&place=p1&tags=1%2C2");
+    row("photo tag", CALL(createPhotoTag(u"ph"_s, u"u1"_s, 12.5f, 1.0f / 3.0f)),
+        "POST /ph/tags?access_token=tok&to=u1&x=12.5&y=0.333333");
+    row("delete photo tag", CALL(deletePhotoTag(u"ph"_s, u"u1"_s)),
+        "POST /ph/tags/u1?access_token=tok&method=delete");
+    row("delete", CALL(deleteObject(u"123"_s)), "POST /123?access_token=tok&method=delete");
+    row("delete id with +", CALL(deleteObject(u"1_2+3"_s)),
+        "POST /?access_token=tok&id=1_2%2B3&method=delete");
+    row("delete id with /", CALL(deleteObject(u"a/c"_s)),
+        "POST /?access_token=tok&id=a%2Fc&method=delete");
+    row("message", CALL(sendMessage(u"hi"_s, QStringList {u"a"_s, u"b"_s})),
+        "POST /threads?access_token=tok&message=hi&method=POST&to=%5Ba%2Cb%5D");
+    row("reply", CALL(replyToMessage(t1, u"ok"_s)),
+        "POST /?access_token=tok&id=t1&message=ok&method=POST");
+    row("mark read", CALL(markThreadStatus(t1, MarkRead)),
+        "POST /tags?access_token=tok&id=t1&method=POST&name=read");
+    row("mark unread", CALL(markThreadStatus(t1, MarkUnread)),
+        "POST /tags?access_token=tok&id=t1&method=DELETE&name=read");
+    row("batch, no locale", CALL(executeBatch({CvGraphRequest(u"GET"_s, me)}, u"b"_s)),
+        "POST "
+        "/?access_token=tok&batch=%5B%7B%22method%22%3A%20%22GET%22%2C%20%22relative_url%22%3A%"
+        "20%22me%22%7D%5D");
+
+    // REST methods
+    const QDateTime newYear(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
+    row("event invitations", CALL(retrieveEventInvitations(me)),
+        "GET /method/events.get?access_token=tok&format=json&locale=fr_FR&rsvp_status=not_replied");
+    row("notifications", CALL(retrieveNotifications(me)),
+        "GET /method/notifications.get?access_token=tok&format=json&locale=fr_FR");
+    row("query", CALL(executeQuery(query, u"q"_s)),
+        "GET /method/cvql.query?access_token=tok&format=json&locale=fr_FR&query=SELECT%20uid%20FROM"
+        "%20user%20WHERE%20uid%3Dme%28%29");
+    row("query, no locale", GraphCall([](CvGraph &g) {
+            g.setLocale(QString());
+            return g.executeQuery(query, QString());
+        }),
+        "GET "
+        "/method/cvql.query?access_token=tok&format=json&query=SELECT%20uid%20FROM%20user%20WHERE"
+        "%20uid%3Dme%28%29");
+    row("mark thread read", CALL(markMessageThreadStatus(t1, MarkRead)),
+        "GET /method/corvana.mailbox.markRead?access_token=tok&format=json&tid=t1");
+    row("mark thread unread", CALL(markMessageThreadStatus(t1, MarkUnread)),
+        "GET /method/corvana.mailbox.markUnread?access_token=tok&format=json&tid=t1");
+    row("confirm", CALL(respondToFriendRequest(u"u1"_s, Confirm)),
+        "GET /method/corvana.friends.confirm?access_token=tok&confirm=1&format=json&uid=u1");
+    row("confirm limited", CALL(respondToFriendRequest(u"u1"_s, ConfirmLimited)),
+        "GET "
+        "/method/corvana.friends.confirm?access_token=tok&confirm=1&format=json&limited=1&uid=u1");
+    row("reject", CALL(respondToFriendRequest(u"u1"_s, Reject)),
+        "GET /method/corvana.friends.confirm?access_token=tok&confirm=0&format=json&uid=u1");
+    row("send to users", CALL(sendMessage(u"a b"_s, u"s"_s, {u"1"_s, u"2"_s}, {})),
+        "GET "
+        "/method/corvana.mailbox.send?access_token=tok&body=a%20b&format=json&subject=s&to=1%2C2");
+    row("send to addresses", CALL(sendMessage({}, u"s"_s, {}, {u"a@b.c"_s, u"d@e"_s})),
+        "GET "
+        "/method/corvana.mailbox.send?access_token=tok&body=&emails=a%40b.c%2Cd%40e&format=json&"
+        "subject=s");
+    row("reply by mail", CALL(replyToMessage(t1, u"hi"_s, {})),
+        "GET /method/corvana.mailbox.reply?access_token=tok&body=hi&format=json&tid=t1");
+    row("reply to a message", CALL(replyToMessage(t1, u"hi"_s, u"m2"_s)),
+        "GET /method/corvana.mailbox.reply?access_token=tok&body=hi&format=json&mid=m2&tid=t1");
+    row("delete thread", CALL(deleteMessageThread(t1, 2)),
+        "GET /method/corvana.mailbox.deleteThread?access_token=tok&folder=2&format=json&tid=t1");
+    row("threads, bare", CALL(retrieveMessageThreads(me, 1, 0, -1)),
+        "GET /method/message.getThreadsInFolder?access_token=tok&format=json&locale=fr_FR");
+    row("threads, offset 0", CALL(retrieveMessageThreads(me, 1, 10, 0)),
+        "GET /method/message.getThreadsInFolder?access_token=tok&format=json&limit=10&locale=fr_FR&"
+        "offset=0");
+    row("inbox, bare", CALL(retrieveInbox(me, -1, -1, u"n"_s)),
+        "GET /method/corvana.mailbox.getInbox?access_token=tok&format=json&locale=fr_FR");
+    row("inbox, zeros sent", CALL(retrieveInbox(me, 0, 0, u"n"_s)),
+        "GET /method/corvana.mailbox.getInbox?access_token=tok&format=json&limit=0&locale=fr_FR&"
+        "start=0");
+    row("outbox", CALL(retrieveOutbox(me, 5, 20, u"n"_s)),
+        "GET /method/corvana.mailbox.getOutbox?access_token=tok&format=json&limit=20&locale=fr_FR&"
+        "start=5");
+    row("thread", CALL(retrieveThread(t1)),
+        "GET /method/corvana.mailbox.getThread?access_token=tok&format=json&locale=fr_FR&tid=t1");
+    row("thread messages, zero limit not sent", CALL(retrieveThreadMessages(t1, 0, 0, u"n"_s)),
+        "GET /method/corvana.mailbox.getThreadMessages?access_token=tok&format=json&locale=fr_FR&"
+        "start=0&tid=t1");
+    row("notification list", CALL(retrieveNotificationList(me, true, newYear)),
+        "GET "
+        "/method/notifications.getList?access_token=tok&format=json&include_read=1&locale=fr_FR&"
+        "start_time=1704067200");
+    row("notification list, no time", CALL(retrieveNotificationList(me, false, QDateTime())),
+        "GET /method/notifications.getList?access_token=tok&format=json&locale=fr_FR");
+    row("mark notifications", CALL(markNotificationsRead({u"a"_s, u"b"_s})),
+        "GET /method/notifications.markRead?access_token=tok&format=json&locale=fr_FR&"
+        "notification_ids=a%2Cb");
+    row("friend request", CALL(sendFriendRequest(u"u1"_s)),
+        "GET /method/corvana.friends.add?access_token=tok&format=json&uid=u1");
+    row("photo like", CALL(addPhotoLike(p1)),
+        "GET /method/corvana.photos.addLike?access_token=tok&format=json&pid=p1");
+    row("photo unlike", CALL(removePhotoLike(p1)),
+        "GET /method/corvana.photos.removeLike?access_token=tok&format=json&pid=p1");
+    row("delete album", CALL(deleteAlbum(u"a1"_s)),
+        "GET /method/corvana.photos.deleteAlbum?access_token=tok&aid=a1&format=json");
+    row("photo", CALL(retrievePhoto(p1)),
+        "GET /method/photos.get?access_token=tok&format=json&locale=fr_FR&pids=p1");
+    row("page fan", CALL(addFanToPage(u"pg"_s)),
+        "GET /method/corvana.pages.addFan?access_token=tok&format=json&page_id=pg");
+    row("tag user", CALL(tagPhotoWithId(p1, u"u1"_s, 10, 20.5f, {})),
+        "GET /method/photos.addTag?access_token=tok&format=json&pid=p1&tag_uid=u1&x=10&y=20.5");
+    row("tag text, owner", CALL(tagPhotoWithText(p1, u"Hi all"_s, 0, 1.0f / 3, u"o1"_s)),
+        "GET "
+        "/method/photos.addTag?access_token=tok&format=json&owner_uid=o1&pid=p1&tag_text=Hi%20all&"
+        "x=0&y=0.333333");
+    row("delete user tag", CALL(deleteUserTag(p1, u"u1"_s)),
+        "GET /method/corvana.photos.deleteTag?access_token=tok&format=json&pid=p1&tag_uid=u1");
+    row("delete text tag", CALL(deleteTextTag(p1, u"x&y"_s)),
+        "GET /method/corvana.photos.deleteTag?access_token=tok&format=json&pid=p1&tag_text=x%26y");
 }
 
 void tst_CvGraph::requests()
 {
-    QFETCH(QString, locale);
-    QFETCH(Call, call);
-    QFETCH(QByteArray, method);
-    QFETCH(QString, path);
-    QFETCH(Items, query);
+    QFETCH(GraphCall, call);
+    QFETCH(QByteArray, line);
 
-    graph->setLocale(locale);
-    service->setHandler(
-        [](const TestService::Request &) { return TestService::Reply::json("{}"); });
-    QVERIFY(call(*graph));
-    QVERIFY(service->waitForRequests(1));
-    const TestService::Request request = service->lastRequest();
-    QCOMPARE(request.method, method);
-    QCOMPARE(request.path, path);
-    QCOMPARE(request.queryItems, query);
-    QCOMPARE(service->requestCount(), 1);
-    QTRY_COMPARE(graph->operationsInFlight(), 0);
+    fx.graph->setLocale(u"fr_FR"_s);
+    fx.service->setHandler([](const TestService::Request &) { return R::json("{}"); });
+    QVERIFY(call(*fx.graph));
+    QVERIFY(fx.service->waitForRequests(1));
+    const TestService::Request request = fx.service->lastRequest();
+    QCOMPARE(QByteArray(request.method + ' ' + request.target), line);
+    QCOMPARE(request.body, QByteArray());
+    QTRY_COMPARE(fx.graph->operationsInFlight(), 0);
+    QCOMPARE(fx.service->requestCount(), 1);
 }
 
-void tst_CvGraph::refusedRequests_data()
+void tst_CvGraph::refused_data()
 {
-    QTest::addColumn<Call>("call");
-    const QString me = QStringLiteral("me");
-    QTest::newRow("object, empty id")
-        << Call([](CvGraph &g) { return g.retrieveObject(QString(), QString()); });
-    QTest::newRow("objects, empty set") << Call([](CvGraph &g) {
-        return g.retrieveObjects({}, CvDataFilter(QStringLiteral("me")), QString());
-    });
-    QTest::newRow("connection types, empty id")
-        << Call([](CvGraph &g) { return g.retrieveConnectionTypes(QString()); });
-    QTest::newRow("connection, NoConnection")
-        << Call([me](CvGraph &g) { return g.retrieveConnectionData(CvGraph::NoConnection, me); });
-    QTest::newRow("connection, empty name")
-        << Call([me](CvGraph &g) { return g.retrieveConnectionData(QString(), me); });
-    QTest::newRow("connection, filter without id") << Call([](CvGraph &g) {
-        return g.retrieveConnectionData(QStringLiteral("feed"), CvDataFilter());
-    });
-    QTest::newRow("connection, filter with invalid date") << Call([me](CvGraph &g) {
-        CvDataFilter f(me);
-        f.until = QDateTime(QDate(2024, 13, 40), QTime(0, 0));
-        return g.retrieveConnectionData(CvGraph::Feed, f);
-    });
-    QTest::newRow("paging, empty url") << Call(
-        [me](CvGraph &g) { return g.retrieveConnectionData(me, QStringLiteral("feed"), QUrl()); });
-    QTest::newRow("picture, empty id")
-        << Call([](CvGraph &g) { return g.retrieveProfilePicture(QString(), PictureSmall); });
-    QTest::newRow("public data, relative") << Call([](CvGraph &g) {
-        return g.retrievePublicData(QUrl(QStringLiteral("/pics/1.jpg")), QString());
-    });
-    QTest::newRow("public data, empty")
-        << Call([](CvGraph &g) { return g.retrievePublicData(QUrl(), QString()); });
-    QTest::newRow("public data, invalid") << Call([](CvGraph &g) {
-        return g.retrievePublicData(QUrl(QStringLiteral("http://[::1")), QString());
-    });
-    QTest::newRow("invitations, empty id")
-        << Call([](CvGraph &g) { return g.retrieveEventInvitations(QString()); });
-    QTest::newRow("notifications, empty id")
-        << Call([](CvGraph &g) { return g.retrieveNotifications(QString()); });
+    QTest::addColumn<GraphCall>("call");
+
+    const QString p = u"p"_s;
+    const QDateTime start(QDate(2024, 5, 1), QTime(18, 0), Qt::UTC);
+    CvWallPostInfo noMessage = wallPost();
+    noMessage.message.clear();
+    CvDataFilter badDate(me);
+    badDate.until = QDateTime(QDate(2024, 13, 40), QTime(0, 0));
+    const auto add = [](const char *name, const GraphCall &call) { QTest::newRow(name) << call; };
+
+    add("object, no id", CALL(retrieveObject(QString(), QString())));
+    add("objects, none", CALL(retrieveObjects({}, CvDataFilter(me), QString())));
+    add("connection types, no id", CALL(retrieveConnectionTypes(QString())));
+    add("connection, NoConnection", CALL(retrieveConnectionData(CvGraph::NoConnection, me)));
+    add("connection, no name", CALL(retrieveConnectionData(QString(), me)));
+    add("connection, filter without id", CALL(retrieveConnectionData(u"feed"_s, CvDataFilter())));
+    add("connection, invalid date", CALL(retrieveConnectionData(CvGraph::Feed, badDate)));
+    add("paging, no url", CALL(retrieveConnectionData(me, u"feed"_s, QUrl())));
+    add("picture, no id", CALL(retrieveProfilePicture(QString(), PictureSmall)));
+    add("public data, relative", CALL(retrievePublicData(QUrl(u"/pics/1.jpg"_s), QString())));
+    add("public data, empty", CALL(retrievePublicData(QUrl(), QString())));
+    add("public data, invalid", CALL(retrievePublicData(QUrl(u"http://[::1"_s), QString())));
+    add("invitations, no id", CALL(retrieveEventInvitations(QString())));
+    add("notifications, no id", CALL(retrieveNotifications(QString())));
+    add("wall, no id", CALL(writeToWall(QString(), wallPost())));
+    add("wall, no message", CALL(writeToWall(me, noMessage)));
+    add("link, no link", CALL(writeLink(me, CvLinkInfo({}, u"n"_s, u"c"_s, u"d"_s), u"m"_s)));
+    add("comment, no text", CALL(writeComment(u"1"_s, QString())));
+    add("like, no id", CALL(writeToLikes(QString(), Like)));
+    add("note, no text", CALL(writeNote(me, QString(), QString())));
+    add("album, no name", CALL(createAlbum(me, {}, u"m"_s, {})));
+    add("event, bad end", CALL(createEvent(me, u"n"_s, start, QDateTime())));
+    add("answer, no id", CALL(acknowledgeEvent({}, CvGraph::AckMaybe)));
+    add("check-in, no place", CALL(checkIntoPlace({}, 1, 2, u"m"_s, {})));
+    add("photo tag, no user", CALL(createPhotoTag(p, {}, 1, 1)));
+    add("delete tag, no photo", CALL(deletePhotoTag({}, u"u"_s)));
+    add("delete, no id", CALL(deleteObject({})));
+    add("message, no one", CALL(sendMessage(u"m"_s, QStringList())));
+    add("reply, no text", CALL(replyToMessage(u"t"_s, QString())));
+    add("mark, no thread", CALL(markThreadStatus({}, MarkRead)));
+    add("upload, no id", CALL(uploadPhoto({}, u"/none.png"_s, u"m"_s)));
+    add("query, empty", CALL(executeQuery(QString(), u"n"_s)));
+    add("batch, empty", CALL(executeBatch({}, u"b"_s)));
+    add("mark thread, no id", CALL(markMessageThreadStatus({}, MarkRead)));
+    add("friend, no uid", CALL(respondToFriendRequest({}, Confirm)));
+    add("friend, answer 3", CALL(respondToFriendRequest(u"u"_s, RespondType(3))));
+    add("send, no one", CALL(sendMessage(u"b"_s, u"s"_s, {}, {})));
+    add("send, no text", CALL(sendMessage({}, {}, {u"1"_s}, {})));
+    add("reply by mail, no body", CALL(replyToMessage(u"t"_s, {}, u"m"_s)));
+    add("delete thread, no id", CALL(deleteMessageThread({}, 0)));
+    add("threads, no id", CALL(retrieveMessageThreads({}, 0, 1, 1)));
+    add("inbox, no id", CALL(retrieveInbox({}, 0, 1, u"n"_s)));
+    add("outbox, no id", CALL(retrieveOutbox({}, 0, 1, u"n"_s)));
+    add("thread, no id", CALL(retrieveThread({})));
+    add("messages, no id", CALL(retrieveThreadMessages({}, 0, 1, u"n"_s)));
+    add("list, no id", CALL(retrieveNotificationList({}, true, QDateTime())));
+    add("mark notifications, none", CALL(markNotificationsRead({})));
+    add("friend request, no uid", CALL(sendFriendRequest({})));
+    add("like photo, no pid", CALL(addPhotoLike({})));
+    add("unlike photo, no pid", CALL(removePhotoLike({})));
+    add("album, no id", CALL(deleteAlbum({})));
+    add("photo, no pid", CALL(retrievePhoto({})));
+    add("fan, no page", CALL(addFanToPage({})));
+    add("tag, negative x", CALL(tagPhotoWithText(p, u"t"_s, -1, 0, {})));
+    add("tag, negative y", CALL(tagPhotoWithId(p, u"u"_s, 0, -0.5f, {})));
+    add("tag, no user", CALL(tagPhotoWithId(p, {}, 1, 1, {})));
+    add("tag, no photo", CALL(tagPhotoWithText({}, u"t"_s, 1, 1, {})));
+    add("untag, no user", CALL(deleteUserTag(p, {})));
+    add("untag, no photo", CALL(deleteTextTag({}, u"t"_s)));
+    add("profile picture, no id", CALL(uploadProfilePicture({}, u"/none.png"_s, {})));
 }
 
-void tst_CvGraph::refusedRequests()
+void tst_CvGraph::refused()
 {
-    QFETCH(Call, call);
-    QVERIFY(!call(*graph));
-    QCOMPARE(graph->operationsInFlight(), 0);
-    // A request that was refused and one that goes out afterwards: only the second arrives.
-    QVERIFY(graph->retrieveObject(QStringLiteral("probe"), QString()));
-    QVERIFY(service->waitForRequests(1));
-    QCOMPARE(service->requestCount(), 1);
-    QCOMPARE(service->lastRequest().path, QStringLiteral("/probe"));
+    QFETCH(GraphCall, call);
+    QVERIFY(!call(*fx.graph));
+    fx.expectNothingSent();
+}
+
+void tst_CvGraph::replies_data()
+{
+    QTest::addColumn<GraphCall>("call");
+    QTest::addColumn<CannedReply>("canned");
+    QTest::addColumn<QString>("signal");
+    QTest::addColumn<QVariantList>("arguments");
+
+    const QVariantMap person {{u"id"_s, 100000123456789012LL}, {u"name"_s, u"Ann"_s}};
+    const R personJson = R::json("{\"id\":100000123456789012,\"name\":\"Ann\"}");
+    const R yes = R::json("true");
+    const R no = R::json("false");
+    const R idJson = R::json("{\"id\":\"1_2\"}");
+    const QVariantList newId {u"1_2"_s};
+    const R rowsJson = R::json("[{\"thread_id\":\"1\",\"unread\":2},{\"thread_id\":\"2\"}]");
+    const QVariantList rows {
+        QVariantMap {{u"thread_id"_s, u"1"_s}, {u"unread"_s, 2LL}},
+        QVariantMap {{u"thread_id"_s, u"2"_s}},
+    };
+    const R objectJson = R::json("{\"tid\":\"t1\",\"n\":1.5}");
+    const QVariantMap object {{u"tid"_s, u"t1"_s}, {u"n"_s, 1.5}};
+    const QByteArray raw("\x89PNG\r\n\x00\xff", 8);
+    const auto ack = [](CvGraph::EventAcknowledgement a) { return QVariant::fromValue(a); };
+    const char *ackSignal = "eventAcknowledged(QString,bool,Cv::CvGraph::EventAcknowledgement)";
+    const char *markSignal = "messageThreadStatusMarked(QString,bool)";
+    const char *objectSignal = "objectDataRetrieved(QString,QString,QVariantMap)";
+    const char *searchSignal = "searchReady(QString,Cv::CvGraph::SearchTarget,QVariantMap)";
+    const Fixture *f = &fx;
+
+    // Reads
+    reply("object", CALL(retrieveObject(me, u"profile"_s)), personJson, objectSignal,
+          {me, u"profile"_s, person});
+    reply("object, array gives empty map", CALL(retrieveObject(me, QString())), R::json("[1,2]"),
+          objectSignal, {me, QString(), QVariantMap()});
+    reply("object, scalar gives empty map", CALL(retrieveObject(me, QString())), R::json(" true "),
+          objectSignal, {me, QString(), QVariantMap()});
+    reply("objects, ids as a set",
+          CALL(retrieveObjects({u"1"_s, QString(), u"2"_s}, CvDataFilter(), u"n"_s)), personJson,
+          "objectsDataRetrieved(QSet<QString>,QString,QVariantMap)",
+          {QVariant::fromValue(QSet {u"1"_s, QString(), u"2"_s}), u"n"_s, person});
+    reply("connection names in key order, strings only", CALL(retrieveConnectionTypes(me)),
+          R::json("{\"metadata\":{\"connections\":{\"photos\":\"http://x/p\","
+                  "\"feed\":\"http://x/f\",\"odd\":{\"a\":1}}}}"),
+          "connectionTypesRetrieved(QStringList)",
+          {QStringList {u"http://x/f"_s, u"http://x/p"_s}});
+    reply("profile picture location", CALL(retrieveProfilePicture(me, PictureSquare)),
+          R::redirect("http://127.0.0.1:1/p/me_q.jpg"),
+          "profilePictureReceived(QString,Cv::PictureType,QUrl)",
+          {me, QVariant::fromValue(PictureSquare), QUrl(u"http://127.0.0.1:1/p/me_q.jpg"_s)});
+    reply("profile picture without location is silent",
+          CALL(retrieveProfilePicture(me, PictureNormal)), R::json("{}"), "", {});
+    reply("search without fields", CALL(search(u"s"_s, u"a"_s, CvGraph::SearchPage)), personJson,
+          searchSignal, {u"s"_s, QVariant::fromValue(CvGraph::SearchPage), person});
+    reply("search with fields", GraphCall([](CvGraph &g) {
+              QMap<QString, QString> params {{u"fields"_s, u"id,,name"_s}};
+              return g.search(u"s"_s, params, CvGraph::SearchHome);
+          }),
+          personJson, "searchReady(QString,Cv::CvGraph::SearchTarget,QSet<QString>,QVariantMap)",
+          {u"s"_s, QVariant::fromValue(CvGraph::SearchHome),
+           QVariant::fromValue(QSet {u"id"_s, u"name"_s}), person});
+    reply("public data, raw bytes", GraphCall([f](CvGraph &g) {
+              return g.retrievePublicData(f->url(u"/pics/1.png"_s), u"pic"_s);
+          }),
+          R::text(raw), "publicDataRetrieved(QString,QUrl,QByteArray)",
+          {u"pic"_s, QUrl(u"/pics/1.png"_s), raw});
+
+    // Writes
+    reply("wall", CALL(writeToWall(me, wallPost())), idJson, "wallWriteComplete(QString)", newId);
+    reply("wall, large number id", CALL(writeToWall(me, wallPost())),
+          R::json("{\"id\":100000123456789012}"), "wallWriteComplete(QString)",
+          {u"100000123456789012"_s});
+    reply("wall, no id member", CALL(writeToWall(me, wallPost())), R::json("{}"),
+          "wallWriteComplete(QString)", {QString()});
+    reply("link", CALL(writeLink(me, CvLinkInfo(u"l"_s, {}, {}, {}), {})), idJson,
+          "linkWritten(QString)", newId);
+    reply("comment", CALL(writeComment(me, u"c"_s)), idJson, "commentWritten(QString)", newId);
+    reply("note", CALL(writeNote(me, u"s"_s, {})), idJson, "noteWritten(QString)", newId);
+    reply("check-in", CALL(checkIntoPlace(u"p"_s, 1, 2, {}, {})), idJson,
+          "placeCheckedInto(QString)", newId);
+    reply("event", CALL(createEvent(me, u"n"_s, since, until)), idJson, "eventCreated(QString)",
+          newId);
+    reply("album", CALL(createAlbum(me, u"n"_s, {}, {})), idJson, "albumCreated(QString)", newId);
+    reply("like", CALL(writeToLikes(u"9"_s, Like)), yes, "likesWriteComplete(QString,Cv::LikeType)",
+          {u"9"_s, QVariant::fromValue(Like)});
+    reply("unlike", CALL(writeToLikes(u"9"_s, Unlike)), no,
+          "likesWriteComplete(QString,Cv::LikeType)", {u"9"_s, QVariant::fromValue(Unlike)});
+    reply("maybe, true", CALL(acknowledgeEvent(u"55"_s, CvGraph::AckMaybe)), yes, ackSignal,
+          {u"55"_s, true, ack(CvGraph::AckMaybe)});
+    reply("attending, not exactly true", CALL(acknowledgeEvent(u"55"_s, CvGraph::AckAttending)),
+          R::json("true\n"), ackSignal, {u"55"_s, false, ack(CvGraph::AckAttending)});
+    reply("unknown answer reports declined",
+          CALL(acknowledgeEvent(u"55"_s, CvGraph::EventAcknowledgement(9))), yes, ackSignal,
+          {u"55"_s, true, ack(CvGraph::AckDeclined)});
+    reply("delete", CALL(deleteObject(u"1_2+3"_s)), yes, "objectDeleted(QString)", {u"1_2+3"_s});
+    reply("tag created", CALL(createPhotoTag(u"ph"_s, u"u1"_s, 1, 2)), yes,
+          "photoTagCreated(QString,QString,bool)", {u"ph"_s, u"u1"_s, true});
+    reply("tag deleted, 1 is not true", CALL(deletePhotoTag(u"ph"_s, u"u1"_s)), R::json("1"),
+          "photoTagDeleted(QString,QString,bool)", {u"ph"_s, u"u1"_s, false});
+    reply("message sent", CALL(sendMessage(u"m"_s, QStringList {u"a"_s})),
+          R::json("{\"tid\":\"t9\",\"id\":\"x\"}"), "messageSent(QString)", {u"t9"_s});
+    reply("reply reports the thread", CALL(replyToMessage(t1, u"m"_s)), R::json("{\"id\":\"m5\"}"),
+          "messageReplied(QString)", {t1});
+    reply("reply without id is silent", CALL(replyToMessage(t1, u"m"_s)), R::json("{\"ok\":1}"), "",
+          {});
+    reply("mark, true", CALL(markThreadStatus(t1, MarkRead)), yes, markSignal, {t1, true});
+    reply("mark, named read", CALL(markThreadStatus(t1, MarkRead)), R::json("{\"name\":\"read\"}"),
+          markSignal, {t1, true});
+    reply("mark, other object", CALL(markThreadStatus(t1, MarkUnread)),
+          R::json("{\"name\":\"unread\"}"), markSignal, {t1, false});
+
+    // REST methods
+    reply("event invitations", CALL(retrieveEventInvitations(me)), R::json("[{\"eid\":7}]"),
+          "eventInvitationsRetrieved(QString,QVariantList)",
+          {me, QVariantList {QVariantMap {{u"eid"_s, 7LL}}}});
+    reply("event invitations, object gives empty list", CALL(retrieveEventInvitations(me)),
+          R::json("{\"eid\":7}"), "eventInvitationsRetrieved(QString,QVariantList)",
+          {me, QVariantList()});
+    reply("notifications", CALL(retrieveNotifications(me)), personJson,
+          "notificationsRetrieved(QString,QVariantMap)", {me, person});
+    reply("query", CALL(executeQuery(query, u"q"_s)), R::json("[{\"uid\":1}]"),
+          "queryExecuted(QString,QVariantList)",
+          {u"q"_s, QVariantList {QVariantMap {{u"uid"_s, 1LL}}}});
+    reply("query, object gives empty list", CALL(executeQuery(query, u"q"_s)), R::json("{\"a\":1}"),
+          "queryExecuted(QString,QVariantList)", {u"q"_s, QVariantList()});
+    reply("mark thread, true", CALL(markMessageThreadStatus(t1, MarkRead)), yes, markSignal,
+          {t1, true});
+    reply("mark thread, false", CALL(markMessageThreadStatus(t1, MarkUnread)), no, markSignal,
+          {t1, false});
+    reply("friend answer", CALL(respondToFriendRequest(u"u1"_s, Reject)), yes,
+          "friendRequestResponded(QString,bool)", {u"u1"_s, true});
+    reply("sent, text keeps quotes", CALL(sendMessage(u"b"_s, {}, {u"1"_s}, {})),
+          R::json("\"t77\""), "messageSent(QString)", {u"\"t77\""_s});
+    reply("replied, text", CALL(replyToMessage(t1, u"b"_s, {})), R::text("m9"),
+          "messageReplied(QString)", {u"m9"_s});
+    reply("thread deleted", CALL(deleteMessageThread(t1, 2)), yes,
+          "messageThreadDeleted(QString,int,bool)", {t1, 2, true});
+    reply("threads", CALL(retrieveMessageThreads(me, 3, 0, 0)), rowsJson,
+          "messageThreadsRetrieved(QString,int,QVariantList)", {me, 3, rows});
+    reply("inbox", CALL(retrieveInbox(me, 0, 5, u"box"_s)), rowsJson,
+          "inboxRetrieved(QString,QString,QVariantList)", {me, u"box"_s, rows});
+    reply("outbox, object gives empty list", CALL(retrieveOutbox(me, 0, 5, u"box"_s)), objectJson,
+          "outboxRetrieved(QString,QString,QVariantList)", {me, u"box"_s, QVariantList()});
+    reply("thread", CALL(retrieveThread(t1)), objectJson, "threadRetrieved(QString,QVariantMap)",
+          {t1, object});
+    reply("thread messages", CALL(retrieveThreadMessages(t1, 0, 5, u"n"_s)), rowsJson,
+          "threadMessagesRetrieved(QString,QString,QVariantList)", {t1, u"n"_s, rows});
+    reply("notification list", CALL(retrieveNotificationList(me, false, {})), objectJson,
+          "notificationListRetrieved(QString,QVariantMap)", {me, object});
+    reply("notifications marked", CALL(markNotificationsRead({u"a"_s, QString(), u"b"_s})), yes,
+          "notificationsMarkedRead(QStringList,bool)",
+          {QStringList {u"a"_s, QString(), u"b"_s}, true});
+    reply("friend request sent", CALL(sendFriendRequest(u"u1"_s)), yes,
+          "friendRequestSent(QString,bool)", {u"u1"_s, true});
+    reply("photo liked", CALL(addPhotoLike(p1)), yes, "photoLikeAdded(QString,bool)", {p1, true});
+    reply("unliked, 1 is not true", CALL(removePhotoLike(p1)), R::json("1"),
+          "photoLikeRemoved(QString,bool)", {p1, false});
+    reply("album deleted", CALL(deleteAlbum(u"a1"_s)), yes, "albumDeleted(QString,bool)",
+          {u"a1"_s, true});
+    reply("photo, first row", CALL(retrievePhoto(p1)), rowsJson,
+          "photoRetrieved(QString,QVariantMap)", {p1, rows.constFirst()});
+    reply("photo, no row", CALL(retrievePhoto(p1)), R::json("[]"),
+          "photoRetrieved(QString,QVariantMap)", {p1, QVariantMap()});
+    reply("fan added", CALL(addFanToPage(u"pg"_s)), yes, "fanToPageAdded(QString,bool)",
+          {u"pg"_s, true});
+    reply("tagged, body ignored", CALL(tagPhotoWithId(p1, u"u1"_s, 1, 1, {})), no,
+          "photoTagged(QString)", {p1});
+    reply("user tag deleted", CALL(deleteUserTag(p1, u"u1"_s)), yes,
+          "userTagDeleted(QString,QString,bool)", {p1, u"u1"_s, true});
+    reply("text tag deleted", CALL(deleteTextTag(p1, u"hey"_s)), no,
+          "textTagDeleted(QString,QString,bool)", {p1, u"hey"_s, false});
+
+    // Failures carry the operation's id, or none when it has none
+    failure("graph error body", CALL(retrieveObject(u"123"_s, u"profile"_s)),
+            R::json(oauthError("Error validating access token")), u"123"_s,
+            CvError::InvalidAccessToken);
+    failure("http failure", CALL(retrieveConnectionData(CvGraph::Feed, u"9"_s)),
+            R::json("{\"data\":[]}", 500), u"9"_s, CvError::GeneralError);
+    failure("write refused", CALL(writeComment(u"42"_s, u"c"_s)),
+            R::json(oauthError("(#200) Requires extended permission: publish")), u"42"_s,
+            CvError::PermissionDenied);
+    failure("write refused, no id", CALL(checkIntoPlace(u"p"_s, 1, 2, {}, {})),
+            R::json(oauthError("(#200) Requires extended permission: publish")), QString(),
+            CvError::PermissionDenied);
+    failure("REST error body", CALL(deleteAlbum(u"a1"_s)),
+            R::json("{\"error_code\":3,\"error_msg\":\"Unknown method\"}"), u"a1"_s,
+            CvError::UnknownMethod);
+    failure("query error body", CALL(executeQuery(query, u"q"_s)),
+            R::json("{\"error_code\":200,\"error_msg\":\"x\"}"), query, CvError::PermissionDenied);
+    failure("batch failure", CALL(executeBatch({CvGraphRequest(u"GET"_s, u"a"_s)}, u"b"_s)),
+            R::json(oauthError("Invalid OAuth access token"), 400), QString(),
+            CvError::InvalidAccessToken);
+}
+
+void tst_CvGraph::replies()
+{
+    QFETCH(GraphCall, call);
+    QFETCH(CannedReply, canned);
+    QFETCH(QString, signal);
+    QFETCH(QVariantList, arguments);
+
+    SignalLog log(fx.graph.get());
+    fx.service->enqueue(canned.reply.header("Date", "Tue, 05 Mar 2024 17:08:09 GMT"));
+    QVERIFY(call(*fx.graph));
+    QTRY_COMPARE(fx.graph->operationsInFlight(), 0);
+    QCOMPARE(log.total(), signal.isEmpty() ? 0 : 1);
+    QCOMPARE(log.only().first, signal);
+    QVariantList emitted = log.only().second;
+    if (signal == QLatin1String("error(Cv::CvError)")) {
+        const CvError err = emitted.constFirst().value<CvError>();
+        emitted = {err.objectId(), QVariant::fromValue(err.errorType())};
+    } else if (!signal.isEmpty()) {
+        QCOMPARE(fx.graph->lastReplyTimeStamp(),
+                 QDateTime(QDate(2024, 3, 5), QTime(17, 8, 9), Qt::UTC));
+    }
+    // An expected URL given as a path is on the test service.
+    for (QVariant &argument : arguments) {
+        if (argument.typeId() == QMetaType::QUrl && argument.toUrl().isRelative())
+            argument = fx.url(argument.toUrl().path());
+    }
+    QCOMPARE(emitted, arguments);
+}
+
+void tst_CvGraph::invalidJson_data()
+{
+    QTest::addColumn<GraphCall>("call");
+    QTest::addColumn<QByteArray>("body");
+
+    for (const char *body : {"", "{'a':1}", "{\"a\":1} x", "[1,]", "1,2"})
+        QTest::addRow("object, \"%s\"", body)
+            << CALL(retrieveObject(me, QString())) << QByteArray(body);
+    QTest::newRow("a list kind") << CALL(retrieveEventInvitations(me)) << QByteArray("[{]");
+    QTest::newRow("batch") << CALL(executeBatch({CvGraphRequest(u"GET"_s, u"a"_s)}, u"b"_s))
+                           << QByteArray("[{\"code\":200,");
+}
+
+void tst_CvGraph::invalidJson()
+{
+    QFETCH(GraphCall, call);
+    QFETCH(QByteArray, body);
+
+    SignalLog log(fx.graph.get());
+    fx.service->enqueue(R::json(body));
+    expectWarning(u"Not valid JSON data:\n"_s + QString::fromUtf8(body));
+    QVERIFY(call(*fx.graph));
+    QTRY_COMPARE(fx.graph->operationsInFlight(), 0);
+    QCOMPARE(log.total(), 0);
+}
+
+void tst_CvGraph::connectionDataFilterForm_data()
+{
+    QTest::addColumn<GraphCall>("call");
+    QTest::addColumn<CvDataFilter>("expected");
+
+    QTest::newRow("no parameters")
+        << CALL(retrieveConnectionData(CvGraph::Friends, me)) << CvDataFilter(me);
+    const CvDataFilter window(u"55"_s, 10, 20, QDateTime(), since, {u"id"_s, u"message"_s}, {});
+    CvDataFilter sent = window;
+    sent.locale = u"de_DE"_s; // sent, but not part of the reported window
+    QTest::newRow("window read back") << CALL(retrieveConnectionData(u"feed"_s, sent)) << window;
+    const Fixture *f = &fx;
+    QTest::newRow("paging link") << GraphCall([f](CvGraph &g) {
+        g.setLocale(u"en_GB"_s);
+        return g.retrieveConnectionData(me, u"feed"_s, f->url(u"/me/feed"_s));
+    }) << CvDataFilter(me);
+}
+
+void tst_CvGraph::connectionDataFilterForm()
+{
+    QFETCH(GraphCall, call);
+    QFETCH(CvDataFilter, expected);
+
+    fx.service->enqueue(R::json("{\"data\":[{\"id\":\"1\"}]}"));
+    SignalLog log(fx.graph.get());
+    QSignalSpy byFilter(fx.graph.get(),
+                        qOverload<const CvDataFilter &, const QString &, const QVariantMap &>(
+                            &CvGraph::connectionDataRetrieved));
+    QSignalSpy byId(fx.graph.get(),
+                    qOverload<const QString &, const QString &, const QVariantMap &>(
+                        &CvGraph::connectionDataRetrieved));
+    // The string form must arrive before the filter form.
+    bool idFormFirst = false;
+    connect(fx.graph.get(),
+            qOverload<const CvDataFilter &, const QString &, const QVariantMap &>(
+                &CvGraph::connectionDataRetrieved),
+            this, [&] { idFormFirst = byId.size() == 1; });
+    QVERIFY(call(*fx.graph));
+    QTRY_COMPARE(fx.graph->operationsInFlight(), 0);
+    QCOMPARE(log.total(), 2);
+    QCOMPARE(byFilter.size(), 1);
+    QVERIFY(idFormFirst);
+    const CvDataFilter reported = byFilter.at(0).at(0).value<CvDataFilter>();
+    QCOMPARE(reported.id, expected.id);
+    QCOMPARE(reported.limit, expected.limit);
+    QCOMPARE(reported.offset, expected.offset);
+    QCOMPARE(reported.since, expected.since);
+    QVERIFY(!reported.until.isValid());
+    QCOMPARE(reported.fields, expected.fields);
+    QCOMPARE(byFilter.at(0).at(2), byId.at(0).at(2));
+}
+
+void tst_CvGraph::uploads_data()
+{
+    QTest::addColumn<UploadCall>("call");
+    QTest::addColumn<QByteArray>("image");
+    QTest::addColumn<QString>("mimeType");
+    QTest::addColumn<QByteArray>("line"); // %1 stands for the encoded file name
+    QTest::addColumn<CannedReply>("canned");
+    QTest::addColumn<QString>("signal");
+    QTest::addColumn<QVariantList>("arguments");
+
+    // Recognized by their signatures; the rest must travel unchanged, NUL and CRLF included.
+    const QByteArray png("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\xff\x00\r\n", 20);
+    const QByteArray gif("GIF89a\x01\x00\x01\x00\x00\xff\r\n--", 16);
+    QTest::newRow("photo") << UploadCall([](CvGraph &g, const QString &file) {
+        return g.uploadPhoto(me, file, u"caption & more"_s);
+    }) << png << u"image/png"_s
+                           << QByteArray("POST /me/photos?access_token=tok&message=caption%20%26%20"
+                                         "more&source=%40%1")
+                           << CannedReply {R::json("{\"id\":\"p5\"}")}
+                           << u"photoUploaded(QString,QString)"_s << QVariantList {me, u"p5"_s};
+    const char *profileLine = "POST /method/corvana.photos.uploadProfilePic?access_token=tok&"
+                              "caption=My%20face&format=json&profile_id=me";
+    const UploadCall profile = [](CvGraph &g, const QString &file) {
+        return g.uploadProfilePicture(me, file, u"My face"_s);
+    };
+    QTest::newRow("profile picture")
+        << profile << gif << u"image/gif"_s << QByteArray(profileLine) << CannedReply {R::text("1")}
+        << u"profilePictureUploaded(QString,bool)"_s << QVariantList {me, true};
+    QTest::newRow("profile picture, only 1 is success")
+        << profile << gif << u"image/gif"_s << QByteArray(profileLine)
+        << CannedReply {R::text("true")} << u"profilePictureUploaded(QString,bool)"_s
+        << QVariantList {me, false};
+}
+
+void tst_CvGraph::uploads()
+{
+    QFETCH(UploadCall, call);
+    QFETCH(QByteArray, image);
+    QFETCH(QString, mimeType);
+    QFETCH(QByteArray, line);
+    QFETCH(CannedReply, canned);
+    QFETCH(QString, signal);
+    QFETCH(QVariantList, arguments);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"pic ü"_s);
+    const QString text = dir.filePath(u"notes.txt"_s);
+    QFile file(path);
+    QFile other(text);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(image) == image.size());
+    QVERIFY(other.open(QIODevice::WriteOnly) && other.write("just text") == 9);
+    file.close();
+    other.close();
+
+    const QString missing = dir.filePath(u"missing.png"_s);
+    expectWarning(u"The specified file [%1] does not exist"_s.arg(missing));
+    QVERIFY(!call(*fx.graph, missing));
+    expectWarning(u"Did not recognize the MIME type of file [%1]"_s.arg(text));
+    QVERIFY(!call(*fx.graph, text));
+
+    SignalLog log(fx.graph.get());
+    fx.service->enqueue(canned.reply);
+    QVERIFY(call(*fx.graph, path));
+    QTRY_COMPARE(fx.graph->operationsInFlight(), 0);
+    QCOMPARE(fx.service->requestCount(), 1); // the refused ones sent nothing
+    const TestService::Request request = fx.service->lastRequest();
+    QCOMPARE(QByteArray(request.method + ' ' + request.target),
+             line.replace("%1", QUrl::toPercentEncoding(path)));
+    QCOMPARE(request.header("Content-Type"),
+             QByteArray("multipart/form-data, boundary=AaBbCcDdEeFfGgHhIi"));
+    QCOMPARE(request.body,
+             "--AaBbCcDdEeFfGgHhIi\r\nContent-Disposition: form-data; name=\"image\"; filename=\""
+                 + path.toLocal8Bit() + "\"\r\nContent-Type: " + mimeType.toLatin1() + "\r\n\r\n"
+                 + image + "\r\n--AaBbCcDdEeFfGgHhIi--\r\n");
+    QCOMPARE(log.total(), 1);
+    QCOMPARE(log.only().first, signal);
+    QCOMPARE(log.only().second, arguments);
+}
+
+void tst_CvGraph::repliesMatchedById()
+{
+    // Each answer names its request; the first one is held back so that it likely arrives last.
+    fx.service->setHandler([](const TestService::Request &request) {
+        R answer = R::json("{\"data\":[{\"id\":\"" + request.rawPath + "\"}]}");
+        answer.delayMs = request.rawPath == "/a/friends" ? 300 : 0;
+        return answer;
+    });
+    QSignalSpy spy(fx.graph.get(),
+                   qOverload<const QString &, const QString &, const QVariantMap &>(
+                       &CvGraph::connectionDataRetrieved));
+    QVERIFY(fx.graph->retrieveConnectionData(CvGraph::Friends, u"a"_s));
+    QVERIFY(fx.service->waitForRequests(1));
+    QVERIFY(fx.graph->retrieveConnectionData(CvGraph::Photos, u"b"_s));
+    QCOMPARE(fx.graph->operationsInFlight(), 2);
+    QTRY_COMPARE(spy.size(), 2);
+    QStringList seen;
+    for (const QVariantList &arguments : std::as_const(spy)) {
+        const QString path
+            = u"/%1/%2"_s.arg(arguments.at(0).toString(), arguments.at(1).toString());
+        const QVariant data = arguments.at(2).toMap().value(u"data"_s);
+        QCOMPARE(data.toList().value(0).toMap().value(u"id"_s).toString(), path);
+        seen.append(path);
+    }
+    seen.sort();
+    QCOMPARE(seen, (QStringList {u"/a/friends"_s, u"/b/photos"_s}));
+    QCOMPARE(fx.graph->operationsInFlight(), 0);
+}
+
+void tst_CvGraph::unknownReplyId()
+{
+    // A reply the graph never asked for, handed to its reply slot under an unused id.
+    fx.service->enqueue(R::json("{}").header("Date", "Wed, 06 Mar 2024 01:02:03 GMT"));
+    QNetworkAccessManager manager;
+    std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(fx.url(u"/stray"_s))));
+    QSignalSpy finished(reply.get(), &QNetworkReply::finished);
+    QVERIFY(finished.wait());
+
+    SignalLog log(fx.graph.get());
+    expectWarning(u"Received response that does not map to any active CvGraph operation"_s);
+    QVERIFY(QMetaObject::invokeMethod(fx.graph.get(), "response", Qt::DirectConnection,
+                                      Q_ARG(QNetworkReply *, reply.get()), Q_ARG(int, 7)));
+    QCOMPARE(log.total(), 0);
+    QCOMPARE(fx.graph->lastReplyTimeStamp(), QDateTime(QDate(2024, 3, 6), QTime(1, 2, 3), Qt::UTC));
+}
+
+void tst_CvGraph::newRequestFromResultSlot()
+{
+    fx.service->setHandler([](const TestService::Request &request) {
+        return R::json("{\"id\":\"" + request.rawPath.mid(1) + "\"}");
+    });
+    QStringList seen;
+    connect(fx.graph.get(), &CvGraph::objectDataRetrieved, this,
+            [&](const QString &id, const QString &, const QVariantMap &data) {
+                seen.append(data.value(u"id"_s).toString());
+                if (id == QLatin1String("first"))
+                    QVERIFY(fx.graph->retrieveObject(u"second"_s, QString()));
+            });
+    QVERIFY(fx.graph->retrieveObject(u"first"_s, QString()));
+    QTRY_COMPARE(seen.size(), 2);
+    QCOMPARE(seen, (QStringList {u"first"_s, u"second"_s}));
+    QCOMPARE(fx.graph->operationsInFlight(), 0);
 }
 
 void tst_CvGraph::textForms()
 {
-    QCOMPARE(CvGraph::connectionTypeToString(CvGraph::UploadedVideos),
-             QStringLiteral("videos/uploaded"));
+    QCOMPARE(CvGraph::connectionTypeToString(CvGraph::UploadedVideos), u"videos/uploaded"_s);
     QCOMPARE(CvGraph::connectionTypeToString(CvGraph::NoConnection), QString());
     QCOMPARE(CvGraph::connectionTypeToString(CvGraph::ConnectionType(29)), QString());
     for (int i = 1; i <= 28; ++i) {
         const auto type = CvGraph::ConnectionType(i);
         QCOMPARE(CvGraph::connectionTypeFromString(CvGraph::connectionTypeToString(type)), type);
     }
-    QCOMPARE(CvGraph::connectionTypeFromString(QStringLiteral("Friends")), CvGraph::NoConnection);
+    QCOMPARE(CvGraph::connectionTypeFromString(u"Friends"_s), CvGraph::NoConnection);
     QCOMPARE(CvGraph::connectionTypeFromString(QString()), CvGraph::NoConnection);
-    QCOMPARE(CvGraph::searchTargetToString(CvGraph::SearchCheckin), QStringLiteral("checkin"));
+    QCOMPARE(CvGraph::searchTargetToString(CvGraph::SearchCheckin), u"checkin"_s);
     QCOMPARE(CvGraph::searchTargetToString(CvGraph::SearchTarget(8)), QString());
-    QCOMPARE(CvGraph::searchTargetFromString(QStringLiteral("home")), CvGraph::SearchHome);
-    QCOMPARE(CvGraph::searchTargetFromString(QStringLiteral("User")), CvGraph::SearchPost);
-}
-
-void tst_CvGraph::replies_data()
-{
-    QTest::addColumn<Call>("call");
-    QTest::addColumn<Canned>("canned");
-    QTest::addColumn<QString>("signal");
-    QTest::addColumn<QVariantList>("arguments");
-
-    const QVariantMap person {{QStringLiteral("id"), 100000123456789012LL},
-                              {QStringLiteral("name"), QStringLiteral("Ann")}};
-    const QByteArray personJson = "{\"id\":100000123456789012,\"name\":\"Ann\"}";
-    const QString me = QStringLiteral("me");
-
-    QTest::newRow("object") << Call([me](CvGraph &g) {
-        return g.retrieveObject(me, QStringLiteral("profile"));
-    }) << Canned {TestService::Reply::json(personJson)}
-                            << "objectDataRetrieved(QString,QString,QVariantMap)"
-                            << QVariantList {me, QStringLiteral("profile"), person};
-    QTest::newRow("object, array body gives empty map")
-        << Call([me](CvGraph &g) { return g.retrieveObject(me, QString()); })
-        << Canned {TestService::Reply::json("[1,2]")}
-        << "objectDataRetrieved(QString,QString,QVariantMap)"
-        << QVariantList {me, QString(), QVariantMap()};
-    QTest::newRow("object, scalar body gives empty map")
-        << Call([me](CvGraph &g) { return g.retrieveObject(me, QString()); })
-        << Canned {TestService::Reply::json(" true ")}
-        << "objectDataRetrieved(QString,QString,QVariantMap)"
-        << QVariantList {me, QString(), QVariantMap()};
-    QTest::newRow("objects, ids as a set")
-        << Call([](CvGraph &g) {
-               return g.retrieveObjects({QStringLiteral("1"), QString(), QStringLiteral("2")},
-                                        CvDataFilter(), QStringLiteral("n"));
-           })
-        << Canned {TestService::Reply::json(personJson)}
-        << "objectsDataRetrieved(QSet<QString>,QString,QVariantMap)"
-        << QVariantList {QVariant::fromValue(
-                             QSet<QString> {QStringLiteral("1"), QString(), QStringLiteral("2")}),
-                         QStringLiteral("n"), person};
-    QTest::newRow("connection names in key order, strings only")
-        << Call([me](CvGraph &g) { return g.retrieveConnectionTypes(me); })
-        << Canned {TestService::Reply::json(
-               "{\"metadata\":{\"connections\":{\"photos\":\"http://x/p\","
-               "\"feed\":\"http://x/f\",\"odd\":{\"a\":1}}}}")}
-        << "connectionTypesRetrieved(QStringList)"
-        << QVariantList {QStringList {QStringLiteral("http://x/f"), QStringLiteral("http://x/p")}};
-    QTest::newRow("profile picture location")
-        << Call([me](CvGraph &g) { return g.retrieveProfilePicture(me, PictureSquare); })
-        << Canned {TestService::Reply::redirect("http://127.0.0.1:1/p/me_q.jpg")}
-        << "profilePictureReceived(QString,Cv::PictureType,QUrl)"
-        << QVariantList {me, QVariant::fromValue(PictureSquare),
-                         QUrl(QStringLiteral("http://127.0.0.1:1/p/me_q.jpg"))};
-    QTest::newRow("search without fields")
-        << Call([](CvGraph &g) {
-               return g.search(QStringLiteral("s"), QStringLiteral("a"), CvGraph::SearchPage);
-           })
-        << Canned {TestService::Reply::json(personJson)}
-        << "searchReady(QString,Cv::CvGraph::SearchTarget,QVariantMap)"
-        << QVariantList {QStringLiteral("s"), QVariant::fromValue(CvGraph::SearchPage), person};
-    QTest::newRow("search with fields") << Call([](CvGraph &g) {
-        QMap<QString, QString> params {{QStringLiteral("fields"), QStringLiteral("id,,name")}};
-        return g.search(QStringLiteral("s"), params, CvGraph::SearchHome);
-    }) << Canned {TestService::Reply::json(personJson)}
-                                        << "searchReady(QString,Cv::CvGraph::SearchTarget,QSet<"
-                                           "QString>,QVariantMap)"
-                                        << QVariantList {
-                                               QStringLiteral("s"),
-                                               QVariant::fromValue(CvGraph::SearchHome),
-                                               QVariant::fromValue(QSet<QString> {
-                                                   QStringLiteral("id"), QStringLiteral("name")}),
-                                               person};
-    QTest::newRow("event invitations")
-        << Call([me](CvGraph &g) { return g.retrieveEventInvitations(me); })
-        << Canned {TestService::Reply::json("[{\"eid\":7}]")}
-        << "eventInvitationsRetrieved(QString,QVariantList)"
-        << QVariantList {me, QVariantList {QVariantMap {{QStringLiteral("eid"), 7LL}}}};
-    QTest::newRow("event invitations, object gives empty list")
-        << Call([me](CvGraph &g) { return g.retrieveEventInvitations(me); })
-        << Canned {TestService::Reply::json("{\"eid\":7}")}
-        << "eventInvitationsRetrieved(QString,QVariantList)" << QVariantList {me, QVariantList()};
-    QTest::newRow("notifications")
-        << Call([me](CvGraph &g) { return g.retrieveNotifications(me); })
-        << Canned {TestService::Reply::json(personJson)}
-        << "notificationsRetrieved(QString,QVariantMap)" << QVariantList {me, person};
-    const QByteArray raw("\x89PNG\r\n\x00\xff", 8);
-    QTest::newRow("public data, raw bytes")
-        << Call([this](CvGraph &g) {
-               QUrl url = service->baseUrl();
-               url.setPath(QStringLiteral("/pics/1.png"));
-               return g.retrievePublicData(url, QStringLiteral("pic"));
-           })
-        << Canned {TestService::Reply::text(raw)} << "publicDataRetrieved(QString,QUrl,QByteArray)"
-        << QVariantList {QStringLiteral("pic"), QStringLiteral("/pics/1.png"), raw};
-}
-
-void tst_CvGraph::replies()
-{
-    QFETCH(Call, call);
-    QFETCH(Canned, canned);
-    TestService::Reply reply = canned.reply;
-    QFETCH(QString, signal);
-    QFETCH(QVariantList, arguments);
-
-    reply.header("Date", "Tue, 05 Mar 2024 17:08:09 GMT");
-    service->enqueue(reply);
-    SignalLog log(graph.get());
-    QVERIFY(call(*graph));
-    QTRY_COMPARE(log.total(), 1);
-    const auto emitted = log.emitted().constFirst();
-    QCOMPARE(emitted.first, signal);
-    QCOMPARE(emitted.second.size(), arguments.size());
-    for (int i = 0; i < arguments.size(); ++i) {
-        QVariant expected = arguments.at(i);
-        // The URL of a public data request depends on the port.
-        if (signal.startsWith(QLatin1String("publicData")) && i == 1) {
-            QUrl url = service->baseUrl();
-            url.setPath(expected.toString());
-            expected = url;
-        }
-        QCOMPARE(emitted.second.at(i), expected);
-    }
-    QCOMPARE(graph->operationsInFlight(), 0);
-    QCOMPARE(graph->lastReplyTimeStamp(), QDateTime(QDate(2024, 3, 5), QTime(17, 8, 9), Qt::UTC));
-    QCOMPARE(graph->lastReplyTimeStamp().timeSpec(), Qt::UTC);
-}
-
-void tst_CvGraph::connectionDataFilterForm_data()
-{
-    QTest::addColumn<Call>("call");
-    QTest::addColumn<CvDataFilter>("expected");
-
-    const QString me = QStringLiteral("me");
-    QTest::newRow("no parameters")
-        << Call([me](CvGraph &g) { return g.retrieveConnectionData(CvGraph::Friends, me); })
-        << CvDataFilter(me);
-
-    const QDateTime since(QDate(2024, 1, 2), QTime(3, 4, 5), Qt::UTC);
-    CvDataFilter full(QStringLiteral("55"), 10, 20, QDateTime(), since,
-                      {QStringLiteral("id"), QStringLiteral("message")}, QString());
-    QTest::newRow("window read back") << Call([full](CvGraph &g) {
-        CvDataFilter sent = full;
-        sent.locale = QStringLiteral("de_DE"); // sent, but not part of the reported window
-        return g.retrieveConnectionData(QStringLiteral("feed"), sent);
-    }) << full;
-
-    CvDataFilter localeOnly(me);
-    QTest::newRow("paging link") << Call([this](CvGraph &g) {
-        g.setLocale(QStringLiteral("en_GB"));
-        QUrl url = service->baseUrl();
-        url.setPath(QStringLiteral("/me/feed"));
-        return g.retrieveConnectionData(QStringLiteral("me"), QStringLiteral("feed"), url);
-    }) << localeOnly;
-}
-
-void tst_CvGraph::connectionDataFilterForm()
-{
-    QFETCH(Call, call);
-    QFETCH(CvDataFilter, expected);
-
-    service->enqueue(TestService::Reply::json("{\"data\":[{\"id\":\"1\"}]}"));
-    SignalLog log(graph.get());
-    QSignalSpy byFilter(graph.get(),
-                        qOverload<const CvDataFilter &, const QString &, const QVariantMap &>(
-                            &CvGraph::connectionDataRetrieved));
-    QSignalSpy byId(graph.get(),
-                    qOverload<const QString &, const QString &, const QVariantMap &>(
-                        &CvGraph::connectionDataRetrieved));
-    // The string form must arrive before the filter form.
-    bool filterFormFirst = false;
-    connect(graph.get(),
-            qOverload<const CvDataFilter &, const QString &, const QVariantMap &>(
-                &CvGraph::connectionDataRetrieved),
-            this, [&] { filterFormFirst = byId.isEmpty(); });
-    QVERIFY(call(*graph));
-    QVERIFY(byFilter.wait());
-    QCOMPARE(log.total(), 2);
-    QCOMPARE(byId.count(), 1);
-    QVERIFY(!filterFormFirst);
-    const CvDataFilter reported = byFilter.at(0).at(0).value<CvDataFilter>();
-    QCOMPARE(reported.id, expected.id);
-    QCOMPARE(reported.limit, expected.limit);
-    QCOMPARE(reported.offset, expected.offset);
-    QCOMPARE(reported.since, expected.since);
-    QCOMPARE(reported.until.isValid(), false);
-    QCOMPARE(reported.fields, expected.fields);
-    QCOMPARE(byFilter.at(0).at(2), byId.at(0).at(2));
-}
-
-void tst_CvGraph::pictureWithoutLocation()
-{
-    service->enqueue(TestService::Reply::json("{}"));
-    SignalLog log(graph.get());
-    QVERIFY(graph->retrieveProfilePicture(QStringLiteral("me"), PictureNormal));
-    QCOMPARE(graph->operationsInFlight(), 1);
-    QTRY_COMPARE(graph->operationsInFlight(), 0);
-    QTest::qWait(0);
-    QCOMPARE(log.total(), 0);
-}
-
-void tst_CvGraph::serviceErrorInSuccessfulReply()
-{
-    service->enqueue(TestService::Reply::json(
-        "{\"error\":{\"type\":\"OAuthException\",\"message\":\"Error validating access token\"}}"));
-    SignalLog log(graph.get());
-    QSignalSpy errors(graph.get(), &CvGraph::error);
-    QVERIFY(graph->retrieveObject(QStringLiteral("123"), QStringLiteral("profile")));
-    QVERIFY(errors.wait());
-    QCOMPARE(log.total(), 1);
-    const CvError err = errors.at(0).at(0).value<CvError>();
-    QCOMPARE(err.objectId(), QStringLiteral("123"));
-    QCOMPARE(err.errorType(), CvError::InvalidAccessToken);
-    QCOMPARE(graph->operationsInFlight(), 0);
-
-    // A REST error body is detected the same way.
-    service->enqueue(
-        TestService::Reply::json("{\"error_code\":3,\"error_msg\":\"Unknown method\"}"));
-    QVERIFY(graph->retrieveNotifications(QStringLiteral("me")));
-    QVERIFY(errors.wait());
-    QCOMPARE(log.total(), 2);
-    QCOMPARE(errors.at(1).at(0).value<CvError>().objectId(), QStringLiteral("me"));
-    QCOMPARE(errors.at(1).at(0).value<CvError>().errorType(), CvError::UnknownMethod);
-}
-
-void tst_CvGraph::httpFailure()
-{
-    service->enqueue(TestService::Reply::json("{\"data\":[]}", 500));
-    SignalLog log(graph.get());
-    QSignalSpy errors(graph.get(), &CvGraph::error);
-    QVERIFY(graph->retrieveConnectionData(CvGraph::Feed, QStringLiteral("9")));
-    QVERIFY(errors.wait());
-    QCOMPARE(log.total(), 1);
-    QCOMPARE(errors.at(0).at(0).value<CvError>().objectId(), QStringLiteral("9"));
-    QCOMPARE(graph->operationsInFlight(), 0);
-}
-
-void tst_CvGraph::invalidJson()
-{
-    const QList<QByteArray> bodies {"", "{'a':1}", "{\"a\":1} x", "[1,]", "1,2"};
-    SignalLog log(graph.get());
-    for (const QByteArray &body : bodies) {
-        service->enqueue(TestService::Reply::json(body));
-        QTest::ignoreMessage(
-            QtWarningMsg,
-            QRegularExpression(QLatin1String("^\"Not valid JSON data:\n")
-                               + QRegularExpression::escape(QString::fromUtf8(body))
-                               + QLatin1String("\" $")));
-        QVERIFY(graph->retrieveObject(QStringLiteral("me"), QString()));
-        QTRY_COMPARE(graph->operationsInFlight(), 0);
-    }
-    service->enqueue(TestService::Reply::json("[{]"));
-    QVERIFY(graph->retrieveEventInvitations(QStringLiteral("me"))); // a list kind
-    QTest::ignoreMessage(QtWarningMsg,
-                         QRegularExpression(QStringLiteral("Not valid JSON data:\n\\[\\{\\]")));
-    QTRY_COMPARE(graph->operationsInFlight(), 0);
-    QTest::qWait(0);
-    QCOMPARE(log.total(), 0);
-}
-
-void tst_CvGraph::repliesMatchedById()
-{
-    // The first request is answered last.
-    TestService::Reply slow = TestService::Reply::json("{\"data\":[{\"id\":\"slow\"}]}");
-    slow.delayMs = 300;
-    service->enqueue(slow);
-    service->enqueue(TestService::Reply::json("{\"data\":[{\"id\":\"fast\"}]}"));
-
-    QSignalSpy spy(graph.get(),
-                   qOverload<const QString &, const QString &, const QVariantMap &>(
-                       &CvGraph::connectionDataRetrieved));
-    QVERIFY(graph->retrieveConnectionData(CvGraph::Friends, QStringLiteral("a")));
-    QVERIFY(service->waitForRequests(1));
-    QVERIFY(graph->retrieveConnectionData(CvGraph::Photos, QStringLiteral("b")));
-    QCOMPARE(graph->operationsInFlight(), 2);
-    QTRY_COMPARE(spy.count(), 2);
-    const auto firstId = [&](int i) {
-        return spy.at(i)
-            .at(2)
-            .toMap()
-            .value(QStringLiteral("data"))
-            .toList()
-            .at(0)
-            .toMap()
-            .value(QStringLiteral("id"));
-    };
-    QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("b"));
-    QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("photos"));
-    QCOMPARE(firstId(0), QVariant(QStringLiteral("fast")));
-    QCOMPARE(spy.at(1).at(0).toString(), QStringLiteral("a"));
-    QCOMPARE(spy.at(1).at(1).toString(), QStringLiteral("friends"));
-    QCOMPARE(firstId(1), QVariant(QStringLiteral("slow")));
-}
-
-void tst_CvGraph::unknownReplyId()
-{
-    // A reply the graph never asked for, handed to its reply slot under an unused id.
-    service->enqueue(
-        TestService::Reply::json("{}").header("Date", "Wed, 06 Mar 2024 01:02:03 GMT"));
-    QNetworkAccessManager manager;
-    QUrl url = service->baseUrl();
-    url.setPath(QStringLiteral("/stray"));
-    std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(url)));
-    QSignalSpy finished(reply.get(), &QNetworkReply::finished);
-    QVERIFY(finished.wait());
-
-    SignalLog log(graph.get());
-    QTest::ignoreMessage(
-        QtWarningMsg,
-        QRegularExpression(
-            QStringLiteral("Received response that does not map to any active CvGraph operation")));
-    QVERIFY(QMetaObject::invokeMethod(graph.get(), "response", Qt::DirectConnection,
-                                      Q_ARG(QNetworkReply *, reply.get()), Q_ARG(int, 7)));
-    QCOMPARE(log.total(), 0);
-    QCOMPARE(graph->lastReplyTimeStamp(), QDateTime(QDate(2024, 3, 6), QTime(1, 2, 3), Qt::UTC));
-}
-
-void tst_CvGraph::newRequestFromResultSlot()
-{
-    service->setHandler([](const TestService::Request &request) {
-        return TestService::Reply::json("{\"id\":\"" + request.rawPath.mid(1) + "\"}");
-    });
-    QStringList seen;
-    connect(graph.get(), &CvGraph::objectDataRetrieved, this,
-            [&](const QString &id, const QString &, const QVariantMap &data) {
-                seen.append(data.value(QStringLiteral("id")).toString());
-                if (id == QLatin1String("first"))
-                    QVERIFY(graph->retrieveObject(QStringLiteral("second"), QString()));
-            });
-    QVERIFY(graph->retrieveObject(QStringLiteral("first"), QString()));
-    QTRY_COMPARE(seen.size(), 2);
-    QCOMPARE(seen, (QStringList {QStringLiteral("first"), QStringLiteral("second")}));
-    QCOMPARE(graph->operationsInFlight(), 0);
+    QCOMPARE(CvGraph::searchTargetFromString(u"home"_s), CvGraph::SearchHome);
+    QCOMPARE(CvGraph::searchTargetFromString(u"User"_s), CvGraph::SearchPost);
 }
 
 QTEST_GUILESS_MAIN(tst_CvGraph)
