@@ -124,9 +124,9 @@ void TestCorvana::initOnline(Corvana &corvana)
     QSignalSpy initialized(&corvana, qOverload<>(&Corvana::initialized));
     QSignalSpy picture(&corvana, &Corvana::profilePictureUpdated);
     corvana.init();
-    QVERIFY(initialized.wait());
+    QVERIFY(initialized.wait(20000));
     QCOMPARE(corvana.currentProfileId(), QStringLiteral("100"));
-    QVERIFY(picture.count() == 1 || picture.wait());
+    QVERIFY(picture.count() == 1 || picture.wait(20000));
 }
 
 std::unique_ptr<Corvana> TestCorvana::onlineFacade()
@@ -153,7 +153,7 @@ void TestCorvana::onlineInitialization()
     QSignalSpy profile(&corvana, &Corvana::profileUpdated);
     QSignalSpy picture(&corvana, &Corvana::profilePictureUpdated);
     corvana.init();
-    QVERIFY(profile.wait());
+    QVERIFY(profile.wait(20000));
 
     // The profile request: "me" with the profile field set, token first.
     const TestService::Request first = m_service->requests().first();
@@ -177,7 +177,7 @@ void TestCorvana::onlineInitialization()
     QCOMPARE(remembered, QStringLiteral("100"));
 
     // Without a picture URL in the profile the square picture is fetched into the file store.
-    QVERIFY(picture.wait());
+    QVERIFY(picture.wait(20000));
     QCOMPARE(picture.first().at(0).toString(), QStringLiteral("100"));
     QCOMPARE(picture.first().at(1).value<PictureType>(), PictureSquare);
     QFile file(picture.first().at(2).toString());
@@ -341,7 +341,7 @@ void TestCorvana::friendSynchronization()
 
     QSignalSpy synchronized(corvana.get(), &Corvana::friendsSynchronized);
     QCOMPARE(corvana->synchronizeFriends(), Corvana::Success);
-    QVERIFY(synchronized.wait());
+    QVERIFY(synchronized.wait(20000));
     QCOMPARE(m_service->lastRequest()
                  .queryValue(QStringLiteral("fields"))
                  .split(QLatin1Char(','))
@@ -367,7 +367,7 @@ void TestCorvana::friendSynchronizationOfEmptyList()
                                  CvUserRef(QStringLiteral("Y"), QStringLiteral("Yan"))}));
     QSignalSpy synchronized(corvana.get(), &Corvana::friendsSynchronized);
     QCOMPARE(corvana->synchronizeFriends(), Corvana::Success);
-    QVERIFY(synchronized.wait());
+    QVERIFY(synchronized.wait(20000));
     QVERIFY(synchronized.first().at(0).value<CvUserRefs>().isEmpty());
     QStringList removed = ids(synchronized.first().at(1).value<CvUserRefs>());
     removed.sort();
@@ -404,7 +404,7 @@ void TestCorvana::birthdaysInUpcomingOrder()
                         .toUtf8());
     QSignalSpy updated(corvana.get(), &Corvana::birthdaysOfFriendsUpdated);
     QCOMPARE(corvana->retrieveBirthdaysOfFriends(nullptr), Corvana::Success);
-    QVERIFY(updated.wait());
+    QVERIFY(updated.wait(20000));
     QCOMPARE(ids(updated.first().first().value<CvUsers>()),
              (QStringList {QStringLiteral("q"), QStringLiteral("p")}));
     QVERIFY(m_cache->isFriend(QStringLiteral("100"), QStringLiteral("p")));
@@ -468,7 +468,7 @@ void TestCorvana::friendChecks()
     QCOMPARE(pending ? corvana->checkPendingFriendRequest(QStringLiteral("42"))
                      : corvana->checkIsFriend(QStringLiteral("42")),
              Corvana::Success);
-    QVERIFY(checked.wait());
+    QVERIFY(checked.wait(20000));
     QCOMPARE(checked.size(), 1);
     QCOMPARE(checked.first().at(0).toString(), QStringLiteral("42"));
     QCOMPARE(checked.first().at(1).toBool(), yes);
@@ -488,7 +488,7 @@ void TestCorvana::profileDetailsBatch()
     CvUser cached;
     QCOMPARE(corvana->retrieveProfile(&cached, QStringLiteral("42")), Corvana::Success);
     QVERIFY(!cached.isValid()); // nothing stored yet
-    QVERIFY(updated.wait());
+    QVERIFY(updated.wait(20000));
     QCOMPARE(updated.first().first().toString(), QStringLiteral("42"));
 
     const TestService::Request batch = m_service->lastRequest();
@@ -504,7 +504,7 @@ void TestCorvana::profileDetailsBatch()
                         {"code":200,"headers":[],"body":"[]"}])");
     QSignalSpy errors(corvana.get(), &Corvana::error);
     QCOMPARE(corvana->retrieveProfile(nullptr, QStringLiteral("43")), Corvana::Success);
-    QVERIFY(errors.wait());
+    QVERIFY(errors.wait(20000));
     const CvError err = errors.first().first().value<CvError>();
     QCOMPARE(err.errorType(), CvError::GeneralError);
     QCOMPARE(err.objectId(), QStringLiteral("43"));
@@ -531,7 +531,7 @@ void TestCorvana::storedDataAnsweredWithoutNetwork()
     // Data not yet stored is downloaded into the file store.
     const QUrl other(m_service->baseUrl().toString() + QStringLiteral("/files/ann_q.jpg"));
     QCOMPARE(corvana->retrieveData(&path, other), Corvana::Success);
-    QVERIFY(retrieved.wait());
+    QVERIFY(retrieved.wait(20000));
     QCOMPARE(retrieved.first().at(0).toUrl(), other);
     QCOMPARE(m_cache->getFile(QStringLiteral("files/ann_q.jpg")), jpeg);
 }
@@ -547,7 +547,7 @@ void TestCorvana::cacheFailureStillDeliversResult()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Cache update failed")));
     QCOMPARE(corvana->retrieveFriends(nullptr, CvDataFilter(QStringLiteral("100"))),
              Corvana::Success);
-    QVERIFY(friends.wait());
+    QVERIFY(friends.wait(20000));
     QCOMPARE(ids(friends.first().first().value<CvUserRefs>()), QStringList {QStringLiteral("Y")});
     QCOMPARE(errors.size(), 1);
     QCOMPARE(errors.first().first().value<CvError>().errorType(), CvError::CacheError);
