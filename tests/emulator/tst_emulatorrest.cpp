@@ -24,6 +24,7 @@ private slots:
     void mailboxRoundTrip();
     void photoLikesTagsAndAlbums();
     void batchRepliesPerSubRequest();
+    void batchFollowsDependencies();
     void batchRejectsMalformedInput_data();
     void batchRejectsMalformedInput();
 
@@ -485,6 +486,34 @@ void tst_EmulatorRest::batchRepliesPerSubRequest()
             emu.get(s("/") + pid).object().value(s("tags")).toObject().value(s("data")).toArray(),
             s("id"))
             .contains(s("100003")));
+}
+
+void tst_EmulatorRest::batchFollowsDependencies()
+{
+    // The read names a write listed after it, so it must see that write's post.
+    const QString batch
+        = s("[{\"method\": \"GET\", \"name\": \"bad\", \"relative_url\": \"nosuchobject\"},"
+            "{\"method\": \"GET\", \"depends_on\": \"bad\", \"relative_url\": \"me\"},"
+            "{\"method\": \"GET\", \"depends_on\": \"post\", \"relative_url\": "
+            "\"me/feed?limit=1\"},"
+            "{\"method\": \"POST\", \"name\": \"post\", \"relative_url\": \"me/feed\", "
+            "\"body\": \"message=written first\"},"
+            "{\"method\": \"GET\", \"depends_on\": \"nobody\", \"relative_url\": \"me\"}]");
+    const Answer a = emu.post(s("/"), {{s("batch"), batch}});
+    QCOMPARE(a.status, 200);
+    const QJsonArray replies = a.array();
+    QCOMPARE(replies.size(), 5);
+    QList<int> codes;
+    for (const QJsonValue &r : replies)
+        codes << r.toObject().value(s("code")).toInt();
+    QCOMPARE(codes, QList<int>({400, 400, 200, 200, 400}));
+    const QJsonArray feed
+        = QJsonDocument::fromJson(replies.at(2).toObject().value(s("body")).toString().toUtf8())
+              .object()
+              .value(s("data"))
+              .toArray();
+    QCOMPARE(feed.size(), 1);
+    QCOMPARE(feed.first().toObject().value(s("message")).toString(), s("written first"));
 }
 
 void tst_EmulatorRest::batchRejectsMalformedInput_data()

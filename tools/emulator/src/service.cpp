@@ -2,8 +2,11 @@
 
 #include "dataset.h"
 
+#include <QHash>
 #include <QJsonParseError>
 #include <QUrl>
+
+#include <functional>
 
 namespace Emu {
 
@@ -137,44 +140,85 @@ Reply Service::batch(const Request &request)
         return Reply::graphError(
             u"OAuthException"_s,
             u"(#100) A batch holds between 1 and %1 requests"_s.arg(MaxBatchSize));
-    QJsonArray replies;
-    for (const QJsonValue &item : items) {
-        const QJsonObject o = item.toObject();
-        const QString relative = o.value(u"relative_url"_s).toString();
-        const QString method = o.value(u"method"_s).toString().toUpper();
-        if (relative.isEmpty()
-            || (method != u"GET"_s && method != u"POST"_s && method != u"DELETE"_s)) {
-            replies.append(QJsonValue(QJsonValue::Null));
-            continue;
-        }
-        Request sub;
-        sub.method = method.toLatin1();
-        sub.viewer = request.viewer;
-        sub.baseUrl = request.baseUrl;
-        sub.loopback = request.loopback;
-        // Relative URLs travel as written: spaces and quotes may be raw or percent-encoded.
-        const QString path = relative.section(u'?', 0, 0);
-        sub.path = u'/' + QString::fromUtf8(QByteArray::fromPercentEncoding(path.toUtf8()));
-        if (sub.path.startsWith(u"//"_s))
-            sub.path = sub.path.mid(1);
-        sub.params = parseQuery(relative.section(u'?', 1).toUtf8(), false);
-        sub.params += parseQuery(o.value(u"body"_s).toString().toUtf8(), false);
-        sub.params.append({u"access_token"_s, request.param(u"access_token"_s)});
-        const Reply r = dispatch(sub);
-        QByteArray body = r.body;
-        if (sub.path.startsWith(u"/method/"_s) && body.startsWith('[')) {
-            // Methods answering with an array are wrapped so every list reply has one form.
-            body = "{\"data\":" + body + '}';
-        }
-        QJsonArray headers {QJsonObject {{u"name"_s, u"Content-Type"_s},
-                                         {u"value"_s, QString::fromLatin1(r.contentType)}}};
-        for (const auto &h : r.headers)
-            headers.append(QJsonObject {{u"name"_s, QString::fromLatin1(h.first)},
-                                        {u"value"_s, QString::fromUtf8(h.second)}});
-        replies.append(QJsonObject {
-            {u"code"_s, r.status}, {u"headers"_s, headers}, {u"body"_s, QString::fromUtf8(body)}});
+    // Requests run in list order, except that one naming another in depends_on waits for it;
+    // when that one failed or does not exist, the dependent is answered with an error instead.
+    enum State { Pending, Running, Done };
+    QList<State> states(items.size(), Pending);
+    QList<QJsonValue> replies(items.size());
+    QHash<QString, qsizetype> names;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QString name = items.at(i).toObject().value(u"name"_s).toString();
+        if (!name.isEmpty() && !names.contains(name))
+            names.insert(name, i);
     }
-    return Reply::json(replies);
+    const std::function<void(qsizetype)> run = [&](qsizetype i) {
+        states[i] = Running;
+        const QJsonObject o = items.at(i).toObject();
+        const QString dependency = o.value(u"depends_on"_s).toString();
+        if (!dependency.isEmpty()) {
+            const qsizetype j = names.value(dependency, -1);
+            if (j >= 0 && states.at(j) == Pending)
+                run(j);
+            const bool failed = j < 0 || states.at(j) != Done || !replies.at(j).isObject()
+                || replies.at(j).toObject().value(u"code"_s).toInt() >= 400;
+            if (failed) {
+                replies[i] = batchReply(Reply::graphError(
+                    u"OAuthException"_s,
+                    u"(#100) The request this one depends on failed or is not in the batch: %1"_s
+                        .arg(dependency)));
+                states[i] = Done;
+                return;
+            }
+        }
+        replies[i] = batchItem(request, o);
+        states[i] = Done;
+    };
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (states.at(i) == Pending)
+            run(i);
+    }
+    QJsonArray answer;
+    for (const QJsonValue &r : std::as_const(replies))
+        answer.append(r);
+    return Reply::json(answer);
+}
+
+QJsonValue Service::batchItem(const Request &request, const QJsonObject &o)
+{
+    const QString relative = o.value(u"relative_url"_s).toString();
+    const QString method = o.value(u"method"_s).toString().toUpper();
+    if (relative.isEmpty() || (method != u"GET"_s && method != u"POST"_s && method != u"DELETE"_s))
+        return QJsonValue(QJsonValue::Null);
+    Request sub;
+    sub.method = method.toLatin1();
+    sub.viewer = request.viewer;
+    sub.baseUrl = request.baseUrl;
+    sub.loopback = request.loopback;
+    // Relative URLs travel as written: spaces and quotes may be raw or percent-encoded.
+    const QString path = relative.section(u'?', 0, 0);
+    sub.path = u'/' + QString::fromUtf8(QByteArray::fromPercentEncoding(path.toUtf8()));
+    if (sub.path.startsWith(u"//"_s))
+        sub.path = sub.path.mid(1);
+    sub.params = parseQuery(relative.section(u'?', 1).toUtf8(), false);
+    sub.params += parseQuery(o.value(u"body"_s).toString().toUtf8(), false);
+    sub.params.append({u"access_token"_s, request.param(u"access_token"_s)});
+    Reply r = dispatch(sub);
+    if (sub.path.startsWith(u"/method/"_s) && r.body.startsWith('[')) {
+        // Methods answering with an array are wrapped so every list reply has one form.
+        r.body = "{\"data\":" + r.body + '}';
+    }
+    return batchReply(r);
+}
+
+QJsonObject Service::batchReply(const Reply &r)
+{
+    QJsonArray headers {QJsonObject {{u"name"_s, u"Content-Type"_s},
+                                     {u"value"_s, QString::fromLatin1(r.contentType)}}};
+    for (const auto &h : r.headers)
+        headers.append(QJsonObject {{u"name"_s, QString::fromLatin1(h.first)},
+                                    {u"value"_s, QString::fromUtf8(h.second)}});
+    return QJsonObject {
+        {u"code"_s, r.status}, {u"headers"_s, headers}, {u"body"_s, QString::fromUtf8(r.body)}};
 }
 
 } // namespace Emu

@@ -36,6 +36,9 @@ public:
 private:
     Reply control(const Request &request);
     Reply batch(const Request &request);
+    // One request of a batch, answered as an element of the batch's reply.
+    QJsonValue batchItem(const Request &request, const QJsonObject &item);
+    static QJsonObject batchReply(const Reply &reply);
 
     DataSet &m_data;
     Cvql m_cvql;
