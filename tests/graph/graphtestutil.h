@@ -40,7 +40,7 @@ inline void expectWarning(const QString &message)
                          qPrintable(QLatin1Char('"') + message + QLatin1String("\" ")));
 }
 
-// Records every signal of a CvGraph by its meta-object signature, to catch a missing or extra one.
+// Records every signal of a CvGraph by its name, to catch a missing or extra one.
 class SignalLog
 {
 public:
@@ -50,7 +50,7 @@ public:
         for (int i = mo->methodOffset(); i < mo->methodCount(); ++i) {
             const QMetaMethod method = mo->method(i);
             if (method.methodType() == QMetaMethod::Signal)
-                spies.push_back({QString::fromLatin1(method.methodSignature()),
+                spies.push_back({QString::fromLatin1(method.name()),
                                  std::make_shared<QSignalSpy>(graph, method)});
         }
     }
@@ -61,7 +61,7 @@ public:
             n += int(entry.second->count());
         return n;
     }
-    // The signature and arguments of the only signal emitted so far; empty when none or several.
+    // The name and arguments of the only signal emitted so far; empty when none or several.
     QPair<QString, QVariantList> only() const
     {
         if (total() != 1)

@@ -166,48 +166,35 @@ private Q_SLOTS:
     {
         CvError a;
         QVERIFY(a.isEmpty());
-        QCOMPARE(int(a.errorType()), 0);
         a.setObjectId(QStringLiteral("123"));
         QVERIFY(a.isEmpty()); // the object id does not count
-
-        a.setReplyErrorCode(QNetworkReply::TimeoutError);
-        a.setReplyErrorString(QStringLiteral("r"));
         a.setCorvanaErrorString(QStringLiteral("c"));
-        a.setCorvanaErrorHeaders(QStringLiteral("h"));
-        a.setCacheErrorString(QStringLiteral("k"));
         a.setErrorType(CvError::CacheError);
-        CvError b(a);
-        CvError c;
-        c = a;
-        a.setCacheErrorString(QStringLiteral("changed"));
-        a.setObjectId(QStringLiteral("456"));
-        for (const CvError &copy : {b, c}) {
-            QCOMPARE(copy.replyErrorCode(), QNetworkReply::TimeoutError);
-            QCOMPARE(copy.replyErrorString(), QStringLiteral("r"));
-            QCOMPARE(copy.corvanaErrorString(), QStringLiteral("c"));
-            QCOMPARE(copy.corvanaErrorHeaders(), QStringLiteral("h"));
-            QCOMPARE(copy.cacheErrorString(), QStringLiteral("k"));
-            QCOMPARE(copy.objectId(), QStringLiteral("123"));
-            QCOMPARE(copy.errorType(), CvError::CacheError);
-        }
+        CvError copy;
+        copy = a;
+        a.setCorvanaErrorString(QStringLiteral("changed"));
+        QCOMPARE(copy.corvanaErrorString(), QStringLiteral("c"));
+        QCOMPARE(copy.objectId(), QStringLiteral("123"));
+        QCOMPARE(copy.errorType(), CvError::CacheError);
+        QCOMPARE(QVariant::fromValue(copy).value<CvError>().corvanaErrorString(),
+                 QStringLiteral("c"));
 
-        const auto onlyOne = [](void (*set)(CvError &)) {
+        // Every member but the object id makes an error non-empty.
+        const auto alone = [](void (*set)(CvError &)) {
             CvError e;
             set(e);
-            return e.isEmpty();
+            return !e.isEmpty();
         };
-        QVERIFY(!onlyOne([](CvError &e) { e.setReplyErrorCode(QNetworkReply::TimeoutError); }));
-        QVERIFY(!onlyOne([](CvError &e) { e.setReplyErrorString(QStringLiteral("x")); }));
-        QVERIFY(!onlyOne([](CvError &e) { e.setCorvanaErrorString(QStringLiteral("x")); }));
-        QVERIFY(!onlyOne([](CvError &e) { e.setCorvanaErrorHeaders(QStringLiteral("x")); }));
-        QVERIFY(!onlyOne([](CvError &e) { e.setCacheErrorString(QStringLiteral("x")); }));
-        QVERIFY(!onlyOne([](CvError &e) { e.setErrorType(CvError::OperationFailed); }));
+        QVERIFY(alone([](CvError &e) { e.setReplyErrorCode(QNetworkReply::TimeoutError); }));
+        QVERIFY(alone([](CvError &e) { e.setReplyErrorString(QStringLiteral("x")); }));
+        QVERIFY(alone([](CvError &e) { e.setCorvanaErrorString(QStringLiteral("x")); }));
+        QVERIFY(alone([](CvError &e) { e.setCorvanaErrorHeaders(QStringLiteral("x")); }));
+        QVERIFY(alone([](CvError &e) { e.setCacheErrorString(QStringLiteral("x")); }));
+        QVERIFY(alone([](CvError &e) { e.setErrorType(CvError::OperationFailed); }));
 
-        b.clear();
-        QVERIFY(b.isEmpty());
-        QVERIFY(b.objectId().isEmpty());
-        QVERIFY(QMetaType::fromType<CvError>().isValid());
-        QCOMPARE(QVariant::fromValue(c).value<CvError>().corvanaErrorString(), QStringLiteral("c"));
+        copy.clear();
+        QVERIFY(copy.isEmpty());
+        QVERIFY(copy.objectId().isEmpty());
     }
 };
 

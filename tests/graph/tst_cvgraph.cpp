@@ -39,23 +39,31 @@ CvWallPostInfo wallPost()
     return info;
 }
 
-// line: the request line the service must see, "GET /path?query".
-void row(const char *name, const GraphCall &call, const char *line)
+// One operation: the request line the service must see ("GET /path?query"; empty: not checked),
+// the answer, and the one signal it raises with its arguments ("" none, "*" not checked).
+void op(const char *name, const GraphCall &call, const char *line, const R &answer,
+        const char *signal, const QVariantList &arguments)
 {
-    QTest::newRow(name) << call << QByteArray(line);
+    QTest::newRow(name) << call << QByteArray(line) << CannedReply {answer}
+                        << QString::fromLatin1(signal) << arguments;
 }
 
-void reply(const char *name, const GraphCall &call, const R &answer, const char *signal,
-           const QVariantList &arguments)
+void request(const char *name, const GraphCall &call, const char *line)
 {
-    QTest::newRow(name) << call << CannedReply {answer} << QString::fromLatin1(signal) << arguments;
+    op(name, call, line, R::json("{}"), "*", {});
+}
+
+void answer(const char *name, const GraphCall &call, const R &answer, const char *signal,
+            const QVariantList &arguments)
+{
+    op(name, call, "", answer, signal, arguments);
 }
 
 // An error is compared by its object id and type.
-void failure(const char *name, const GraphCall &call, const R &answer, const QString &objectId,
+void failure(const char *name, const GraphCall &call, const R &reply, const QString &objectId,
              CvError::ErrorType type)
 {
-    reply(name, call, answer, "error(Cv::CvError)", {objectId, QVariant::fromValue(type)});
+    answer(name, call, reply, "error", {objectId, QVariant::fromValue(type)});
 }
 
 QByteArray oauthError(const char *message)
@@ -73,12 +81,10 @@ private Q_SLOTS:
     void init() { QVERIFY(fx.start()); }
     void cleanup() { fx.stop(); }
 
-    void requests_data();
-    void requests();
+    void operations_data();
+    void operations();
     void refused_data();
     void refused();
-    void replies_data();
-    void replies();
     void invalidJson_data();
     void invalidJson();
     void connectionDataFilterForm_data();
@@ -94,231 +100,374 @@ private:
     Fixture fx;
 };
 
-void tst_CvGraph::requests_data()
+void tst_CvGraph::operations_data()
 {
     QTest::addColumn<GraphCall>("call");
     QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<CannedReply>("canned");
+    QTest::addColumn<QString>("signal");
+    QTest::addColumn<QVariantList>("arguments");
 
     // The graph's locale is fr_FR in every row: only the operations that take it send it.
-    CvDataFilter full(u"ignored"_s, 5, 0, until, since, {u"id"_s}, u"de_DE"_s);
-    full.params.insert(u"x"_s, u"a b&c"_s);
-    CvDataFilter zeros(me, 0, 0, QDateTime(), QDateTime(), {u"id"_s}, QString());
-    CvDataFilter limit(u"77"_s);
-    limit.limit = 25;
+    const QVariantMap person {{u"id"_s, 100000123456789012LL}, {u"name"_s, u"Ann"_s}};
+    const R personJson = R::json("{\"id\":100000123456789012,\"name\":\"Ann\"}");
+    const R yes = R::json("true");
+    const R no = R::json("false");
+    const R idJson = R::json("{\"id\":\"1_2\"}");
+    const QVariantList newId {u"1_2"_s};
+    const R rowsJson = R::json("[{\"thread_id\":\"1\",\"unread\":2},{\"thread_id\":\"2\"}]");
+    const QVariantList rows {QVariantMap {{u"thread_id"_s, u"1"_s}, {u"unread"_s, 2LL}},
+                             QVariantMap {{u"thread_id"_s, u"2"_s}}};
+    const R objectJson = R::json("{\"tid\":\"t1\",\"n\":1.5}");
+    const QVariantMap object {{u"tid"_s, u"t1"_s}, {u"n"_s, 1.5}};
+    const auto v = [](auto value) { return QVariant::fromValue(value); };
     const Fixture *f = &fx;
 
     // Reads
-    row("object", CALL(retrieveObject(me, u"profile"_s)), "GET /me?access_token=tok&locale=fr_FR");
-    row("object, no locale", GraphCall([](CvGraph &g) {
-            g.setLocale(QString());
-            return g.retrieveObject(me, QString());
-        }),
-        "GET /me?access_token=tok");
-    row("object, leading slash, fields", CALL(retrieveObject(u"/123"_s, QSet {u"name"_s}, u"n"_s)),
-        "GET /123?access_token=tok&fields=name&locale=fr_FR");
-    row("object, full filter, its locale wins", CALL(retrieveObject(me, full, QString())),
-        "GET /me?access_token=tok&fields=id&limit=5&locale=de_DE&offset=0&since=2024-01-02T03%3A04%"
-        "3A05Z&until=2024-02-03T04%3A05%3A06Z&x=a%20b%26c");
-    row("object, limit 0 not sent, offset 0 sent", CALL(retrieveObject(me, zeros, QString())),
-        "GET /me?access_token=tok&fields=id&locale=fr_FR&offset=0");
-    row("objects", CALL(retrieveObjects({u"42"_s}, CvDataFilter(), u"n"_s)),
-        "GET /?access_token=tok&ids=42&locale=fr_FR");
-    row("connection types", CALL(retrieveConnectionTypes(me)),
-        "GET /me?access_token=tok&metadata=1");
-    row("connection by type", CALL(retrieveConnectionData(CvGraph::Friends, me)),
-        "GET /me/friends?access_token=tok&locale=fr_FR");
-    row("connection path join", CALL(retrieveConnectionData(u"photos/"_s, u"/123/"_s)),
-        "GET /123/photos?access_token=tok&locale=fr_FR");
-    row("connection, two levels", CALL(retrieveConnectionData(CvGraph::NotRepliedEvents, me)),
-        "GET /me/events/not_replied?access_token=tok&locale=fr_FR");
-    row("connection with filter", CALL(retrieveConnectionData(CvGraph::Feed, limit)),
-        "GET /77/feed?access_token=tok&limit=25&locale=fr_FR");
-    row("paging link as it is", GraphCall([f](CvGraph &g) {
-            QUrl url = f->url(u"/77/feed"_s);
-            url.setQuery(u"limit=25&until=1700000000"_s);
-            return g.retrieveConnectionData(u"77"_s, u"feed"_s, url);
-        }),
-        "GET /77/feed?limit=25&until=1700000000");
-    row("profile picture", CALL(retrieveProfilePicture(me, PictureLarge)),
-        "GET /me/picture?access_token=tok&type=large");
-    row("search user", CALL(search(u"s1"_s, u"ann é"_s, CvGraph::SearchUser)),
-        "GET /search?access_token=tok&locale=fr_FR&q=ann%20%C3%A9&type=user");
-    row("search home has no type", CALL(search(u"s2"_s, u"x"_s, CvGraph::SearchHome)),
-        "GET /home?access_token=tok&locale=fr_FR&q=x");
-    row("search with fields",
-        CALL(search(u"s3"_s, QString(), CvGraph::SearchPlace, QSet {u"name"_s})),
-        "GET /search?access_token=tok&fields=name&locale=fr_FR&type=place");
-    row("public data, no token",
-        GraphCall([f](CvGraph &g) { return g.retrievePublicData(f->url(u"/pics/1.jpg"_s), {}); }),
-        "GET /pics/1.jpg");
+    CvDataFilter full(u"ignored"_s, 5, 0, until, since, {u"id"_s}, u"de_DE"_s);
+    full.params.insert(u"x"_s, u"a b&c"_s);
+    const CvDataFilter zeros(me, 0, 0, QDateTime(), QDateTime(), {u"id"_s}, QString());
+    CvDataFilter limit(u"77"_s);
+    limit.limit = 25;
+    const QByteArray raw("\x89PNG\r\n\x00\xff", 8);
+    op("object", CALL(retrieveObject(me, u"profile"_s)), "GET /me?access_token=tok&locale=fr_FR",
+       personJson, "objectDataRetrieved", {me, u"profile"_s, person});
+    request("object, no locale", GraphCall([](CvGraph &g) {
+                g.setLocale(QString());
+                return g.retrieveObject(me, QString());
+            }),
+            "GET /me?access_token=tok");
+    request("object, leading slash, fields",
+            CALL(retrieveObject(u"/123"_s, QSet {u"name"_s}, u"n"_s)),
+            "GET /123?access_token=tok&fields=name&locale=fr_FR");
+    request("object, full filter, its locale wins", CALL(retrieveObject(me, full, QString())),
+            "GET /me?access_token=tok&fields=id&limit=5&locale=de_DE&offset=0&since=2024-01-02T03%"
+            "3A04%3A05Z&until=2024-02-03T04%3A05%3A06Z&x=a%20b%26c");
+    request("object, limit 0 not sent, offset 0 sent", CALL(retrieveObject(me, zeros, QString())),
+            "GET /me?access_token=tok&fields=id&locale=fr_FR&offset=0");
+    answer("object, array gives empty map", CALL(retrieveObject(me, QString())), R::json("[1,2]"),
+           "objectDataRetrieved", {me, QString(), QVariantMap()});
+    answer("object, scalar gives empty map", CALL(retrieveObject(me, QString())), R::json(" true "),
+           "objectDataRetrieved", {me, QString(), QVariantMap()});
+    op("objects", CALL(retrieveObjects({u"42"_s}, CvDataFilter(), u"n"_s)),
+       "GET /?access_token=tok&ids=42&locale=fr_FR", personJson, "objectsDataRetrieved",
+       {v(QSet {u"42"_s}), u"n"_s, person});
+    answer("objects, ids as a set",
+           CALL(retrieveObjects({u"1"_s, QString(), u"2"_s}, CvDataFilter(), u"n"_s)), personJson,
+           "objectsDataRetrieved", {v(QSet {u"1"_s, QString(), u"2"_s}), u"n"_s, person});
+    op("connection names in key order, strings only", CALL(retrieveConnectionTypes(me)),
+       "GET /me?access_token=tok&metadata=1",
+       R::json("{\"metadata\":{\"connections\":{\"photos\":\"http://x/p\","
+               "\"feed\":\"http://x/f\",\"odd\":{\"a\":1}}}}"),
+       "connectionTypesRetrieved", {QStringList {u"http://x/f"_s, u"http://x/p"_s}});
+    request("connection by type", CALL(retrieveConnectionData(CvGraph::Friends, me)),
+            "GET /me/friends?access_token=tok&locale=fr_FR");
+    request("connection path join", CALL(retrieveConnectionData(u"photos/"_s, u"/123/"_s)),
+            "GET /123/photos?access_token=tok&locale=fr_FR");
+    request("connection, two levels", CALL(retrieveConnectionData(CvGraph::NotRepliedEvents, me)),
+            "GET /me/events/not_replied?access_token=tok&locale=fr_FR");
+    request("connection with filter", CALL(retrieveConnectionData(CvGraph::Feed, limit)),
+            "GET /77/feed?access_token=tok&limit=25&locale=fr_FR");
+    request("paging link as it is", GraphCall([f](CvGraph &g) {
+                QUrl url = f->url(u"/77/feed"_s);
+                url.setQuery(u"limit=25&until=1700000000"_s);
+                return g.retrieveConnectionData(u"77"_s, u"feed"_s, url);
+            }),
+            "GET /77/feed?limit=25&until=1700000000");
+    op("profile picture", CALL(retrieveProfilePicture(me, PictureLarge)),
+       "GET /me/picture?access_token=tok&type=large", R::redirect("http://127.0.0.1:1/p/me.jpg"),
+       "profilePictureReceived", {me, v(PictureLarge), QUrl(u"http://127.0.0.1:1/p/me.jpg"_s)});
+    answer("profile picture without location is silent",
+           CALL(retrieveProfilePicture(me, PictureNormal)), R::json("{}"), "", {});
+    op("search user", CALL(search(u"s1"_s, u"ann é"_s, CvGraph::SearchUser)),
+       "GET /search?access_token=tok&locale=fr_FR&q=ann%20%C3%A9&type=user", personJson,
+       "searchReady", {u"s1"_s, v(CvGraph::SearchUser), person});
+    request("search home has no type", CALL(search(u"s2"_s, u"x"_s, CvGraph::SearchHome)),
+            "GET /home?access_token=tok&locale=fr_FR&q=x");
+    op("search with fields", CALL(search(u"s3"_s, QString(), CvGraph::SearchPlace, QSet {u"id"_s})),
+       "GET /search?access_token=tok&fields=id&locale=fr_FR&type=place", personJson, "searchReady",
+       {u"s3"_s, v(CvGraph::SearchPlace), v(QSet {u"id"_s}), person});
+    answer("search, fields split", GraphCall([](CvGraph &g) {
+               QMap<QString, QString> params {{u"fields"_s, u"id,,name"_s}};
+               return g.search(u"s"_s, params, CvGraph::SearchHome);
+           }),
+           personJson, "searchReady",
+           {u"s"_s, v(CvGraph::SearchHome), v(QSet {u"id"_s, u"name"_s}), person});
+    op("public data, raw bytes", GraphCall([f](CvGraph &g) {
+           return g.retrievePublicData(f->url(u"/pics/1.png"_s), u"pic"_s);
+       }),
+       "GET /pics/1.png", R::text(raw), "publicDataRetrieved",
+       {u"pic"_s, QUrl(u"/pics/1.png"_s), raw});
 
     // Writes: parameters in the query, no body, never a locale
     const CvLinkInfo link(u"http://x"_s, QString(), u"cap"_s, u"d"_s);
-    const QDateTime start(QDate(2024, 5, 1), QTime(18, 0), Qt::UTC);
-    const QDateTime end(QDate(2024, 5, 1), QTime(23, 30), Qt::UTC);
-    row("wall post", CALL(writeToWall(me, wallPost())),
-        "POST /me/feed?access_token=tok&link=http%3A%2F%2Fl%2Fx&message=Hi%20there&name=N&picture="
-        "p.png&source=s");
-    row("link, empty message sent", CALL(writeLink(u"123"_s, link, QString())),
-        "POST /123/links?access_token=tok&caption=cap&description=d&link=http%3A%2F%2Fx&message=");
-    row("comment, join and encoding", CALL(writeComment(u"/42/"_s, u"a&b=ü"_s)),
-        "POST /42/comments?access_token=tok&message=a%26b%3D%C3%BC");
-    row("like", CALL(writeToLikes(u"42"_s, Like)), "POST /42/likes?access_token=tok");
-    row("unlike", CALL(writeToLikes(u"42"_s, Unlike)),
-        "POST /42/likes?access_token=tok&method=delete");
-    row("note, empty subject", CALL(writeNote(me, QString(), u"b"_s)),
-        "POST /me/notes?access_token=tok&message=b&subject=");
-    row("album", CALL(createAlbum(me, u"Trip"_s, QString(), QString())),
-        "POST /me/albums?access_token=tok&message=&name=Trip");
-    row("album, privacy", CALL(createAlbum(me, u"Trip"_s, u"m"_s, u"ALL"_s)),
-        "POST "
-        "/me/albums?access_token=tok&message=m&name=Trip&privacy=%7B%22value%22%3A%22ALL%22%7D");
-    row("event", CALL(createEvent(me, u"P"_s, start, end)),
-        "POST /me/events?access_token=tok&end_time=2024-05-01T23%3A30%3A00Z&name=P&start_time=2024-"
-        "05-01T18%3A00%3A00Z");
-    row("attending", CALL(acknowledgeEvent(u"55"_s, CvGraph::AckAttending)),
-        "POST /55/attending?access_token=tok");
-    row("maybe", CALL(acknowledgeEvent(u"55"_s, CvGraph::AckMaybe)),
-        "POST /55/maybe?access_token=tok");
-    row("declined", CALL(acknowledgeEvent(u"55"_s, CvGraph::AckDeclined)),
-        "POST /55/declined?access_token=tok");
-    row("unknown answer", CALL(acknowledgeEvent(u"55"_s, CvGraph::EventAcknowledgement(7))),
-        "POST /55/?access_token=tok");
-    row("check-in, bare", CALL(checkIntoPlace(p1, 60.17f, -24.5f, {}, {})),
-        "POST "
-        "/me/checkins?access_token=tok&coordinates=%7B%22latitude%22%3A%2260.17%22%2C%22longitu"
-        "de%22%3A%22-24.5%22%7D&place=p1");
-    row("check-in, message and tags",
-        CALL(checkIntoPlace(p1, 1.0f, 123.456789f, u"here"_s, {u"1"_s, u"2"_s})),
-        "POST /me/checkins?access_token=tok&coordinates=%7B%22latitude%22%3A%221%22%2C%22longitude%"
-        "22%3A%22123.457%22%7D&message=here&place=p1&tags=1%2C2");
-    row("photo tag", CALL(createPhotoTag(u"ph"_s, u"u1"_s, 12.5f, 1.0f / 3.0f)),
-        "POST /ph/tags?access_token=tok&to=u1&x=12.5&y=0.333333");
-    row("delete photo tag", CALL(deletePhotoTag(u"ph"_s, u"u1"_s)),
-        "POST /ph/tags/u1?access_token=tok&method=delete");
-    row("delete", CALL(deleteObject(u"123"_s)), "POST /123?access_token=tok&method=delete");
-    row("delete id with +", CALL(deleteObject(u"1_2+3"_s)),
-        "POST /?access_token=tok&id=1_2%2B3&method=delete");
-    row("delete id with /", CALL(deleteObject(u"a/c"_s)),
-        "POST /?access_token=tok&id=a%2Fc&method=delete");
-    row("message", CALL(sendMessage(u"hi"_s, QStringList {u"a"_s, u"b"_s})),
-        "POST /threads?access_token=tok&message=hi&method=POST&to=%5Ba%2Cb%5D");
-    row("reply", CALL(replyToMessage(t1, u"ok"_s)),
-        "POST /?access_token=tok&id=t1&message=ok&method=POST");
-    row("mark read", CALL(markThreadStatus(t1, MarkRead)),
-        "POST /tags?access_token=tok&id=t1&method=POST&name=read");
-    row("mark unread", CALL(markThreadStatus(t1, MarkUnread)),
-        "POST /tags?access_token=tok&id=t1&method=DELETE&name=read");
-    row("batch, no locale", CALL(executeBatch({CvGraphRequest(u"GET"_s, me)}, u"b"_s)),
-        "POST "
-        "/?access_token=tok&batch=%5B%7B%22method%22%3A%20%22GET%22%2C%20%22relative_url%22%3A%"
-        "20%22me%22%7D%5D");
+    const auto ack = [](CvGraph::EventAcknowledgement a) { return QVariant::fromValue(a); };
+    op("wall post", CALL(writeToWall(me, wallPost())),
+       "POST /me/feed?access_token=tok&link=http%3A%2F%2Fl%2Fx&message=Hi%20there&name=N&picture="
+       "p.png&source=s",
+       idJson, "wallWriteComplete", newId);
+    answer("wall, large number id", CALL(writeToWall(me, wallPost())),
+           R::json("{\"id\":100000123456789012}"), "wallWriteComplete", {u"100000123456789012"_s});
+    answer("wall, no id member", CALL(writeToWall(me, wallPost())), R::json("{}"),
+           "wallWriteComplete", {QString()});
+    op("link, empty message sent", CALL(writeLink(u"123"_s, link, QString())),
+       "POST /123/links?access_token=tok&caption=cap&description=d&link=http%3A%2F%2Fx&message=",
+       idJson, "linkWritten", newId);
+    op("comment, join and encoding", CALL(writeComment(u"/42/"_s, u"a&b=ü"_s)),
+       "POST /42/comments?access_token=tok&message=a%26b%3D%C3%BC", idJson, "commentWritten",
+       newId);
+    op("like", CALL(writeToLikes(u"42"_s, Like)), "POST /42/likes?access_token=tok", yes,
+       "likesWriteComplete", {u"42"_s, v(Like)});
+    op("unlike", CALL(writeToLikes(u"42"_s, Unlike)),
+       "POST /42/likes?access_token=tok&method=delete", no, "likesWriteComplete",
+       {u"42"_s, v(Unlike)});
+    op("note, empty subject", CALL(writeNote(me, QString(), u"b"_s)),
+       "POST /me/notes?access_token=tok&message=b&subject=", idJson, "noteWritten", newId);
+    op("album", CALL(createAlbum(me, u"Trip"_s, QString(), QString())),
+       "POST /me/albums?access_token=tok&message=&name=Trip", idJson, "albumCreated", newId);
+    request("album, privacy", CALL(createAlbum(me, u"Trip"_s, u"m"_s, u"ALL"_s)),
+            "POST /me/albums?access_token=tok&message=m&name=Trip&privacy=%7B%22value%22%3A%22ALL%"
+            "22%7D");
+    op("event", CALL(createEvent(me, u"P"_s, since, until)),
+       "POST /me/events?access_token=tok&end_time=2024-02-03T04%3A05%3A06Z&name=P&start_time=2024-"
+       "01-02T03%3A04%3A05Z",
+       idJson, "eventCreated", newId);
+    op("attending, not exactly true", CALL(acknowledgeEvent(u"55"_s, CvGraph::AckAttending)),
+       "POST /55/attending?access_token=tok", R::json("true\n"), "eventAcknowledged",
+       {u"55"_s, false, ack(CvGraph::AckAttending)});
+    op("maybe", CALL(acknowledgeEvent(u"55"_s, CvGraph::AckMaybe)),
+       "POST /55/maybe?access_token=tok", yes, "eventAcknowledged",
+       {u"55"_s, true, ack(CvGraph::AckMaybe)});
+    op("declined", CALL(acknowledgeEvent(u"55"_s, CvGraph::AckDeclined)),
+       "POST /55/declined?access_token=tok", no, "eventAcknowledged",
+       {u"55"_s, false, ack(CvGraph::AckDeclined)});
+    op("unknown answer reports declined",
+       CALL(acknowledgeEvent(u"55"_s, CvGraph::EventAcknowledgement(7))),
+       "POST /55/?access_token=tok", yes, "eventAcknowledged",
+       {u"55"_s, true, ack(CvGraph::AckDeclined)});
+    op("check-in, bare", CALL(checkIntoPlace(p1, 60.17f, -24.5f, {}, {})),
+       "POST /me/checkins?access_token=tok&coordinates=%7B%22latitude%22%3A%2260.17%22%2C%22longitu"
+       "de%22%3A%22-24.5%22%7D&place=p1",
+       idJson, "placeCheckedInto", newId);
+    request("check-in, message and tags",
+            CALL(checkIntoPlace(p1, 1.0f, 123.456789f, u"here"_s, {u"1"_s, u"2"_s})),
+            "POST /me/checkins?access_token=tok&coordinates=%7B%22latitude%22%3A%221%22%2C%22longit"
+            "ude%22%3A%22123.457%22%7D&message=here&place=p1&tags=1%2C2");
+    op("photo tag", CALL(createPhotoTag(u"ph"_s, u"u1"_s, 12.5f, 1.0f / 3.0f)),
+       "POST /ph/tags?access_token=tok&to=u1&x=12.5&y=0.333333", yes, "photoTagCreated",
+       {u"ph"_s, u"u1"_s, true});
+    op("delete photo tag, 1 is not true", CALL(deletePhotoTag(u"ph"_s, u"u1"_s)),
+       "POST /ph/tags/u1?access_token=tok&method=delete", R::json("1"), "photoTagDeleted",
+       {u"ph"_s, u"u1"_s, false});
+    op("delete", CALL(deleteObject(u"123"_s)), "POST /123?access_token=tok&method=delete", yes,
+       "objectDeleted", {u"123"_s});
+    op("delete id with +", CALL(deleteObject(u"1_2+3"_s)),
+       "POST /?access_token=tok&id=1_2%2B3&method=delete", yes, "objectDeleted", {u"1_2+3"_s});
+    request("delete id with /", CALL(deleteObject(u"a/c"_s)),
+            "POST /?access_token=tok&id=a%2Fc&method=delete");
+    op("message", CALL(sendMessage(u"hi"_s, QStringList {u"a"_s, u"b"_s})),
+       "POST /threads?access_token=tok&message=hi&method=POST&to=%5Ba%2Cb%5D",
+       R::json("{\"tid\":\"t9\",\"id\":\"x\"}"), "messageSent", {u"t9"_s});
+    op("reply reports the thread", CALL(replyToMessage(t1, u"ok"_s)),
+       "POST /?access_token=tok&id=t1&message=ok&method=POST", R::json("{\"id\":\"m5\"}"),
+       "messageReplied", {t1});
+    answer("reply without id is silent", CALL(replyToMessage(t1, u"m"_s)), R::json("{\"ok\":1}"),
+           "", {});
+    op("mark read", CALL(markThreadStatus(t1, MarkRead)),
+       "POST /tags?access_token=tok&id=t1&method=POST&name=read", yes, "messageThreadStatusMarked",
+       {t1, true});
+    op("mark unread, other object", CALL(markThreadStatus(t1, MarkUnread)),
+       "POST /tags?access_token=tok&id=t1&method=DELETE&name=read",
+       R::json("{\"name\":\"unread\"}"), "messageThreadStatusMarked", {t1, false});
+    answer("mark, named read", CALL(markThreadStatus(t1, MarkRead)), R::json("{\"name\":\"read\"}"),
+           "messageThreadStatusMarked", {t1, true});
+    request("batch, no locale", CALL(executeBatch({CvGraphRequest(u"GET"_s, me)}, u"b"_s)),
+            "POST /?access_token=tok&batch=%5B%7B%22method%22%3A%20%22GET%22%2C%20%22relative_url%"
+            "22%3A%20%22me%22%7D%5D");
 
     // REST methods
     const QDateTime newYear(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
-    row("event invitations", CALL(retrieveEventInvitations(me)),
-        "GET /method/events.get?access_token=tok&format=json&locale=fr_FR&rsvp_status=not_replied");
-    row("notifications", CALL(retrieveNotifications(me)),
-        "GET /method/notifications.get?access_token=tok&format=json&locale=fr_FR");
-    row("query", CALL(executeQuery(query, u"q"_s)),
-        "GET /method/cvql.query?access_token=tok&format=json&locale=fr_FR&query=SELECT%20uid%20FROM"
-        "%20user%20WHERE%20uid%3Dme%28%29");
-    row("query, no locale", GraphCall([](CvGraph &g) {
-            g.setLocale(QString());
-            return g.executeQuery(query, QString());
-        }),
-        "GET "
-        "/method/cvql.query?access_token=tok&format=json&query=SELECT%20uid%20FROM%20user%20WHERE"
-        "%20uid%3Dme%28%29");
-    row("mark thread read", CALL(markMessageThreadStatus(t1, MarkRead)),
-        "GET /method/corvana.mailbox.markRead?access_token=tok&format=json&tid=t1");
-    row("mark thread unread", CALL(markMessageThreadStatus(t1, MarkUnread)),
-        "GET /method/corvana.mailbox.markUnread?access_token=tok&format=json&tid=t1");
-    row("confirm", CALL(respondToFriendRequest(u"u1"_s, Confirm)),
-        "GET /method/corvana.friends.confirm?access_token=tok&confirm=1&format=json&uid=u1");
-    row("confirm limited", CALL(respondToFriendRequest(u"u1"_s, ConfirmLimited)),
-        "GET "
-        "/method/corvana.friends.confirm?access_token=tok&confirm=1&format=json&limited=1&uid=u1");
-    row("reject", CALL(respondToFriendRequest(u"u1"_s, Reject)),
-        "GET /method/corvana.friends.confirm?access_token=tok&confirm=0&format=json&uid=u1");
-    row("send to users", CALL(sendMessage(u"a b"_s, u"s"_s, {u"1"_s, u"2"_s}, {})),
-        "GET "
-        "/method/corvana.mailbox.send?access_token=tok&body=a%20b&format=json&subject=s&to=1%2C2");
-    row("send to addresses", CALL(sendMessage({}, u"s"_s, {}, {u"a@b.c"_s, u"d@e"_s})),
-        "GET "
-        "/method/corvana.mailbox.send?access_token=tok&body=&emails=a%40b.c%2Cd%40e&format=json&"
-        "subject=s");
-    row("reply by mail", CALL(replyToMessage(t1, u"hi"_s, {})),
-        "GET /method/corvana.mailbox.reply?access_token=tok&body=hi&format=json&tid=t1");
-    row("reply to a message", CALL(replyToMessage(t1, u"hi"_s, u"m2"_s)),
-        "GET /method/corvana.mailbox.reply?access_token=tok&body=hi&format=json&mid=m2&tid=t1");
-    row("delete thread", CALL(deleteMessageThread(t1, 2)),
-        "GET /method/corvana.mailbox.deleteThread?access_token=tok&folder=2&format=json&tid=t1");
-    row("threads, bare", CALL(retrieveMessageThreads(me, 1, 0, -1)),
-        "GET /method/message.getThreadsInFolder?access_token=tok&format=json&locale=fr_FR");
-    row("threads, offset 0", CALL(retrieveMessageThreads(me, 1, 10, 0)),
-        "GET /method/message.getThreadsInFolder?access_token=tok&format=json&limit=10&locale=fr_FR&"
-        "offset=0");
-    row("inbox, bare", CALL(retrieveInbox(me, -1, -1, u"n"_s)),
-        "GET /method/corvana.mailbox.getInbox?access_token=tok&format=json&locale=fr_FR");
-    row("inbox, zeros sent", CALL(retrieveInbox(me, 0, 0, u"n"_s)),
-        "GET /method/corvana.mailbox.getInbox?access_token=tok&format=json&limit=0&locale=fr_FR&"
-        "start=0");
-    row("outbox", CALL(retrieveOutbox(me, 5, 20, u"n"_s)),
-        "GET /method/corvana.mailbox.getOutbox?access_token=tok&format=json&limit=20&locale=fr_FR&"
-        "start=5");
-    row("thread", CALL(retrieveThread(t1)),
-        "GET /method/corvana.mailbox.getThread?access_token=tok&format=json&locale=fr_FR&tid=t1");
-    row("thread messages, zero limit not sent", CALL(retrieveThreadMessages(t1, 0, 0, u"n"_s)),
-        "GET /method/corvana.mailbox.getThreadMessages?access_token=tok&format=json&locale=fr_FR&"
-        "start=0&tid=t1");
-    row("notification list", CALL(retrieveNotificationList(me, true, newYear)),
-        "GET "
-        "/method/notifications.getList?access_token=tok&format=json&include_read=1&locale=fr_FR&"
-        "start_time=1704067200");
-    row("notification list, no time", CALL(retrieveNotificationList(me, false, QDateTime())),
-        "GET /method/notifications.getList?access_token=tok&format=json&locale=fr_FR");
-    row("mark notifications", CALL(markNotificationsRead({u"a"_s, u"b"_s})),
-        "GET /method/notifications.markRead?access_token=tok&format=json&locale=fr_FR&"
-        "notification_ids=a%2Cb");
-    row("friend request", CALL(sendFriendRequest(u"u1"_s)),
-        "GET /method/corvana.friends.add?access_token=tok&format=json&uid=u1");
-    row("photo like", CALL(addPhotoLike(p1)),
-        "GET /method/corvana.photos.addLike?access_token=tok&format=json&pid=p1");
-    row("photo unlike", CALL(removePhotoLike(p1)),
-        "GET /method/corvana.photos.removeLike?access_token=tok&format=json&pid=p1");
-    row("delete album", CALL(deleteAlbum(u"a1"_s)),
-        "GET /method/corvana.photos.deleteAlbum?access_token=tok&aid=a1&format=json");
-    row("photo", CALL(retrievePhoto(p1)),
-        "GET /method/photos.get?access_token=tok&format=json&locale=fr_FR&pids=p1");
-    row("page fan", CALL(addFanToPage(u"pg"_s)),
-        "GET /method/corvana.pages.addFan?access_token=tok&format=json&page_id=pg");
-    row("tag user", CALL(tagPhotoWithId(p1, u"u1"_s, 10, 20.5f, {})),
-        "GET /method/photos.addTag?access_token=tok&format=json&pid=p1&tag_uid=u1&x=10&y=20.5");
-    row("tag text, owner", CALL(tagPhotoWithText(p1, u"Hi all"_s, 0, 1.0f / 3, u"o1"_s)),
-        "GET "
-        "/method/photos.addTag?access_token=tok&format=json&owner_uid=o1&pid=p1&tag_text=Hi%20all&"
-        "x=0&y=0.333333");
-    row("delete user tag", CALL(deleteUserTag(p1, u"u1"_s)),
-        "GET /method/corvana.photos.deleteTag?access_token=tok&format=json&pid=p1&tag_uid=u1");
-    row("delete text tag", CALL(deleteTextTag(p1, u"x&y"_s)),
-        "GET /method/corvana.photos.deleteTag?access_token=tok&format=json&pid=p1&tag_text=x%26y");
+    op("event invitations", CALL(retrieveEventInvitations(me)),
+       "GET /method/events.get?access_token=tok&format=json&locale=fr_FR&rsvp_status=not_replied",
+       R::json("[{\"eid\":7}]"), "eventInvitationsRetrieved",
+       {me, QVariantList {QVariantMap {{u"eid"_s, 7LL}}}});
+    answer("event invitations, object gives empty list", CALL(retrieveEventInvitations(me)),
+           R::json("{\"eid\":7}"), "eventInvitationsRetrieved", {me, QVariantList()});
+    op("notifications", CALL(retrieveNotifications(me)),
+       "GET /method/notifications.get?access_token=tok&format=json&locale=fr_FR", personJson,
+       "notificationsRetrieved", {me, person});
+    op("query", CALL(executeQuery(query, u"q"_s)),
+       "GET /method/cvql.query?access_token=tok&format=json&locale=fr_FR&query=SELECT%20uid%20FROM"
+       "%20user%20WHERE%20uid%3Dme%28%29",
+       R::json("[{\"uid\":1}]"), "queryExecuted",
+       {u"q"_s, QVariantList {QVariantMap {{u"uid"_s, 1LL}}}});
+    request("query, no locale", GraphCall([](CvGraph &g) {
+                g.setLocale(QString());
+                return g.executeQuery(query, QString());
+            }),
+            "GET /method/cvql.query?access_token=tok&format=json&query=SELECT%20uid%20FROM%20user%"
+            "20WHERE%20uid%3Dme%28%29");
+    answer("query, object gives empty list", CALL(executeQuery(query, u"q"_s)),
+           R::json("{\"a\":1}"), "queryExecuted", {u"q"_s, QVariantList()});
+    op("mark thread read", CALL(markMessageThreadStatus(t1, MarkRead)),
+       "GET /method/corvana.mailbox.markRead?access_token=tok&format=json&tid=t1", yes,
+       "messageThreadStatusMarked", {t1, true});
+    op("mark thread unread", CALL(markMessageThreadStatus(t1, MarkUnread)),
+       "GET /method/corvana.mailbox.markUnread?access_token=tok&format=json&tid=t1", no,
+       "messageThreadStatusMarked", {t1, false});
+    op("confirm", CALL(respondToFriendRequest(u"u1"_s, Confirm)),
+       "GET /method/corvana.friends.confirm?access_token=tok&confirm=1&format=json&uid=u1", yes,
+       "friendRequestResponded", {u"u1"_s, true});
+    request("confirm limited", CALL(respondToFriendRequest(u"u1"_s, ConfirmLimited)),
+            "GET /method/corvana.friends.confirm?access_token=tok&confirm=1&format=json&limited=1&"
+            "uid=u1");
+    op("reject", CALL(respondToFriendRequest(u"u1"_s, Reject)),
+       "GET /method/corvana.friends.confirm?access_token=tok&confirm=0&format=json&uid=u1", no,
+       "friendRequestResponded", {u"u1"_s, false});
+    op("send to users, text keeps quotes",
+       CALL(sendMessage(u"a b"_s, u"s"_s, {u"1"_s, u"2"_s}, {})),
+       "GET "
+       "/method/corvana.mailbox.send?access_token=tok&body=a%20b&format=json&subject=s&to=1%2C2",
+       R::json("\"t77\""), "messageSent", {u"\"t77\""_s});
+    request("send to addresses", CALL(sendMessage({}, u"s"_s, {}, {u"a@b.c"_s, u"d@e"_s})),
+            "GET /method/corvana.mailbox.send?access_token=tok&body=&emails=a%40b.c%2Cd%40e&format="
+            "json&subject=s");
+    op("reply by mail", CALL(replyToMessage(t1, u"hi"_s, {})),
+       "GET /method/corvana.mailbox.reply?access_token=tok&body=hi&format=json&tid=t1",
+       R::text("m9"), "messageReplied", {u"m9"_s});
+    request("reply to a message", CALL(replyToMessage(t1, u"hi"_s, u"m2"_s)),
+            "GET /method/corvana.mailbox.reply?access_token=tok&body=hi&format=json&mid=m2&tid=t1");
+    op("delete thread", CALL(deleteMessageThread(t1, 2)),
+       "GET /method/corvana.mailbox.deleteThread?access_token=tok&folder=2&format=json&tid=t1", yes,
+       "messageThreadDeleted", {t1, 2, true});
+    op("threads, bare", CALL(retrieveMessageThreads(me, 1, 0, -1)),
+       "GET /method/message.getThreadsInFolder?access_token=tok&format=json&locale=fr_FR", rowsJson,
+       "messageThreadsRetrieved", {me, 1, rows});
+    request("threads, offset 0", CALL(retrieveMessageThreads(me, 1, 10, 0)),
+            "GET /method/message.getThreadsInFolder?access_token=tok&format=json&limit=10&locale="
+            "fr_FR&offset=0");
+    op("inbox, bare", CALL(retrieveInbox(me, -1, -1, u"n"_s)),
+       "GET /method/corvana.mailbox.getInbox?access_token=tok&format=json&locale=fr_FR", rowsJson,
+       "inboxRetrieved", {me, u"n"_s, rows});
+    request("inbox, zeros sent", CALL(retrieveInbox(me, 0, 0, u"n"_s)),
+            "GET /method/corvana.mailbox.getInbox?access_token=tok&format=json&limit=0&locale=fr_FR"
+            "&start=0");
+    op("outbox, object gives empty list", CALL(retrieveOutbox(me, 5, 20, u"n"_s)),
+       "GET /method/corvana.mailbox.getOutbox?access_token=tok&format=json&limit=20&locale=fr_FR&"
+       "start=5",
+       objectJson, "outboxRetrieved", {me, u"n"_s, QVariantList()});
+    op("thread", CALL(retrieveThread(t1)),
+       "GET /method/corvana.mailbox.getThread?access_token=tok&format=json&locale=fr_FR&tid=t1",
+       objectJson, "threadRetrieved", {t1, object});
+    op("thread messages, zero limit not sent", CALL(retrieveThreadMessages(t1, 0, 0, u"n"_s)),
+       "GET /method/corvana.mailbox.getThreadMessages?access_token=tok&format=json&locale=fr_FR&"
+       "start=0&tid=t1",
+       rowsJson, "threadMessagesRetrieved", {t1, u"n"_s, rows});
+    op("notification list", CALL(retrieveNotificationList(me, true, newYear)),
+       "GET /method/notifications.getList?access_token=tok&format=json&include_read=1&locale=fr_FR&"
+       "start_time=1704067200",
+       objectJson, "notificationListRetrieved", {me, object});
+    request("notification list, no time", CALL(retrieveNotificationList(me, false, QDateTime())),
+            "GET /method/notifications.getList?access_token=tok&format=json&locale=fr_FR");
+    op("mark notifications", CALL(markNotificationsRead({u"a"_s, u"b"_s})),
+       "GET /method/notifications.markRead?access_token=tok&format=json&locale=fr_FR&"
+       "notification_ids=a%2Cb",
+       yes, "notificationsMarkedRead", {QStringList {u"a"_s, u"b"_s}, true});
+    answer("mark notifications, empty id kept",
+           CALL(markNotificationsRead({u"a"_s, QString(), u"b"_s})), yes, "notificationsMarkedRead",
+           {QStringList {u"a"_s, QString(), u"b"_s}, true});
+    op("friend request", CALL(sendFriendRequest(u"u1"_s)),
+       "GET /method/corvana.friends.add?access_token=tok&format=json&uid=u1", yes,
+       "friendRequestSent", {u"u1"_s, true});
+    op("photo like", CALL(addPhotoLike(p1)),
+       "GET /method/corvana.photos.addLike?access_token=tok&format=json&pid=p1", yes,
+       "photoLikeAdded", {p1, true});
+    op("photo unlike, 1 is not true", CALL(removePhotoLike(p1)),
+       "GET /method/corvana.photos.removeLike?access_token=tok&format=json&pid=p1", R::json("1"),
+       "photoLikeRemoved", {p1, false});
+    op("delete album", CALL(deleteAlbum(u"a1"_s)),
+       "GET /method/corvana.photos.deleteAlbum?access_token=tok&aid=a1&format=json", yes,
+       "albumDeleted", {u"a1"_s, true});
+    op("photo, first row", CALL(retrievePhoto(p1)),
+       "GET /method/photos.get?access_token=tok&format=json&locale=fr_FR&pids=p1", rowsJson,
+       "photoRetrieved", {p1, rows.constFirst()});
+    answer("photo, no row", CALL(retrievePhoto(p1)), R::json("[]"), "photoRetrieved",
+           {p1, QVariantMap()});
+    op("page fan", CALL(addFanToPage(u"pg"_s)),
+       "GET /method/corvana.pages.addFan?access_token=tok&format=json&page_id=pg", yes,
+       "fanToPageAdded", {u"pg"_s, true});
+    op("tag user, body ignored", CALL(tagPhotoWithId(p1, u"u1"_s, 10, 20.5f, {})),
+       "GET /method/photos.addTag?access_token=tok&format=json&pid=p1&tag_uid=u1&x=10&y=20.5", no,
+       "photoTagged", {p1});
+    request("tag text, owner", CALL(tagPhotoWithText(p1, u"Hi all"_s, 0, 1.0f / 3, u"o1"_s)),
+            "GET /method/photos.addTag?access_token=tok&format=json&owner_uid=o1&pid=p1&tag_text="
+            "Hi%20all&x=0&y=0.333333");
+    op("delete user tag", CALL(deleteUserTag(p1, u"u1"_s)),
+       "GET /method/corvana.photos.deleteTag?access_token=tok&format=json&pid=p1&tag_uid=u1", yes,
+       "userTagDeleted", {p1, u"u1"_s, true});
+    op("delete text tag", CALL(deleteTextTag(p1, u"x&y"_s)),
+       "GET /method/corvana.photos.deleteTag?access_token=tok&format=json&pid=p1&tag_text=x%26y",
+       no, "textTagDeleted", {p1, u"x&y"_s, false});
+
+    // Failures carry the operation's id, or none when it has none
+    const R permission = R::json(oauthError("(#200) Requires extended permission: publish"));
+    failure("graph error body", CALL(retrieveObject(u"123"_s, u"profile"_s)),
+            R::json(oauthError("Error validating access token")), u"123"_s,
+            CvError::InvalidAccessToken);
+    failure("http failure", CALL(retrieveConnectionData(CvGraph::Feed, u"9"_s)),
+            R::json("{\"data\":[]}", 500), u"9"_s, CvError::GeneralError);
+    failure("write refused", CALL(writeComment(u"42"_s, u"c"_s)), permission, u"42"_s,
+            CvError::PermissionDenied);
+    failure("write refused, no id", CALL(checkIntoPlace(u"p"_s, 1, 2, {}, {})), permission,
+            QString(), CvError::PermissionDenied);
+    failure("REST error body", CALL(deleteAlbum(u"a1"_s)),
+            R::json("{\"error_code\":3,\"error_msg\":\"Unknown method\"}"), u"a1"_s,
+            CvError::UnknownMethod);
+    failure("query error body", CALL(executeQuery(query, u"q"_s)),
+            R::json("{\"error_code\":200,\"error_msg\":\"x\"}"), query, CvError::PermissionDenied);
+    failure("batch failure", CALL(executeBatch({CvGraphRequest(u"GET"_s, u"a"_s)}, u"b"_s)),
+            R::json(oauthError("Invalid OAuth access token"), 400), QString(),
+            CvError::InvalidAccessToken);
 }
 
-void tst_CvGraph::requests()
+void tst_CvGraph::operations()
 {
     QFETCH(GraphCall, call);
     QFETCH(QByteArray, line);
+    QFETCH(CannedReply, canned);
+    QFETCH(QString, signal);
+    QFETCH(QVariantList, arguments);
 
     fx.graph->setLocale(u"fr_FR"_s);
-    fx.service->setHandler([](const TestService::Request &) { return R::json("{}"); });
+    SignalLog log(fx.graph.get());
+    fx.service->enqueue(canned.reply.header("Date", "Tue, 05 Mar 2024 17:08:09 GMT"));
     QVERIFY(call(*fx.graph));
-    QVERIFY(fx.service->waitForRequests(1));
-    const TestService::Request request = fx.service->lastRequest();
-    QCOMPARE(QByteArray(request.method + ' ' + request.target), line);
-    QCOMPARE(request.body, QByteArray());
     QTRY_COMPARE(fx.graph->operationsInFlight(), 0);
     QCOMPARE(fx.service->requestCount(), 1);
+    const TestService::Request request = fx.service->lastRequest();
+    if (!line.isEmpty()) {
+        QCOMPARE(QByteArray(request.method + ' ' + request.target), line);
+        QCOMPARE(request.body, QByteArray());
+    }
+    if (signal == QLatin1String("*"))
+        return;
+
+    QCOMPARE(log.total(), signal.isEmpty() ? 0 : 1);
+    QCOMPARE(log.only().first, signal);
+    QVariantList emitted = log.only().second;
+    if (signal == QLatin1String("error")) {
+        const CvError err = emitted.constFirst().value<CvError>();
+        emitted = {err.objectId(), QVariant::fromValue(err.errorType())};
+    } else if (!signal.isEmpty()) {
+        QCOMPARE(fx.graph->lastReplyTimeStamp(),
+                 QDateTime(QDate(2024, 3, 5), QTime(17, 8, 9), Qt::UTC));
+    }
+    // An expected URL given as a path is on the test service.
+    for (QVariant &argument : arguments) {
+        if (argument.typeId() == QMetaType::QUrl && argument.toUrl().isRelative())
+            argument = fx.url(argument.toUrl().path());
+    }
+    QCOMPARE(emitted, arguments);
 }
 
 void tst_CvGraph::refused_data()
@@ -346,7 +495,6 @@ void tst_CvGraph::refused_data()
     add("public data, empty", CALL(retrievePublicData(QUrl(), QString())));
     add("public data, invalid", CALL(retrievePublicData(QUrl(u"http://[::1"_s), QString())));
     add("invitations, no id", CALL(retrieveEventInvitations(QString())));
-    add("notifications, no id", CALL(retrieveNotifications(QString())));
     add("wall, no id", CALL(writeToWall(QString(), wallPost())));
     add("wall, no message", CALL(writeToWall(me, noMessage)));
     add("link, no link", CALL(writeLink(me, CvLinkInfo({}, u"n"_s, u"c"_s, u"d"_s), u"m"_s)));
@@ -376,16 +524,11 @@ void tst_CvGraph::refused_data()
     add("threads, no id", CALL(retrieveMessageThreads({}, 0, 1, 1)));
     add("inbox, no id", CALL(retrieveInbox({}, 0, 1, u"n"_s)));
     add("outbox, no id", CALL(retrieveOutbox({}, 0, 1, u"n"_s)));
-    add("thread, no id", CALL(retrieveThread({})));
     add("messages, no id", CALL(retrieveThreadMessages({}, 0, 1, u"n"_s)));
     add("list, no id", CALL(retrieveNotificationList({}, true, QDateTime())));
     add("mark notifications, none", CALL(markNotificationsRead({})));
-    add("friend request, no uid", CALL(sendFriendRequest({})));
+    // The methods sending nothing but their id share one check.
     add("like photo, no pid", CALL(addPhotoLike({})));
-    add("unlike photo, no pid", CALL(removePhotoLike({})));
-    add("album, no id", CALL(deleteAlbum({})));
-    add("photo, no pid", CALL(retrievePhoto({})));
-    add("fan, no page", CALL(addFanToPage({})));
     add("tag, negative x", CALL(tagPhotoWithText(p, u"t"_s, -1, 0, {})));
     add("tag, negative y", CALL(tagPhotoWithId(p, u"u"_s, 0, -0.5f, {})));
     add("tag, no user", CALL(tagPhotoWithId(p, {}, 1, 1, {})));
@@ -400,227 +543,6 @@ void tst_CvGraph::refused()
     QFETCH(GraphCall, call);
     QVERIFY(!call(*fx.graph));
     fx.expectNothingSent();
-}
-
-void tst_CvGraph::replies_data()
-{
-    QTest::addColumn<GraphCall>("call");
-    QTest::addColumn<CannedReply>("canned");
-    QTest::addColumn<QString>("signal");
-    QTest::addColumn<QVariantList>("arguments");
-
-    const QVariantMap person {{u"id"_s, 100000123456789012LL}, {u"name"_s, u"Ann"_s}};
-    const R personJson = R::json("{\"id\":100000123456789012,\"name\":\"Ann\"}");
-    const R yes = R::json("true");
-    const R no = R::json("false");
-    const R idJson = R::json("{\"id\":\"1_2\"}");
-    const QVariantList newId {u"1_2"_s};
-    const R rowsJson = R::json("[{\"thread_id\":\"1\",\"unread\":2},{\"thread_id\":\"2\"}]");
-    const QVariantList rows {
-        QVariantMap {{u"thread_id"_s, u"1"_s}, {u"unread"_s, 2LL}},
-        QVariantMap {{u"thread_id"_s, u"2"_s}},
-    };
-    const R objectJson = R::json("{\"tid\":\"t1\",\"n\":1.5}");
-    const QVariantMap object {{u"tid"_s, u"t1"_s}, {u"n"_s, 1.5}};
-    const QByteArray raw("\x89PNG\r\n\x00\xff", 8);
-    const auto ack = [](CvGraph::EventAcknowledgement a) { return QVariant::fromValue(a); };
-    const char *ackSignal = "eventAcknowledged(QString,bool,Cv::CvGraph::EventAcknowledgement)";
-    const char *markSignal = "messageThreadStatusMarked(QString,bool)";
-    const char *objectSignal = "objectDataRetrieved(QString,QString,QVariantMap)";
-    const char *searchSignal = "searchReady(QString,Cv::CvGraph::SearchTarget,QVariantMap)";
-    const Fixture *f = &fx;
-
-    // Reads
-    reply("object", CALL(retrieveObject(me, u"profile"_s)), personJson, objectSignal,
-          {me, u"profile"_s, person});
-    reply("object, array gives empty map", CALL(retrieveObject(me, QString())), R::json("[1,2]"),
-          objectSignal, {me, QString(), QVariantMap()});
-    reply("object, scalar gives empty map", CALL(retrieveObject(me, QString())), R::json(" true "),
-          objectSignal, {me, QString(), QVariantMap()});
-    reply("objects, ids as a set",
-          CALL(retrieveObjects({u"1"_s, QString(), u"2"_s}, CvDataFilter(), u"n"_s)), personJson,
-          "objectsDataRetrieved(QSet<QString>,QString,QVariantMap)",
-          {QVariant::fromValue(QSet {u"1"_s, QString(), u"2"_s}), u"n"_s, person});
-    reply("connection names in key order, strings only", CALL(retrieveConnectionTypes(me)),
-          R::json("{\"metadata\":{\"connections\":{\"photos\":\"http://x/p\","
-                  "\"feed\":\"http://x/f\",\"odd\":{\"a\":1}}}}"),
-          "connectionTypesRetrieved(QStringList)",
-          {QStringList {u"http://x/f"_s, u"http://x/p"_s}});
-    reply("profile picture location", CALL(retrieveProfilePicture(me, PictureSquare)),
-          R::redirect("http://127.0.0.1:1/p/me_q.jpg"),
-          "profilePictureReceived(QString,Cv::PictureType,QUrl)",
-          {me, QVariant::fromValue(PictureSquare), QUrl(u"http://127.0.0.1:1/p/me_q.jpg"_s)});
-    reply("profile picture without location is silent",
-          CALL(retrieveProfilePicture(me, PictureNormal)), R::json("{}"), "", {});
-    reply("search without fields", CALL(search(u"s"_s, u"a"_s, CvGraph::SearchPage)), personJson,
-          searchSignal, {u"s"_s, QVariant::fromValue(CvGraph::SearchPage), person});
-    reply("search with fields", GraphCall([](CvGraph &g) {
-              QMap<QString, QString> params {{u"fields"_s, u"id,,name"_s}};
-              return g.search(u"s"_s, params, CvGraph::SearchHome);
-          }),
-          personJson, "searchReady(QString,Cv::CvGraph::SearchTarget,QSet<QString>,QVariantMap)",
-          {u"s"_s, QVariant::fromValue(CvGraph::SearchHome),
-           QVariant::fromValue(QSet {u"id"_s, u"name"_s}), person});
-    reply("public data, raw bytes", GraphCall([f](CvGraph &g) {
-              return g.retrievePublicData(f->url(u"/pics/1.png"_s), u"pic"_s);
-          }),
-          R::text(raw), "publicDataRetrieved(QString,QUrl,QByteArray)",
-          {u"pic"_s, QUrl(u"/pics/1.png"_s), raw});
-
-    // Writes
-    reply("wall", CALL(writeToWall(me, wallPost())), idJson, "wallWriteComplete(QString)", newId);
-    reply("wall, large number id", CALL(writeToWall(me, wallPost())),
-          R::json("{\"id\":100000123456789012}"), "wallWriteComplete(QString)",
-          {u"100000123456789012"_s});
-    reply("wall, no id member", CALL(writeToWall(me, wallPost())), R::json("{}"),
-          "wallWriteComplete(QString)", {QString()});
-    reply("link", CALL(writeLink(me, CvLinkInfo(u"l"_s, {}, {}, {}), {})), idJson,
-          "linkWritten(QString)", newId);
-    reply("comment", CALL(writeComment(me, u"c"_s)), idJson, "commentWritten(QString)", newId);
-    reply("note", CALL(writeNote(me, u"s"_s, {})), idJson, "noteWritten(QString)", newId);
-    reply("check-in", CALL(checkIntoPlace(u"p"_s, 1, 2, {}, {})), idJson,
-          "placeCheckedInto(QString)", newId);
-    reply("event", CALL(createEvent(me, u"n"_s, since, until)), idJson, "eventCreated(QString)",
-          newId);
-    reply("album", CALL(createAlbum(me, u"n"_s, {}, {})), idJson, "albumCreated(QString)", newId);
-    reply("like", CALL(writeToLikes(u"9"_s, Like)), yes, "likesWriteComplete(QString,Cv::LikeType)",
-          {u"9"_s, QVariant::fromValue(Like)});
-    reply("unlike", CALL(writeToLikes(u"9"_s, Unlike)), no,
-          "likesWriteComplete(QString,Cv::LikeType)", {u"9"_s, QVariant::fromValue(Unlike)});
-    reply("maybe, true", CALL(acknowledgeEvent(u"55"_s, CvGraph::AckMaybe)), yes, ackSignal,
-          {u"55"_s, true, ack(CvGraph::AckMaybe)});
-    reply("attending, not exactly true", CALL(acknowledgeEvent(u"55"_s, CvGraph::AckAttending)),
-          R::json("true\n"), ackSignal, {u"55"_s, false, ack(CvGraph::AckAttending)});
-    reply("unknown answer reports declined",
-          CALL(acknowledgeEvent(u"55"_s, CvGraph::EventAcknowledgement(9))), yes, ackSignal,
-          {u"55"_s, true, ack(CvGraph::AckDeclined)});
-    reply("delete", CALL(deleteObject(u"1_2+3"_s)), yes, "objectDeleted(QString)", {u"1_2+3"_s});
-    reply("tag created", CALL(createPhotoTag(u"ph"_s, u"u1"_s, 1, 2)), yes,
-          "photoTagCreated(QString,QString,bool)", {u"ph"_s, u"u1"_s, true});
-    reply("tag deleted, 1 is not true", CALL(deletePhotoTag(u"ph"_s, u"u1"_s)), R::json("1"),
-          "photoTagDeleted(QString,QString,bool)", {u"ph"_s, u"u1"_s, false});
-    reply("message sent", CALL(sendMessage(u"m"_s, QStringList {u"a"_s})),
-          R::json("{\"tid\":\"t9\",\"id\":\"x\"}"), "messageSent(QString)", {u"t9"_s});
-    reply("reply reports the thread", CALL(replyToMessage(t1, u"m"_s)), R::json("{\"id\":\"m5\"}"),
-          "messageReplied(QString)", {t1});
-    reply("reply without id is silent", CALL(replyToMessage(t1, u"m"_s)), R::json("{\"ok\":1}"), "",
-          {});
-    reply("mark, true", CALL(markThreadStatus(t1, MarkRead)), yes, markSignal, {t1, true});
-    reply("mark, named read", CALL(markThreadStatus(t1, MarkRead)), R::json("{\"name\":\"read\"}"),
-          markSignal, {t1, true});
-    reply("mark, other object", CALL(markThreadStatus(t1, MarkUnread)),
-          R::json("{\"name\":\"unread\"}"), markSignal, {t1, false});
-
-    // REST methods
-    reply("event invitations", CALL(retrieveEventInvitations(me)), R::json("[{\"eid\":7}]"),
-          "eventInvitationsRetrieved(QString,QVariantList)",
-          {me, QVariantList {QVariantMap {{u"eid"_s, 7LL}}}});
-    reply("event invitations, object gives empty list", CALL(retrieveEventInvitations(me)),
-          R::json("{\"eid\":7}"), "eventInvitationsRetrieved(QString,QVariantList)",
-          {me, QVariantList()});
-    reply("notifications", CALL(retrieveNotifications(me)), personJson,
-          "notificationsRetrieved(QString,QVariantMap)", {me, person});
-    reply("query", CALL(executeQuery(query, u"q"_s)), R::json("[{\"uid\":1}]"),
-          "queryExecuted(QString,QVariantList)",
-          {u"q"_s, QVariantList {QVariantMap {{u"uid"_s, 1LL}}}});
-    reply("query, object gives empty list", CALL(executeQuery(query, u"q"_s)), R::json("{\"a\":1}"),
-          "queryExecuted(QString,QVariantList)", {u"q"_s, QVariantList()});
-    reply("mark thread, true", CALL(markMessageThreadStatus(t1, MarkRead)), yes, markSignal,
-          {t1, true});
-    reply("mark thread, false", CALL(markMessageThreadStatus(t1, MarkUnread)), no, markSignal,
-          {t1, false});
-    reply("friend answer", CALL(respondToFriendRequest(u"u1"_s, Reject)), yes,
-          "friendRequestResponded(QString,bool)", {u"u1"_s, true});
-    reply("sent, text keeps quotes", CALL(sendMessage(u"b"_s, {}, {u"1"_s}, {})),
-          R::json("\"t77\""), "messageSent(QString)", {u"\"t77\""_s});
-    reply("replied, text", CALL(replyToMessage(t1, u"b"_s, {})), R::text("m9"),
-          "messageReplied(QString)", {u"m9"_s});
-    reply("thread deleted", CALL(deleteMessageThread(t1, 2)), yes,
-          "messageThreadDeleted(QString,int,bool)", {t1, 2, true});
-    reply("threads", CALL(retrieveMessageThreads(me, 3, 0, 0)), rowsJson,
-          "messageThreadsRetrieved(QString,int,QVariantList)", {me, 3, rows});
-    reply("inbox", CALL(retrieveInbox(me, 0, 5, u"box"_s)), rowsJson,
-          "inboxRetrieved(QString,QString,QVariantList)", {me, u"box"_s, rows});
-    reply("outbox, object gives empty list", CALL(retrieveOutbox(me, 0, 5, u"box"_s)), objectJson,
-          "outboxRetrieved(QString,QString,QVariantList)", {me, u"box"_s, QVariantList()});
-    reply("thread", CALL(retrieveThread(t1)), objectJson, "threadRetrieved(QString,QVariantMap)",
-          {t1, object});
-    reply("thread messages", CALL(retrieveThreadMessages(t1, 0, 5, u"n"_s)), rowsJson,
-          "threadMessagesRetrieved(QString,QString,QVariantList)", {t1, u"n"_s, rows});
-    reply("notification list", CALL(retrieveNotificationList(me, false, {})), objectJson,
-          "notificationListRetrieved(QString,QVariantMap)", {me, object});
-    reply("notifications marked", CALL(markNotificationsRead({u"a"_s, QString(), u"b"_s})), yes,
-          "notificationsMarkedRead(QStringList,bool)",
-          {QStringList {u"a"_s, QString(), u"b"_s}, true});
-    reply("friend request sent", CALL(sendFriendRequest(u"u1"_s)), yes,
-          "friendRequestSent(QString,bool)", {u"u1"_s, true});
-    reply("photo liked", CALL(addPhotoLike(p1)), yes, "photoLikeAdded(QString,bool)", {p1, true});
-    reply("unliked, 1 is not true", CALL(removePhotoLike(p1)), R::json("1"),
-          "photoLikeRemoved(QString,bool)", {p1, false});
-    reply("album deleted", CALL(deleteAlbum(u"a1"_s)), yes, "albumDeleted(QString,bool)",
-          {u"a1"_s, true});
-    reply("photo, first row", CALL(retrievePhoto(p1)), rowsJson,
-          "photoRetrieved(QString,QVariantMap)", {p1, rows.constFirst()});
-    reply("photo, no row", CALL(retrievePhoto(p1)), R::json("[]"),
-          "photoRetrieved(QString,QVariantMap)", {p1, QVariantMap()});
-    reply("fan added", CALL(addFanToPage(u"pg"_s)), yes, "fanToPageAdded(QString,bool)",
-          {u"pg"_s, true});
-    reply("tagged, body ignored", CALL(tagPhotoWithId(p1, u"u1"_s, 1, 1, {})), no,
-          "photoTagged(QString)", {p1});
-    reply("user tag deleted", CALL(deleteUserTag(p1, u"u1"_s)), yes,
-          "userTagDeleted(QString,QString,bool)", {p1, u"u1"_s, true});
-    reply("text tag deleted", CALL(deleteTextTag(p1, u"hey"_s)), no,
-          "textTagDeleted(QString,QString,bool)", {p1, u"hey"_s, false});
-
-    // Failures carry the operation's id, or none when it has none
-    failure("graph error body", CALL(retrieveObject(u"123"_s, u"profile"_s)),
-            R::json(oauthError("Error validating access token")), u"123"_s,
-            CvError::InvalidAccessToken);
-    failure("http failure", CALL(retrieveConnectionData(CvGraph::Feed, u"9"_s)),
-            R::json("{\"data\":[]}", 500), u"9"_s, CvError::GeneralError);
-    failure("write refused", CALL(writeComment(u"42"_s, u"c"_s)),
-            R::json(oauthError("(#200) Requires extended permission: publish")), u"42"_s,
-            CvError::PermissionDenied);
-    failure("write refused, no id", CALL(checkIntoPlace(u"p"_s, 1, 2, {}, {})),
-            R::json(oauthError("(#200) Requires extended permission: publish")), QString(),
-            CvError::PermissionDenied);
-    failure("REST error body", CALL(deleteAlbum(u"a1"_s)),
-            R::json("{\"error_code\":3,\"error_msg\":\"Unknown method\"}"), u"a1"_s,
-            CvError::UnknownMethod);
-    failure("query error body", CALL(executeQuery(query, u"q"_s)),
-            R::json("{\"error_code\":200,\"error_msg\":\"x\"}"), query, CvError::PermissionDenied);
-    failure("batch failure", CALL(executeBatch({CvGraphRequest(u"GET"_s, u"a"_s)}, u"b"_s)),
-            R::json(oauthError("Invalid OAuth access token"), 400), QString(),
-            CvError::InvalidAccessToken);
-}
-
-void tst_CvGraph::replies()
-{
-    QFETCH(GraphCall, call);
-    QFETCH(CannedReply, canned);
-    QFETCH(QString, signal);
-    QFETCH(QVariantList, arguments);
-
-    SignalLog log(fx.graph.get());
-    fx.service->enqueue(canned.reply.header("Date", "Tue, 05 Mar 2024 17:08:09 GMT"));
-    QVERIFY(call(*fx.graph));
-    QTRY_COMPARE(fx.graph->operationsInFlight(), 0);
-    QCOMPARE(log.total(), signal.isEmpty() ? 0 : 1);
-    QCOMPARE(log.only().first, signal);
-    QVariantList emitted = log.only().second;
-    if (signal == QLatin1String("error(Cv::CvError)")) {
-        const CvError err = emitted.constFirst().value<CvError>();
-        emitted = {err.objectId(), QVariant::fromValue(err.errorType())};
-    } else if (!signal.isEmpty()) {
-        QCOMPARE(fx.graph->lastReplyTimeStamp(),
-                 QDateTime(QDate(2024, 3, 5), QTime(17, 8, 9), Qt::UTC));
-    }
-    // An expected URL given as a path is on the test service.
-    for (QVariant &argument : arguments) {
-        if (argument.typeId() == QMetaType::QUrl && argument.toUrl().isRelative())
-            argument = fx.url(argument.toUrl().path());
-    }
-    QCOMPARE(emitted, arguments);
 }
 
 void tst_CvGraph::invalidJson_data()
@@ -719,8 +641,8 @@ void tst_CvGraph::uploads_data()
     }) << png << u"image/png"_s
                            << QByteArray("POST /me/photos?access_token=tok&message=caption%20%26%20"
                                          "more&source=%40%1")
-                           << CannedReply {R::json("{\"id\":\"p5\"}")}
-                           << u"photoUploaded(QString,QString)"_s << QVariantList {me, u"p5"_s};
+                           << CannedReply {R::json("{\"id\":\"p5\"}")} << u"photoUploaded"_s
+                           << QVariantList {me, u"p5"_s};
     const char *profileLine = "POST /method/corvana.photos.uploadProfilePic?access_token=tok&"
                               "caption=My%20face&format=json&profile_id=me";
     const UploadCall profile = [](CvGraph &g, const QString &file) {
@@ -728,11 +650,10 @@ void tst_CvGraph::uploads_data()
     };
     QTest::newRow("profile picture")
         << profile << gif << u"image/gif"_s << QByteArray(profileLine) << CannedReply {R::text("1")}
-        << u"profilePictureUploaded(QString,bool)"_s << QVariantList {me, true};
+        << u"profilePictureUploaded"_s << QVariantList {me, true};
     QTest::newRow("profile picture, only 1 is success")
         << profile << gif << u"image/gif"_s << QByteArray(profileLine)
-        << CannedReply {R::text("true")} << u"profilePictureUploaded(QString,bool)"_s
-        << QVariantList {me, false};
+        << CannedReply {R::text("true")} << u"profilePictureUploaded"_s << QVariantList {me, false};
 }
 
 void tst_CvGraph::uploads()

@@ -8,9 +8,15 @@
 #include <QTcpServer>
 #include <QTest>
 
-using Cv::CvEndpoints;
-using Cv::CvError;
-using Cv::CvGraphConnect;
+using namespace Cv;
+using namespace Qt::StringLiterals;
+using R = TestService::Reply;
+
+struct CannedReply
+{
+    R reply;
+};
+Q_DECLARE_METATYPE(CannedReply)
 
 namespace {
 
@@ -20,6 +26,7 @@ void captureMessage(QtMsgType, const QMessageLogContext &, const QString &text)
     g_log.append(text);
 }
 
+// The two ways a request ends: a response or an error, each with the request's id.
 struct Ends
 {
     explicit Ends(CvGraphConnect *c)
@@ -29,9 +36,9 @@ struct Ends
     }
     int count() const { return responses.size() + errors.size(); }
     // Waits for the first end, then a little longer so that a second one would show.
-    bool waitForEnd(int timeoutMs = 10000)
+    bool waitForEnd()
     {
-        if (!QTest::qWaitFor([this] { return count() > 0; }, timeoutMs))
+        if (!QTest::qWaitFor([this] { return count() > 0; }, 10000))
             return false;
         QTest::qWait(100);
         return true;
@@ -43,265 +50,220 @@ struct Ends
     QSignalSpy errors;
 };
 
+// An initialized transport talking to a fresh service.
+struct Setup
+{
+    explicit Setup(const QString &token = u"t"_s)
+        : connect(token)
+        , ends(&connect)
+    {
+        CvEndpoints::setGraphBaseUrl(service.baseUrl());
+        connect.init();
+    }
+    QUrl url(const char *path) const
+    {
+        return QUrl(service.baseUrl().toString() + QLatin1String(path));
+    }
+    TestService service;
+    CvGraphConnect connect;
+    Ends ends;
+};
+
 } // namespace
 
 class tst_CvGraphConnect : public QObject
 {
     Q_OBJECT
 
-private:
-    QString url(const TestService &service, const char *path)
-    {
-        return service.baseUrl().toString() + QLatin1String(path);
-    }
-
 private Q_SLOTS:
     void init()
     {
         CvEndpoints::reset();
         // Expected failures would flood the output with warnings; the log test turns them on.
-        Cv::SetLoggingLevel(Cv::LogErrors);
+        SetLoggingLevel(LogErrors);
     }
     void cleanup()
     {
         CvEndpoints::reset();
-        Cv::SetLoggingLevel(Cv::LogWarnings);
+        SetLoggingLevel(LogWarnings);
     }
 
     void requestBeforeInitIsRefused()
     {
         TestService service;
         QVERIFY(CvEndpoints::setGraphBaseUrl(service.baseUrl()));
-        CvGraphConnect connect(QStringLiteral("token"));
+        CvGraphConnect connect(u"token"_s);
         Ends ends(&connect);
-        QCOMPARE(connect.get(QStringLiteral("/me")), -1);
-        QCOMPARE(connect.lastError().replyErrorCode(), QNetworkReply::UnknownNetworkError);
+        QCOMPARE(connect.get(u"/me"_s), -1);
         QCOMPARE(int(connect.lastError().replyErrorCode()), 99);
-        QCOMPARE(connect.post(QStringLiteral("/me/feed"), nullptr), -1);
+        QCOMPARE(connect.post(u"/me/feed"_s, nullptr), -1);
         QTest::qWait(100);
         QCOMPARE(ends.count(), 0);
         QCOMPARE(service.requestCount(), 0);
 
         QVERIFY(connect.init());
         QVERIFY(connect.lastError().isEmpty());
-        service.enqueue(TestService::Reply::json("{}"));
-        QCOMPARE(connect.get(QStringLiteral("/me")), 0);
+        service.enqueue(R::json("{}"));
+        QCOMPARE(connect.get(u"/me"_s), 0);
         QVERIFY(ends.waitForEnd());
         QCOMPARE(ends.responses.size(), 1);
     }
 
     void replyIdsUseLowestFreeSlot()
     {
-        TestService service;
-        QVERIFY(CvEndpoints::setGraphBaseUrl(service.baseUrl()));
-        service.setHandler([](const TestService::Request &r) {
-            TestService::Reply reply = TestService::Reply::json("{}");
+        Setup s;
+        s.service.setHandler([](const TestService::Request &r) {
+            R reply = R::json("{}");
             reply.delayMs = r.path == QLatin1String("/b") ? 0 : 1500;
             return reply;
         });
-        CvGraphConnect connect(QStringLiteral("token"));
-        connect.init();
-        Ends ends(&connect);
-
-        QCOMPARE(connect.get(QStringLiteral("/a")), 0);
-        QCOMPARE(connect.get(QStringLiteral("/b")), 1);
-        QCOMPARE(connect.get(QStringLiteral("/c")), 2);
-        QVERIFY(ends.responses.wait(5000));
-        QCOMPARE(ends.responseId(), 1);
-        QCOMPARE(connect.get(QStringLiteral("/b")), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(ends.responses.size(), 4, 5000);
-        QCOMPARE(ends.errors.size(), 0);
+        QCOMPARE(s.connect.get(u"/a"_s), 0);
+        QCOMPARE(s.connect.get(u"/b"_s), 1);
+        QCOMPARE(s.connect.get(u"/c"_s), 2);
+        QVERIFY(s.ends.responses.wait(5000));
+        QCOMPARE(s.ends.responseId(), 1);
+        QCOMPARE(s.connect.get(u"/b"_s), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(s.ends.responses.size(), 4, 5000);
+        QCOMPARE(s.ends.errors.size(), 0);
         QList<int> ids;
-        for (const auto &args : ends.responses)
+        for (const auto &args : std::as_const(s.ends.responses))
             ids.append(args.at(1).toInt());
         std::sort(ids.begin(), ids.end());
         QCOMPARE(ids, QList<int>({0, 1, 1, 2}));
 
         // Idle for 2 s: the manager is released, its connections close, numbering restarts.
-        const int connectionsBefore = service.connectionCount();
-        QVERIFY(service.openConnectionCount() > 0);
-        QTRY_COMPARE_WITH_TIMEOUT(service.openConnectionCount(), 0, 6000);
-        QCOMPARE(connect.get(QStringLiteral("/b")), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(ends.responses.size(), 5, 5000);
-        QCOMPARE(ends.responseId(4), 0);
-        QVERIFY(service.connectionCount() > connectionsBefore);
+        const int connectionsBefore = s.service.connectionCount();
+        QVERIFY(s.service.openConnectionCount() > 0);
+        QTRY_COMPARE_WITH_TIMEOUT(s.service.openConnectionCount(), 0, 6000);
+        QCOMPARE(s.connect.get(u"/b"_s), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(s.ends.responses.size(), 5, 5000);
+        QCOMPARE(s.ends.responseId(4), 0);
+        QVERIFY(s.service.connectionCount() > connectionsBefore);
     }
 
     void oneEndPerReply_data()
     {
-        QTest::addColumn<QString>("scenario");
-        QTest::addColumn<bool>("succeeds");
-        QTest::addColumn<int>("code");
+        QTest::addColumn<CannedReply>("canned"); // answers every request
+        QTest::addColumn<int>("code"); // the reply's error code; 0 for a response
+        const auto add = [](const char *name, const R &reply, QNetworkReply::NetworkError code) {
+            QTest::newRow(name) << CannedReply {reply} << int(code);
+        };
+        const auto ok = QNetworkReply::NoError;
+        const QByteArray large(100000, 'x');
 
-        QTest::newRow("json") << "json" << true << 0;
-        QTest::newRow("not json") << "notjson" << true << 0;
-        QTest::newRow("empty body") << "empty" << true << 0;
-        QTest::newRow("redirect not followed") << "redirect" << true << 0;
-        QTest::newRow("trickled within time-out") << "trickle" << true << 0;
-        QTest::newRow("large within limit") << "large" << true << 0;
-        QTest::newRow("http 500") << "500" << false << int(QNetworkReply::InternalServerError);
-        QTest::newRow("http 404") << "404" << false << int(QNetworkReply::ContentNotFoundError);
-        QTest::newRow("dropped") << "dropped" << false << int(QNetworkReply::RemoteHostClosedError);
-        QTest::newRow("reset in body")
-            << "reset" << false << int(QNetworkReply::RemoteHostClosedError);
-        QTest::newRow("unreachable port")
-            << "refused" << false << int(QNetworkReply::ConnectionRefusedError);
-        QTest::newRow("stalled") << "stalled" << false << int(QNetworkReply::TimeoutError);
-        QTest::newRow("stalled in body")
-            << "stalledbody" << false << int(QNetworkReply::TimeoutError);
-        QTest::newRow("declared too large")
-            << "oversize" << false << int(QNetworkReply::UnknownContentError);
-        QTest::newRow("streamed too large")
-            << "oversizestream" << false << int(QNetworkReply::UnknownContentError);
+        add("json", R::json("{\"id\":\"1\"}"), ok);
+        add("not json", R::text("<html>hi</html>"), ok);
+        add("empty body", R::text(QByteArray()), ok);
+        add("redirect not followed", R::redirect("http://127.0.0.1:1/picture.jpg"), ok);
+        R trickle = R::text(QByteArray(500, 't'));
+        trickle.chunkSize = 100; // slower in total than the time-out, but never idle for that long
+        trickle.chunkIntervalMs = 250;
+        add("trickled within time-out", trickle, ok);
+        add("large within limit", R::text(large), ok);
+        add("http 500", R::json("{\"error\":{}}", 500), QNetworkReply::InternalServerError);
+        add("http 404", R::text("gone", 404), QNetworkReply::ContentNotFoundError);
+        add("dropped", R::dropped(), QNetworkReply::RemoteHostClosedError);
+        add("reset in body", R::dropped("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc"),
+            QNetworkReply::RemoteHostClosedError);
+        add("unreachable port", R(), QNetworkReply::ConnectionRefusedError);
+        add("stalled", R::stalled(), QNetworkReply::TimeoutError);
+        R stalledBody = R::text("0123456789");
+        stalledBody.stallAfter = 70;
+        add("stalled in body", stalledBody, QNetworkReply::TimeoutError);
+        R declared = R::text("small");
+        declared.contentLength = 100001; // the rest never comes: only the header can abort it
+        add("declared too large", declared, QNetworkReply::UnknownContentError);
+        R streamed = R::text(large + "y");
+        streamed.contentLength = -2;
+        add("streamed too large", streamed, QNetworkReply::UnknownContentError);
     }
 
     void oneEndPerReply()
     {
-        QFETCH(QString, scenario);
-        QFETCH(bool, succeeds);
+        QFETCH(CannedReply, canned);
         QFETCH(int, code);
 
-        TestService service;
-        QVERIFY(CvEndpoints::setGraphBaseUrl(service.baseUrl()));
         CvEndpoints::setTransferTimeout(1000);
         CvEndpoints::setMaxReplySize(100000);
-        const QByteArray large(100000, 'x');
-        TestService::Reply reply;
-        if (scenario == QLatin1String("json")) {
-            reply = TestService::Reply::json("{\"id\":\"1\"}");
-        } else if (scenario == QLatin1String("notjson")) {
-            reply = TestService::Reply::text("<html>hi</html>");
-        } else if (scenario == QLatin1String("empty")) {
-            reply = TestService::Reply::text(QByteArray());
-        } else if (scenario == QLatin1String("redirect")) {
-            reply = TestService::Reply::redirect(url(service, "/picture.jpg").toUtf8());
-        } else if (scenario == QLatin1String("trickle")) {
-            // Slower in total than the time-out, but never idle for that long.
-            reply = TestService::Reply::text(QByteArray(500, 't'));
-            reply.chunkSize = 100;
-            reply.chunkIntervalMs = 250;
-        } else if (scenario == QLatin1String("large")) {
-            reply = TestService::Reply::text(large);
-        } else if (scenario == QLatin1String("500")) {
-            reply = TestService::Reply::json("{\"error\":{}}", 500);
-        } else if (scenario == QLatin1String("404")) {
-            reply = TestService::Reply::text("gone", 404);
-        } else if (scenario == QLatin1String("dropped")) {
-            service.setHandler(
-                [](const TestService::Request &) { return TestService::Reply::dropped(); });
-        } else if (scenario == QLatin1String("reset")) {
-            reply = TestService::Reply::dropped("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc");
-        } else if (scenario == QLatin1String("refused")) {
+        Setup s;
+        s.service.setHandler([&canned](const TestService::Request &) { return canned.reply; });
+        if (code == QNetworkReply::ConnectionRefusedError) {
             QTcpServer probe;
             QVERIFY(probe.listen(QHostAddress::LocalHost));
             const quint16 port = probe.serverPort();
             probe.close();
-            QVERIFY(CvEndpoints::setGraphBaseUrl(
-                QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port))));
-        } else if (scenario == QLatin1String("stalled")) {
-            reply = TestService::Reply::stalled();
-        } else if (scenario == QLatin1String("stalledbody")) {
-            reply = TestService::Reply::text("0123456789");
-            reply.stallAfter = 70;
-        } else if (scenario == QLatin1String("oversize")) {
-            reply = TestService::Reply::text("small");
-            reply.contentLength = 100001; // the rest never comes: only the header can abort it
-        } else if (scenario == QLatin1String("oversizestream")) {
-            reply = TestService::Reply::text(large + "y");
-            reply.contentLength = -2;
+            QVERIFY(CvEndpoints::setGraphBaseUrl(QUrl(u"http://127.0.0.1:%1"_s.arg(port))));
         }
-        if (scenario != QLatin1String("dropped") && scenario != QLatin1String("refused"))
-            service.enqueue(reply);
-
-        CvGraphConnect connect(QStringLiteral("token"));
-        connect.init();
-        Ends ends(&connect);
         QByteArray body;
         QVariant location;
-        QObject::connect(&connect, &CvGraphConnect::response, this, [&](QNetworkReply *r, int) {
+        QObject::connect(&s.connect, &CvGraphConnect::response, this, [&](QNetworkReply *r, int) {
             body = r->readAll();
             location = r->header(QNetworkRequest::LocationHeader);
         });
-        QCOMPARE(connect.get(QStringLiteral("/me")), 0);
-        QVERIFY(ends.waitForEnd());
-        QCOMPARE(ends.count(), 1);
-        QCOMPARE(ends.responses.size(), succeeds ? 1 : 0);
-        if (succeeds) {
-            QCOMPARE(ends.responseId(), 0);
-            QCOMPARE(body, reply.body);
-            QVERIFY(connect.lastError().isEmpty());
+        QCOMPARE(s.connect.get(u"/me"_s), 0);
+        QVERIFY(s.ends.waitForEnd());
+        QCOMPARE(s.ends.count(), 1);
+        if (code == QNetworkReply::NoError) {
+            QCOMPARE(s.ends.responseId(), 0);
+            QCOMPARE(body, canned.reply.body);
+            QVERIFY(s.connect.lastError().isEmpty());
+            QCOMPARE(s.service.requestCount(), 1);
+            QUrl redirect; // handed on as the reply's header, not followed
+            for (const auto &header : std::as_const(canned.reply.headers)) {
+                if (header.first == "Location")
+                    redirect = QUrl(QString::fromLatin1(header.second));
+            }
+            QCOMPARE(location.toUrl(), redirect);
         } else {
-            QCOMPARE(ends.errorId(), 0);
-            QCOMPARE(int(ends.error().replyErrorCode()), code);
-            QCOMPARE(int(connect.lastError().replyErrorCode()), code);
+            QCOMPARE(s.ends.errorId(), 0);
+            QCOMPARE(int(s.ends.error().replyErrorCode()), code);
+            QCOMPARE(int(s.connect.lastError().replyErrorCode()), code);
+            if (code == QNetworkReply::InternalServerError)
+                QCOMPARE(s.ends.error().corvanaErrorString(), u"{\"error\":{}}"_s);
         }
-        if (scenario == QLatin1String("redirect")) {
-            QCOMPARE(location.toUrl(), QUrl(url(service, "/picture.jpg")));
-            QCOMPARE(service.requestCount(), 1);
-        }
-        if (scenario == QLatin1String("500"))
-            QCOMPARE(ends.error().corvanaErrorString(), QStringLiteral("{\"error\":{}}"));
         // The slot is free again.
-        service.enqueue(TestService::Reply::json("{}"));
-        QCOMPARE(connect.get(QStringLiteral("/me")), 0);
+        QCOMPARE(s.connect.get(u"/me"_s), 0);
     }
 
     void queryOrderAndEncoding()
     {
-        TestService service;
-        QVERIFY(CvEndpoints::setGraphBaseUrl(service.baseUrl()));
-        CvGraphConnect connect(QStringLiteral("TOKEN123"));
-        connect.init();
-        Ends ends(&connect);
-
+        Setup s(u"TOKEN123"_s);
         const QMap<QString, QString> params {
-            {QStringLiteral("b"), QStringLiteral("x y")},
-            {QStringLiteral("a"), QStringLiteral("1")},
-            {QStringLiteral("c"), QStringLiteral("\u00e9,/?&=+~._-*%")}};
-        QCOMPARE(connect.get(QStringLiteral("/me/feed?fields=id"), params), 0);
-        QVERIFY(service.waitForRequests(1));
-        TestService::Request r = service.lastRequest();
+            {u"b"_s, u"x y"_s}, {u"a"_s, u"1"_s}, {u"c"_s, u"\u00e9,/?&=+~._-*%"_s}};
+        QCOMPARE(s.connect.get(u"/me/feed?fields=id"_s, params), 0);
+        QVERIFY(s.service.waitForRequests(1));
+        TestService::Request r = s.service.lastRequest();
         QCOMPARE(r.method, QByteArray("GET"));
-        QCOMPARE(r.rawPath, QByteArray("/me/feed"));
-        QCOMPARE(r.rawQuery,
-                 QByteArray("fields=id&access_token=TOKEN123&a=1&b=x%20y"
+        QCOMPARE(r.target,
+                 QByteArray("/me/feed?fields=id&access_token=TOKEN123&a=1&b=x%20y"
                             "&c=%C3%A9%2C%2F%3F%26%3D%2B~._-%2A%25"));
-        QCOMPARE(r.queryValue(QStringLiteral("c")), QStringLiteral("\u00e9,/?&=+~._-*%"));
         QVERIFY(r.body.isEmpty());
 
         // An absolute URL is sent as it is: no token, also when one is set.
-        QVERIFY(connect.get(QUrl(url(service, "/page?after=abc&access=1"))) >= 0);
-        QVERIFY(service.waitForRequests(2));
-        QCOMPARE(service.lastRequest().target, QByteArray("/page?after=abc&access=1"));
+        QVERIFY(s.connect.get(s.url("/page?after=abc&access=1")) >= 0);
+        QVERIFY(s.service.waitForRequests(2));
+        QCOMPARE(s.service.lastRequest().target, QByteArray("/page?after=abc&access=1"));
 
         // With parameters, an absolute URL gets the token and the parameters.
-        QVERIFY(connect.get(QUrl(url(service, "/method/x")),
-                            {{QStringLiteral("format"), QStringLiteral("json")}})
-                >= 0);
-        QVERIFY(service.waitForRequests(3));
-        QCOMPARE(service.lastRequest().target,
+        QVERIFY(s.connect.get(s.url("/method/x"), {{u"format"_s, u"json"_s}}) >= 0);
+        QVERIFY(s.service.waitForRequests(3));
+        QCOMPARE(s.service.lastRequest().target,
                  QByteArray("/method/x?access_token=TOKEN123&format=json"));
 
         // Without a token nothing is added but the parameters.
         CvGraphConnect anonymous;
         anonymous.init();
-        QCOMPARE(anonymous.get(QStringLiteral("/x"), {{QStringLiteral("q"), QStringLiteral("1")}}),
-                 0);
-        QVERIFY(service.waitForRequests(4));
-        QCOMPARE(service.lastRequest().target, QByteArray("/x?q=1"));
+        QCOMPARE(anonymous.get(u"/x"_s, {{u"q"_s, u"1"_s}}), 0);
+        QVERIFY(s.service.waitForRequests(4));
+        QCOMPARE(s.service.lastRequest().target, QByteArray("/x?q=1"));
     }
 
     void postAndDelete()
     {
-        TestService service;
-        QVERIFY(CvEndpoints::setGraphBaseUrl(service.baseUrl()));
-        CvGraphConnect connect(QStringLiteral("TOKEN123"));
-        connect.init();
-        Ends ends(&connect);
-
-        QCOMPARE(connect.del(QStringLiteral("/123")), 0);
-        QVERIFY(service.waitForRequests(1));
-        TestService::Request r = service.lastRequest();
+        Setup s(u"TOKEN123"_s);
+        QCOMPARE(s.connect.del(u"/123"_s), 0);
+        QVERIFY(s.service.waitForRequests(1));
+        TestService::Request r = s.service.lastRequest();
         QCOMPARE(r.method, QByteArray("POST"));
         QCOMPARE(r.target, QByteArray("/123?access_token=TOKEN123&method=delete"));
         QVERIFY(r.body.isEmpty());
@@ -309,11 +271,9 @@ private Q_SLOTS:
         QCOMPARE(r.header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
 
         const QByteArray text("message body");
-        QVERIFY(connect.post(QStringLiteral("/me/feed"),
-                             {{QStringLiteral("message"), QStringLiteral("hi there")}}, &text)
-                >= 0);
-        QVERIFY(service.waitForRequests(2));
-        r = service.lastRequest();
+        QVERIFY(s.connect.post(u"/me/feed"_s, {{u"message"_s, u"hi there"_s}}, &text) >= 0);
+        QVERIFY(s.service.waitForRequests(2));
+        r = s.service.lastRequest();
         QCOMPARE(r.method, QByteArray("POST"));
         QCOMPARE(r.target, QByteArray("/me/feed?access_token=TOKEN123&message=hi%20there"));
         QCOMPARE(r.body, text);
@@ -323,42 +283,39 @@ private Q_SLOTS:
             {QNetworkRequest::UserAgentHeader, QByteArray("corvana-test")},
             {QNetworkRequest::ContentTypeHeader, QByteArray("multipart/form-data; boundary=xyz")},
         };
-        QVERIFY(connect.post(QStringLiteral("/1/photos"), headers, {}, &multipart) >= 0);
-        QVERIFY(service.waitForRequests(3));
-        r = service.lastRequest();
+        QVERIFY(s.connect.post(u"/1/photos"_s, headers, {}, &multipart) >= 0);
+        QVERIFY(s.service.waitForRequests(3));
+        r = s.service.lastRequest();
         QCOMPARE(r.target, QByteArray("/1/photos?access_token=TOKEN123"));
         QCOMPARE(r.body, multipart);
         QCOMPARE(r.header("Content-Type"), QByteArray("multipart/form-data; boundary=xyz"));
         QCOMPARE(r.header("User-Agent"), QByteArray("corvana-test"));
 
         // A multipart upload to an absolute URL (a REST method) gets the token and parameters.
-        QVERIFY(connect.post(QUrl(url(service, "/method/photos.upload")), headers,
-                             {{QStringLiteral("format"), QStringLiteral("json")}}, &multipart)
+        QVERIFY(s.connect.post(s.url("/method/photos.upload"), headers, {{u"format"_s, u"json"_s}},
+                               &multipart)
                 >= 0);
-        QVERIFY(service.waitForRequests(4));
-        r = service.lastRequest();
+        QVERIFY(s.service.waitForRequests(4));
+        r = s.service.lastRequest();
         QCOMPARE(r.method, QByteArray("POST"));
         QCOMPARE(r.target, QByteArray("/method/photos.upload?access_token=TOKEN123&format=json"));
         QCOMPARE(r.body, multipart);
         QCOMPARE(r.header("Content-Type"), QByteArray("multipart/form-data; boundary=xyz"));
-        QTRY_COMPARE(ends.count(), 4);
-        QCOMPARE(ends.errors.size(), 4); // nothing was queued: 404 each
+        QTRY_COMPARE(s.ends.count(), 4);
+        QCOMPARE(s.ends.errors.size(), 4); // nothing was queued: 404 each
     }
 
     void baseUrlIsReadPerRequest()
     {
-        TestService first;
+        Setup s;
         TestService second;
-        CvGraphConnect connect(QStringLiteral("t"));
-        connect.init();
-        QVERIFY(CvEndpoints::setGraphBaseUrl(first.baseUrl()));
-        connect.get(QStringLiteral("/one"));
-        QVERIFY(first.waitForRequests(1));
+        s.connect.get(u"/one"_s);
+        QVERIFY(s.service.waitForRequests(1));
         QVERIFY(CvEndpoints::setGraphBaseUrl(second.baseUrl()));
-        connect.get(QStringLiteral("/two"));
+        s.connect.get(u"/two"_s);
         QVERIFY(second.waitForRequests(1));
-        QCOMPARE(second.lastRequest().path, QStringLiteral("/two"));
-        QCOMPARE(first.requestCount(), 1);
+        QCOMPARE(second.lastRequest().path, u"/two"_s);
+        QCOMPARE(s.service.requestCount(), 1);
     }
 
     void tlsTrust()
@@ -366,26 +323,23 @@ private Q_SLOTS:
         TestService service(TestService::Tls);
         QVERIFY(service.isListening());
         QVERIFY(CvEndpoints::setGraphBaseUrl(service.baseUrl()));
-        service.setHandler(
-            [](const TestService::Request &) { return TestService::Reply::json("{}"); });
-
+        service.setHandler([](const TestService::Request &) { return R::json("{}"); });
         {
-            CvGraphConnect untrusting(QStringLiteral("t"));
+            CvGraphConnect untrusting(u"t"_s);
             untrusting.init();
             Ends ends(&untrusting);
-            QCOMPARE(untrusting.get(QStringLiteral("/me")), 0);
+            QCOMPARE(untrusting.get(u"/me"_s), 0);
             QVERIFY(ends.waitForEnd());
             QCOMPARE(ends.responses.size(), 0);
             QCOMPARE(ends.errors.size(), 1);
             QCOMPARE(ends.error().replyErrorCode(), QNetworkReply::SslHandshakeFailedError);
             QCOMPARE(service.requestCount(), 0);
         }
-
         CvEndpoints::setCaCertificates(TestService::caCertificates());
-        CvGraphConnect trusting(QStringLiteral("t"));
+        CvGraphConnect trusting(u"t"_s);
         trusting.init();
         Ends ends(&trusting);
-        QCOMPARE(trusting.get(QStringLiteral("/me")), 0);
+        QCOMPARE(trusting.get(u"/me"_s), 0);
         QVERIFY(ends.waitForEnd());
         QCOMPARE(ends.responses.size(), 1);
         QCOMPARE(service.requestCount(), 1);
@@ -393,32 +347,27 @@ private Q_SLOTS:
 
     void deinitAbortsPendingReplies()
     {
-        TestService service;
-        QVERIFY(CvEndpoints::setGraphBaseUrl(service.baseUrl()));
-        service.setHandler(
-            [](const TestService::Request &) { return TestService::Reply::stalled(); });
-        CvGraphConnect connect(QStringLiteral("t"));
-        connect.init();
-        Ends ends(&connect);
-        QCOMPARE(connect.get(QStringLiteral("/a")), 0);
-        QCOMPARE(connect.get(QStringLiteral("/b")), 1);
-        QVERIFY(service.waitForRequests(2));
-        QVERIFY(connect.deinit());
-        QCOMPARE(ends.errors.size(), 2);
-        QCOMPARE(ends.error(0).replyErrorCode(), QNetworkReply::OperationCanceledError);
-        QCOMPARE(ends.errorId(0) + ends.errorId(1), 1);
+        Setup s;
+        s.service.setHandler([](const TestService::Request &) { return R::stalled(); });
+        QCOMPARE(s.connect.get(u"/a"_s), 0);
+        QCOMPARE(s.connect.get(u"/b"_s), 1);
+        QVERIFY(s.service.waitForRequests(2));
+        QVERIFY(s.connect.deinit());
+        QCOMPARE(s.ends.errors.size(), 2);
+        QCOMPARE(s.ends.error(0).replyErrorCode(), QNetworkReply::OperationCanceledError);
+        QCOMPARE(s.ends.errorId(0) + s.ends.errorId(1), 1);
         QTest::qWait(100);
-        QCOMPARE(ends.count(), 2);
-        QCOMPARE(connect.get(QStringLiteral("/c")), 0);
+        QCOMPARE(s.ends.count(), 2);
+        QCOMPARE(s.connect.get(u"/c"_s), 0);
     }
 
     void receiverMayDestroyTransport()
     {
         TestService service;
         QVERIFY(CvEndpoints::setGraphBaseUrl(service.baseUrl()));
-        service.enqueue(TestService::Reply::json("{}"));
-        service.enqueue(TestService::Reply::text("x", 500));
-        auto *connect = new CvGraphConnect(QStringLiteral("t"));
+        service.enqueue(R::json("{}"));
+        service.enqueue(R::text("x", 500));
+        auto *connect = new CvGraphConnect(u"t"_s);
         connect->init();
         QByteArray body;
         QObject::connect(connect, &CvGraphConnect::response, this, [&](QNetworkReply *r, int) {
@@ -426,68 +375,64 @@ private Q_SLOTS:
             delete connect;
             connect = nullptr;
         });
-        connect->get(QStringLiteral("/a"));
+        connect->get(u"/a"_s);
         QTRY_VERIFY(!connect);
         QCOMPARE(body, QByteArray("{}"));
 
-        connect = new CvGraphConnect(QStringLiteral("t"));
+        connect = new CvGraphConnect(u"t"_s);
         connect->init();
         QObject::connect(connect, &CvGraphConnect::error, this, [&](const CvError &, int) {
             delete connect;
             connect = nullptr;
         });
-        connect->get(QStringLiteral("/b"));
+        connect->get(u"/b"_s);
         QTRY_VERIFY(!connect);
     }
 
     void tokenIsRedactedInEveryLogLine()
     {
-        const QString token = QStringLiteral("SECRETTOKEN1234");
         TestService service;
         QVERIFY(CvEndpoints::setGraphBaseUrl(service.baseUrl()));
-        service.enqueue(TestService::Reply::json("{\"echo\":\"SECRETTOKEN1234\"}"));
-        service.enqueue(TestService::Reply::json("{\"error\":{}}", 500));
-        service.enqueue(TestService::Reply::json("{}"));
+        service.enqueue(R::json("{\"echo\":\"SECRETTOKEN1234\"}"));
+        service.enqueue(R::json("{\"error\":{}}", 500));
+        service.enqueue(R::json("{}"));
 
         g_log.clear();
-        Cv::SetLoggingLevel(Cv::LogTrace);
+        SetLoggingLevel(LogTrace);
         const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
         {
-            CvGraphConnect connect(token);
+            CvGraphConnect connect(u"SECRETTOKEN1234"_s);
             connect.init();
             Ends ends(&connect);
-            connect.get(QStringLiteral("/me"), {{QStringLiteral("x"), QStringLiteral("1")}});
+            connect.get(u"/me"_s, {{u"x"_s, u"1"_s}});
             QTRY_COMPARE(ends.count(), 1);
-            connect.get(QStringLiteral("/fails"));
+            connect.get(u"/fails"_s);
             QTRY_COMPARE(ends.count(), 2);
-            connect.get(QUrl(url(service, "/next?access_token=SECRETTOKEN1234&after=2")));
+            connect.get(QUrl(service.baseUrl().toString()
+                             + u"/next?access_token=SECRETTOKEN1234&after=2"_s));
             QTRY_COMPARE(ends.count(), 3);
         }
         qInstallMessageHandler(previous);
-        Cv::SetLoggingLevel(Cv::LogErrors);
+        SetLoggingLevel(LogErrors);
 
         const QString port = QString::number(service.port());
         const QStringList expected {
-            QStringLiteral("\"Using access token [SECR\u2026]\" "),
-            QStringLiteral(
-                "\"Sending request: http://127.0.0.1:%1/me?access_token=SECR\u2026&x=1\" ")
-                .arg(port),
-            QStringLiteral("\"CvGraphConnect: Reply stored using id: [0]\" "),
-            QStringLiteral("\"CvGraphConnect: Reply id: [0]\" "),
-            QStringLiteral("\"CvGraphConnect: Reply [0] removed\" "),
-            QStringLiteral(
-                "\"Sending request: http://127.0.0.1:%1/next?access_token=SECR\u2026&after=2\" ")
-                .arg(port),
+            u"\"Using access token [SECR\u2026]\" "_s,
+            u"\"Sending request: http://127.0.0.1:%1/me?access_token=SECR\u2026&x=1\" "_s.arg(port),
+            u"\"CvGraphConnect: Reply stored using id: [0]\" "_s,
+            u"\"CvGraphConnect: Reply id: [0]\" "_s,
+            u"\"CvGraphConnect: Reply [0] removed\" "_s,
+            u"\"Sending request: http://127.0.0.1:%1/next?access_token=SECR\u2026&after=2\" "_s.arg(
+                port),
         };
         for (const QString &line : expected)
             QVERIFY2(g_log.contains(line), qPrintable(line));
         bool sawError = false;
-        for (const QString &line : qAsConst(g_log)) {
+        for (const QString &line : std::as_const(g_log)) {
             QVERIFY2(!line.contains(QLatin1String("ETTOKEN")), qPrintable(line));
             sawError = sawError || line.startsWith(QLatin1String("\"Encountered an error: "));
         }
         QVERIFY(sawError);
-        QVERIFY(g_log.size() > 10);
     }
 };
 
