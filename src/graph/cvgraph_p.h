@@ -47,6 +47,9 @@ public:
     static void applyLocale(const QString &locale, CvGraphOp *op);
 
     // Writes
+    // An operation of kind on id's connection, reporting id.
+    static CvGraphOp pathOp(const QString &id, const QString &connection,
+                            CvGraphOp::Operation kind);
     // Reads an upload's file and recognizes its image type; false (with the warning) if either
     // fails.
     static bool readUpload(const QString &fileName, QByteArray *data, QString *mimeType);

@@ -29,6 +29,12 @@ QString acknowledgementWord(CvGraph::EventAcknowledgement ack)
 
 } // namespace
 
+CvGraphOp CvGraphPrivate::pathOp(const QString &id, const QString &connection,
+                                 CvGraphOp::Operation kind)
+{
+    return CvGraphOp(QUrl(pathJoin(id, connection)), kind, id, QString());
+}
+
 bool CvGraphPrivate::readUpload(const QString &fileName, QByteArray *data, QString *mimeType)
 {
     QFile file(fileName);
@@ -72,8 +78,7 @@ bool CvGraph::writeToWall(const QString &id, const CvWallPostInfo &info)
     Q_D(CvGraph);
     if (id.isEmpty() || info.message.isEmpty())
         return false;
-    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("feed"))), CvGraphOp::WriteToWall, id,
-                 QString());
+    CvGraphOp op = d->pathOp(id, QStringLiteral("feed"), CvGraphOp::WriteToWall);
     op.setParameters(CvGraphOp::Parameters(info.toMap()));
     d->runOp(op);
     return true;
@@ -85,8 +90,7 @@ bool CvGraph::writeLink(const QString &id, const CvLinkInfo &link, const QString
     Q_D(CvGraph);
     if (id.isEmpty() || link.link.isEmpty())
         return false;
-    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("links"))), CvGraphOp::WriteLink, id,
-                 QString());
+    CvGraphOp op = d->pathOp(id, QStringLiteral("links"), CvGraphOp::WriteLink);
     op.setParameters(CvGraphOp::Parameters(link.toMap()));
     op.setParameter(QStringLiteral("message"), message);
     d->runOp(op);
@@ -99,8 +103,7 @@ bool CvGraph::writeComment(const QString &id, const QString &message)
     Q_D(CvGraph);
     if (id.isEmpty() || message.isEmpty())
         return false;
-    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("comments"))), CvGraphOp::WriteComment, id,
-                 QString());
+    CvGraphOp op = d->pathOp(id, QStringLiteral("comments"), CvGraphOp::WriteComment);
     op.setParameter(QStringLiteral("message"), message);
     d->runOp(op);
     return true;
@@ -112,8 +115,7 @@ bool CvGraph::writeToLikes(const QString &id, LikeType type)
     Q_D(CvGraph);
     if (id.isEmpty())
         return false;
-    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("likes"))), CvGraphOp::WriteToLikes, id,
-                 QString());
+    CvGraphOp op = d->pathOp(id, QStringLiteral("likes"), CvGraphOp::WriteToLikes);
     // The reply reports the type back from the presence of this parameter.
     if (type == Unlike)
         op.setParameter(QStringLiteral("method"), QStringLiteral("delete"));
@@ -127,8 +129,7 @@ bool CvGraph::writeNote(const QString &id, const QString &subject, const QString
     Q_D(CvGraph);
     if (id.isEmpty() || (subject.isEmpty() && message.isEmpty()))
         return false;
-    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("notes"))), CvGraphOp::WriteNote, id,
-                 QString());
+    CvGraphOp op = d->pathOp(id, QStringLiteral("notes"), CvGraphOp::WriteNote);
     op.setParameter(QStringLiteral("subject"), subject);
     op.setParameter(QStringLiteral("message"), message);
     d->runOp(op);
@@ -142,8 +143,7 @@ bool CvGraph::createAlbum(const QString &id, const QString &name, const QString 
     Q_D(CvGraph);
     if (id.isEmpty() || name.isEmpty())
         return false;
-    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("albums"))), CvGraphOp::CreateAlbum, id,
-                 QString());
+    CvGraphOp op = d->pathOp(id, QStringLiteral("albums"), CvGraphOp::CreateAlbum);
     op.setParameter(QStringLiteral("name"), name);
     op.setParameter(QStringLiteral("message"), message);
     if (!privacy.isEmpty()) {
@@ -164,8 +164,7 @@ bool CvGraph::uploadPhoto(const QString &id, const QString &fileName, const QStr
     QString mimeType;
     if (!d->readUpload(fileName, &data, &mimeType))
         return false;
-    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("photos"))), CvGraphOp::UploadPhoto, id,
-                 QString());
+    CvGraphOp op = d->pathOp(id, QStringLiteral("photos"), CvGraphOp::UploadPhoto);
     op.setParameter(QStringLiteral("message"), message);
     op.setParameter(QStringLiteral("source"), QLatin1Char('@') + fileName);
     op.setHeaders(d->multipartHeaders());
@@ -181,8 +180,7 @@ bool CvGraph::createEvent(const QString &id, const QString &name, const QDateTim
     Q_D(CvGraph);
     if (id.isEmpty() || name.isEmpty() || !start.isValid() || !end.isValid())
         return false;
-    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("events"))), CvGraphOp::CreateEvent, id,
-                 QString());
+    CvGraphOp op = d->pathOp(id, QStringLiteral("events"), CvGraphOp::CreateEvent);
     op.setParameter(QStringLiteral("name"), name);
     op.setParameter(QStringLiteral("start_time"), start.toString(Qt::ISODate));
     op.setParameter(QStringLiteral("end_time"), end.toString(Qt::ISODate));
