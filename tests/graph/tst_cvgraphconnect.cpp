@@ -244,17 +244,11 @@ private Q_SLOTS:
         QVERIFY(s.service.waitForRequests(2));
         QCOMPARE(s.service.lastRequest().target, QByteArray("/page?after=abc&access=1"));
 
-        // With parameters, an absolute URL gets the token and the parameters.
-        QVERIFY(s.connect.get(s.url("/method/x"), {{u"format"_s, u"json"_s}}) >= 0);
-        QVERIFY(s.service.waitForRequests(3));
-        QCOMPARE(s.service.lastRequest().target,
-                 QByteArray("/method/x?access_token=TOKEN123&format=json"));
-
         // Without a token nothing is added but the parameters.
         CvGraphConnect anonymous;
         anonymous.init();
         QCOMPARE(anonymous.get(u"/x"_s, {{u"q"_s, u"1"_s}}), 0);
-        QVERIFY(s.service.waitForRequests(4));
+        QVERIFY(s.service.waitForRequests(3));
         QCOMPARE(s.service.lastRequest().target, QByteArray("/x?q=1"));
     }
 
@@ -291,18 +285,8 @@ private Q_SLOTS:
         QCOMPARE(r.header("Content-Type"), QByteArray("multipart/form-data; boundary=xyz"));
         QCOMPARE(r.header("User-Agent"), QByteArray("corvana-test"));
 
-        // A multipart upload to an absolute URL (a REST method) gets the token and parameters.
-        QVERIFY(s.connect.post(s.url("/method/photos.upload"), headers, {{u"format"_s, u"json"_s}},
-                               &multipart)
-                >= 0);
-        QVERIFY(s.service.waitForRequests(4));
-        r = s.service.lastRequest();
-        QCOMPARE(r.method, QByteArray("POST"));
-        QCOMPARE(r.target, QByteArray("/method/photos.upload?access_token=TOKEN123&format=json"));
-        QCOMPARE(r.body, multipart);
-        QCOMPARE(r.header("Content-Type"), QByteArray("multipart/form-data; boundary=xyz"));
-        QTRY_COMPARE(s.ends.count(), 4);
-        QCOMPARE(s.ends.errors.size(), 4); // nothing was queued: 404 each
+        QTRY_COMPARE(s.ends.count(), 3);
+        QCOMPARE(s.ends.errors.size(), 3); // nothing was queued: 404 each
     }
 
     void baseUrlIsReadPerRequest()
