@@ -110,9 +110,9 @@ struct Fixture
     {
         QCOMPARE(graph->operationsInFlight(), 0);
         QVERIFY(graph->retrievePublicData(url(QStringLiteral("/probe")), QString()));
-        QVERIFY(service->waitForRequests(1));
+        QVERIFY(service->waitForRequests(1, 15000));
         QCOMPARE(service->requests().constFirst().path, QStringLiteral("/probe"));
-        QTRY_COMPARE(graph->operationsInFlight(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(graph->operationsInFlight(), 0, 15000);
         QCOMPARE(service->requestCount(), 1);
     }
 };

@@ -442,7 +442,7 @@ void tst_CvGraph::operations()
     SignalLog log(fx.graph.get());
     fx.service->enqueue(canned.reply.header("Date", "Tue, 05 Mar 2024 17:08:09 GMT"));
     QVERIFY(call(*fx.graph));
-    QTRY_COMPARE(fx.graph->operationsInFlight(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(fx.graph->operationsInFlight(), 0, 15000);
     QCOMPARE(fx.service->requestCount(), 1);
     const TestService::Request request = fx.service->lastRequest();
     if (!line.isEmpty()) {
@@ -567,7 +567,7 @@ void tst_CvGraph::invalidJson()
     fx.service->enqueue(R::json(body));
     expectWarning(u"Not valid JSON data:\n"_s + QString::fromUtf8(body));
     QVERIFY(call(*fx.graph));
-    QTRY_COMPARE(fx.graph->operationsInFlight(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(fx.graph->operationsInFlight(), 0, 15000);
     QCOMPARE(log.total(), 0);
 }
 
@@ -609,7 +609,7 @@ void tst_CvGraph::connectionDataFilterForm()
                 &CvGraph::connectionDataRetrieved),
             this, [&] { idFormFirst = byId.size() == 1; });
     QVERIFY(call(*fx.graph));
-    QTRY_COMPARE(fx.graph->operationsInFlight(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(fx.graph->operationsInFlight(), 0, 15000);
     QCOMPARE(log.total(), 2);
     QCOMPARE(byFilter.size(), 1);
     QVERIFY(idFormFirst);
@@ -686,7 +686,7 @@ void tst_CvGraph::uploads()
     SignalLog log(fx.graph.get());
     fx.service->enqueue(canned.reply);
     QVERIFY(call(*fx.graph, path));
-    QTRY_COMPARE(fx.graph->operationsInFlight(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(fx.graph->operationsInFlight(), 0, 15000);
     QCOMPARE(fx.service->requestCount(), 1); // the refused ones sent nothing
     const TestService::Request request = fx.service->lastRequest();
     QCOMPARE(QByteArray(request.method + ' ' + request.target),
@@ -714,10 +714,10 @@ void tst_CvGraph::repliesMatchedById()
                    qOverload<const QString &, const QString &, const QVariantMap &>(
                        &CvGraph::connectionDataRetrieved));
     QVERIFY(fx.graph->retrieveConnectionData(CvGraph::Friends, u"a"_s));
-    QVERIFY(fx.service->waitForRequests(1));
+    QVERIFY(fx.service->waitForRequests(1, 15000));
     QVERIFY(fx.graph->retrieveConnectionData(CvGraph::Photos, u"b"_s));
     QCOMPARE(fx.graph->operationsInFlight(), 2);
-    QTRY_COMPARE(spy.size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(spy.size(), 2, 15000);
     QStringList seen;
     for (const QVariantList &arguments : std::as_const(spy)) {
         const QString path
@@ -738,7 +738,7 @@ void tst_CvGraph::unknownReplyId()
     QNetworkAccessManager manager;
     std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(fx.url(u"/stray"_s))));
     QSignalSpy finished(reply.get(), &QNetworkReply::finished);
-    QVERIFY(finished.wait());
+    QVERIFY(finished.wait(15000));
 
     SignalLog log(fx.graph.get());
     expectWarning(u"Received response that does not map to any active CvGraph operation"_s);
@@ -761,7 +761,7 @@ void tst_CvGraph::newRequestFromResultSlot()
                     QVERIFY(fx.graph->retrieveObject(u"second"_s, QString()));
             });
     QVERIFY(fx.graph->retrieveObject(u"first"_s, QString()));
-    QTRY_COMPARE(seen.size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 2, 15000);
     QCOMPARE(seen, (QStringList {u"first"_s, u"second"_s}));
     QCOMPARE(fx.graph->operationsInFlight(), 0);
 }

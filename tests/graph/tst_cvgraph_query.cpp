@@ -133,7 +133,7 @@ void tst_CvGraphQuery::builtQuery()
     QCOMPARE(fx.graph->executeQuery(fields, table, conditions, u"n"_s), !where.isEmpty());
     if (where.isEmpty())
         return fx.expectNothingSent();
-    QVERIFY(fx.service->waitForRequests(1));
+    QVERIFY(fx.service->waitForRequests(1, 15000));
     QCOMPARE(fx.service->lastRequest().path, u"/method/cvql.query"_s);
     QCOMPARE(fx.service->lastRequest().queryValue(u"query"_s),
              u"SELECT %1 FROM %2 WHERE %3"_s.arg(joined(fields), table, where));
@@ -236,7 +236,7 @@ void tst_CvGraphQuery::batchRequest()
     fx.service->enqueue(TestService::Reply::json("[]"));
     fx.graph->setLocale(u"fr_FR"_s); // a batch carries no locale of its own
     QVERIFY(fx.graph->executeBatch({first, second}, u"profile_details: id=1"_s));
-    QVERIFY(fx.service->waitForRequests(1));
+    QVERIFY(fx.service->waitForRequests(1, 15000));
 
     const TestService::Request request = fx.service->lastRequest();
     QCOMPARE(request.method, QByteArray("POST"));
@@ -257,7 +257,7 @@ void tst_CvGraphQuery::batchReplies()
           "]";
     fx.service->enqueue(TestService::Reply::json(answer));
     QVERIFY(fx.graph->executeBatch({CvGraphRequest(u"GET"_s, u"a"_s)}, u"b"_s));
-    QTRY_COMPARE(log.total(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(log.total(), 1, 15000);
     QCOMPARE(batches.size(), 1);
     QCOMPARE(batches.constFirst().at(0).toString(), u"b"_s);
 
