@@ -15,6 +15,32 @@ const QString &invalidReferenceText()
     return text;
 }
 
+// Runs \a step for each reference in one transaction; a reference without an id fails the batch.
+template<typename Step>
+bool runRefBatch(CvCachePrivate *d, const CvUserRefs &refs, Step step)
+{
+    return d->runBatch(refs, [&](const CvUserRef &ref) {
+        if (ref.id.isEmpty()) {
+            d->recordError(invalidReferenceText(), CvCache::DatabaseError);
+            return false;
+        }
+        return step(ref);
+    });
+}
+
+// The friends list of getFriends and getFriendRefs: statement and parser are what differ.
+template<typename T>
+bool readFriendList(CvCachePrivate *d, const QString &userId, const CvDataFilter &filter,
+                    QList<T> *friends,
+                    QSqlQuery *(CvQueries::*prepare)(const QString &, const CvDataFilter &),
+                    QList<T> (CvQueries::*parse)(QSqlQuery *))
+{
+    if (!d->isOpen())
+        return false;
+    return d->readList((d->queries.*prepare)(userId, filter), friends,
+                       [d, parse](QSqlQuery *q) { return (d->queries.*parse)(q); });
+}
+
 } // namespace
 
 // --- private steps ------------------------------------------------------------------------------
@@ -283,11 +309,7 @@ bool CvCache::addFriends(const QString &userId, const CvUserRefs &friends)
 {
     Q_D(CvCache);
     CV_TRACE_FUNCTION;
-    return d->runBatch(friends, [&](const CvUserRef &ref) {
-        if (ref.id.isEmpty()) {
-            d->recordError(invalidReferenceText(), DatabaseError);
-            return false;
-        }
+    return runRefBatch(d, friends, [&](const CvUserRef &ref) {
         return d->writeUser(CvUser(ref)) != UpdateFailed && d->updateFriendships(userId, ref.id);
     });
 }
@@ -296,13 +318,8 @@ bool CvCache::addFriendships(const QString &userId, const CvUserRefs &friends)
 {
     Q_D(CvCache);
     CV_TRACE_FUNCTION;
-    return d->runBatch(friends, [&](const CvUserRef &ref) {
-        if (ref.id.isEmpty()) {
-            d->recordError(invalidReferenceText(), DatabaseError);
-            return false;
-        }
-        return d->updateFriendships(userId, ref.id);
-    });
+    return runRefBatch(d, friends,
+                       [&](const CvUserRef &ref) { return d->updateFriendships(userId, ref.id); });
 }
 
 bool CvCache::addFriendship(const QString &userId, const QString &friendId)
@@ -317,11 +334,7 @@ bool CvCache::removeFriends(const QString &userId, const CvUserRefs &friends)
 {
     Q_D(CvCache);
     CV_TRACE_FUNCTION;
-    return d->runBatch(friends, [&](const CvUserRef &ref) {
-        if (ref.id.isEmpty()) {
-            d->recordError(invalidReferenceText(), DatabaseError);
-            return false;
-        }
+    return runRefBatch(d, friends, [&](const CvUserRef &ref) {
         return d->removeUser(ref.id) && d->removeFriendship(userId, ref.id);
     });
 }
@@ -365,20 +378,16 @@ bool CvCache::getFriends(const QString &userId, CvUsers *friends, const CvDataFi
 {
     Q_D(CvCache);
     CV_TRACE_FUNCTION;
-    if (!d->isOpen())
-        return false;
-    return d->readList(d->queries.prepareSelectFriendsQuery(userId, filter), friends,
-                       [d](QSqlQuery *q) { return d->queries.parseUsers(q); });
+    return readFriendList(d, userId, filter, friends, &CvQueries::prepareSelectFriendsQuery,
+                          &CvQueries::parseUsers);
 }
 
 bool CvCache::getFriendRefs(const QString &userId, CvUserRefs *friends, const CvDataFilter &filter)
 {
     Q_D(CvCache);
     CV_TRACE_FUNCTION;
-    if (!d->isOpen())
-        return false;
-    return d->readList(d->queries.prepareSelectFriendRefsQuery(userId, filter), friends,
-                       [d](QSqlQuery *q) { return d->queries.parseUserRefs(q); });
+    return readFriendList(d, userId, filter, friends, &CvQueries::prepareSelectFriendRefsQuery,
+                          &CvQueries::parseUserRefs);
 }
 
 bool CvCache::getBirthdays(const QString &userId, CvUsers *friends, const CvDataFilter &filter)

@@ -35,9 +35,12 @@ enum UserColumn {
     UserColumnCount
 };
 
-// Binds columns 1 to 22 of \a user starting at position \a first.
-void bindUserDetails(QSqlQuery *query, int first, const CvUser &user)
+// Binds the id of \a user at \a idPosition and columns 1 to 22 in table order from \a first on;
+// the insert puts the id first, the update last. A null \a query stays null.
+QSqlQuery *bindUser(QSqlQuery *query, int idPosition, int first, const CvUser &user)
 {
+    if (!query)
+        return nullptr;
     const QVariant values[] = {user.firstName(),    user.lastName(),   user.name(),
                                user.link(),         user.about(),      user.birthday(),
                                user.email(),        user.website(),    user.hometown(),
@@ -49,38 +52,34 @@ void bindUserDetails(QSqlQuery *query, int first, const CvUser &user)
     int position = first;
     for (const QVariant &value : values)
         query->bindValue(position++, value);
+    query->bindValue(idPosition, user.id());
+    return query;
 }
 
 } // namespace
 
 QSqlQuery *CvQueries::prepareInsertUserQuery(const CvUser &user)
 {
-    QSqlQuery *query = kept(QStringLiteral(
-        "INSERT INTO users (id, first_name, last_name, name, link, about, birthday, email, "
-        "website, hometown, location, bio, gender, interested_in, meeting_for, "
-        "relationship_status, religion, political, significant_other, timezone, picture, "
-        "mobile_phone, locale)VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-        "?, ?, ?, ?, ?)"));
-    if (!query)
-        return nullptr;
-    query->bindValue(0, user.id());
-    bindUserDetails(query, 1, user);
-    return query;
+    return bindUser(
+        kept(QStringLiteral(
+            "INSERT INTO users (id, first_name, last_name, name, link, about, birthday, email, "
+            "website, hometown, location, bio, gender, interested_in, meeting_for, "
+            "relationship_status, religion, political, significant_other, timezone, picture, "
+            "mobile_phone, locale)VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+            "?, ?, ?, ?, ?)")),
+        ColId, ColId + 1, user);
 }
 
 QSqlQuery *CvQueries::prepareUpdateUserQuery(const CvUser &user)
 {
-    QSqlQuery *query = kept(QStringLiteral(
-        "UPDATE users SET first_name = ?, last_name = ?, name = ?, link = ?, about = ?, "
-        "birthday = ?, email = ?, website = ?, hometown = ?, location = ?, bio = ?, "
-        "gender = ?, interested_in = ?, meeting_for = ?, relationship_status = ?, "
-        "religion = ?, political = ?, significant_other = ?, timezone = ?, picture = ?, "
-        "mobile_phone = ?, locale = ? WHERE id = ?"));
-    if (!query)
-        return nullptr;
-    bindUserDetails(query, 0, user);
-    query->bindValue(UserColumnCount - 1, user.id());
-    return query;
+    return bindUser(
+        kept(QStringLiteral(
+            "UPDATE users SET first_name = ?, last_name = ?, name = ?, link = ?, about = ?, "
+            "birthday = ?, email = ?, website = ?, hometown = ?, location = ?, bio = ?, "
+            "gender = ?, interested_in = ?, meeting_for = ?, relationship_status = ?, "
+            "religion = ?, political = ?, significant_other = ?, timezone = ?, picture = ?, "
+            "mobile_phone = ?, locale = ? WHERE id = ?")),
+        UserColumnCount - 1, 0, user);
 }
 
 QSqlQuery *CvQueries::prepareInsertUserRefQuery(const CvUserRef &ref)
