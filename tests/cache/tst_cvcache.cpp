@@ -1,36 +1,46 @@
 #include "cachetestutil.h"
 
-#include "cvcache.h"
-#include "cvcacheconfiguration.h"
+#include "cvattachment.h"
+#include "cvcheckin.h"
+#include "cvevent.h"
+#include "cvgroup.h"
 #include "cvlogger.h"
-
-#include <QTemporaryDir>
-#include <QtTest>
-
-#include <functional>
+#include "cvmessage.h"
+#include "cvpost.h"
+#include "cvthread.h"
 
 using namespace Cv;
 
-using CacheCall = std::function<bool(CvCache &)>;
-Q_DECLARE_METATYPE(CacheCall)
+namespace {
 
-class TestCvCache : public QObject
+// Out-parameters of the calls in closedCacheRefuses_data.
+struct Sink
+{
+    QString text;
+    CvUser user;
+    CvUsers users;
+    CvUserRefs refs;
+    CvEvents events;
+    CvGroups groups;
+    CvCheckins checkins;
+    CvPosts posts;
+    CvComments comments;
+    CvThreads threads;
+    CvMessages messages;
+    CvAttachments attachments;
+} sink;
+
+void row(const char *name, const CacheCall &call)
+{
+    QTest::newRow(name) << call;
+}
+
+} // namespace
+
+class TestCvCache : public CacheFixture
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_dir;
-    int m_serial = 0;
-    QString m_db;
-    QString m_store;
-
-    std::unique_ptr<CvCacheConfiguration> config() const
-    {
-        auto c = std::make_unique<CvCacheConfiguration>();
-        c->setDatabaseName(m_db);
-        c->setPath(m_store);
-        return c;
-    }
     static QStringList words(const char *text)
     {
         return QString::fromLatin1(text).split(QLatin1Char(' '));
@@ -45,74 +55,62 @@ private:
     static QByteArray png() { return QByteArray("\x89PNG\r\n\x1A\n\0", 9); }
 
 private slots:
-    void init()
-    {
-        // A fresh database file and file store for every test function.
-        ++m_serial;
-        m_db = m_dir.filePath(QStringLiteral("cache%1.db").arg(m_serial));
-        m_store = m_dir.filePath(QStringLiteral("store%1").arg(m_serial));
-    }
+    void init() { nextFiles(); }
+    void cleanup() { m_cache.reset(); }
 
     void configuration()
     {
         CvCacheConfiguration c;
-        QCOMPARE(c.databaseName(), QStringLiteral("cvcache.db"));
-        QCOMPARE(c.path(), QStringLiteral("./cvcache"));
-        c.setDatabaseName(QStringLiteral("a.db"));
-        c.setPath(QStringLiteral("/tmp/x"));
+        QCOMPARE(c.databaseName(), s("cvcache.db"));
+        QCOMPARE(c.path(), s("./cvcache"));
+        c.setDatabaseName(s("a.db"));
+        c.setPath(s("/tmp/x"));
         std::unique_ptr<CvCacheConfiguration> copy(c.clone());
-        c.setDatabaseName(QStringLiteral("b.db"));
-        QCOMPARE(copy->databaseName(), QStringLiteral("a.db"));
-        QCOMPARE(copy->path(), QStringLiteral("/tmp/x"));
+        c.setDatabaseName(s("b.db"));
+        QCOMPARE(copy->databaseName(), s("a.db"));
+        QCOMPARE(copy->path(), s("/tmp/x"));
     }
 
     void schemaOnNewFile()
     {
-        {
-            CvCache cache(*config());
-            QVERIFY(!cache.isInitialized());
-            QVERIFY(cache.init());
-            QVERIFY(cache.isInitialized());
-        }
+        m_cache = std::make_unique<CvCache>(*config());
+        QVERIFY(!m_cache->isInitialized());
+        QVERIFY(m_cache->init());
+        QVERIFY(m_cache->isInitialized());
+        m_cache.reset();
         Inspector db(m_db);
-        const QStringList expected = words(
-            "cache_info users friendships posts post_actions post_targets post_tags "
-            "news_feeds profile_feeds inboxes outboxes comments post_comments photo_comments "
-            "events threads thread_participants thread_senders messages attachments checkins "
-            "checkin_tags places groups user_data");
-        QCOMPARE(db.strings(QStringLiteral(
-                     "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid")),
-                 expected);
-        QCOMPARE(db.strings(QStringLiteral("SELECT id || ':' || version FROM cache_info")),
-                 QStringList {QStringLiteral("1:27")});
-        QCOMPARE(db.strings(QStringLiteral("SELECT name FROM pragma_table_info('users')")),
-                 QString::fromLatin1("id first_name last_name name link about birthday email "
-                                     "website hometown location bio gender interested_in "
-                                     "meeting_for relationship_status religion political "
-                                     "significant_other timezone picture mobile_phone locale")
-                     .split(QLatin1Char(' ')));
-        QCOMPARE(db.strings(QStringLiteral("SELECT name FROM pragma_table_info('places') "
-                                           "WHERE pk > 0 ORDER BY pk")),
-                 words("id parent_id"));
+        QCOMPARE(
+            db.strings(s("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid")),
+            words("cache_info users friendships posts post_actions post_targets post_tags "
+                  "news_feeds profile_feeds inboxes outboxes comments post_comments "
+                  "photo_comments events threads thread_participants thread_senders messages "
+                  "attachments checkins checkin_tags places groups user_data"));
+        QCOMPARE(db.strings(s("SELECT id || ':' || version FROM cache_info")), words("1:27"));
+        QCOMPARE(db.strings(s("SELECT name FROM pragma_table_info('users')")),
+                 words("id first_name last_name name link about birthday email website hometown "
+                       "location bio gender interested_in meeting_for relationship_status "
+                       "religion political significant_other timezone picture mobile_phone "
+                       "locale"));
+        QCOMPARE(
+            db.strings(s("SELECT name FROM pragma_table_info('places') WHERE pk > 0 ORDER BY pk")),
+            words("id parent_id"));
         // Every foreign key cascades; attachments refer to messages by both key columns.
-        QCOMPARE(db.strings(QStringLiteral(
-                     "SELECT COUNT(*) FROM sqlite_master m, pragma_foreign_key_list(m.name) f "
-                     "WHERE m.type = 'table' AND f.on_delete <> 'CASCADE'")),
-                 QStringList {QStringLiteral("0")});
-        QCOMPARE(db.strings(QStringLiteral("SELECT \"from\" || '>' || \"table\" || '.' || \"to\" "
-                                           "FROM pragma_foreign_key_list('attachments')")),
+        QCOMPARE(
+            db.strings(s("SELECT COUNT(*) FROM sqlite_master m, pragma_foreign_key_list(m.name) "
+                         "f WHERE m.type = 'table' AND f.on_delete <> 'CASCADE'")),
+            words("0"));
+        QCOMPARE(db.strings(s("SELECT \"from\" || '>' || \"table\" || '.' || \"to\" FROM "
+                              "pragma_foreign_key_list('attachments')")),
                  words("mid>messages.id tid>messages.tid"));
-        QCOMPARE(db.strings(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = "
-                                           "'friendships'"))
+        QCOMPARE(db.strings(s("SELECT sql FROM sqlite_master WHERE name = 'friendships'"))
                      .join(QString())
-                     .count(QStringLiteral("CONSTRAINT fk_")),
+                     .count(s("CONSTRAINT fk_")),
                  2);
-        QCOMPARE(db.count(QStringLiteral("pragma_foreign_key_list('places')")), 0);
+        QCOMPARE(db.count(s("pragma_foreign_key_list('places')")), 0);
 
         // Opening it again passes the version check without another row.
-        CvCache again(*config());
-        QVERIFY(again.init());
-        QCOMPARE(db.count(QStringLiteral("cache_info")), 1);
+        reopen();
+        QCOMPARE(db.count(s("cache_info")), 1);
     }
 
     void incompatibleVersion_data()
@@ -124,22 +122,18 @@ private slots:
     void incompatibleVersion()
     {
         QFETCH(bool, recreate);
-        {
-            CvCache cache(*config());
-            QVERIFY(cache.init());
-            QVERIFY(cache.updateUserData(QStringLiteral("marker"), QStringLiteral("old")));
-        }
-        {
-            Inspector db(m_db);
-            QVERIFY(db.exec(QStringLiteral("UPDATE cache_info SET version = 26")));
-        }
+        reopen();
+        QVERIFY(m_cache->updateUserData(s("marker"), s("old")));
+        m_cache.reset();
+        QVERIFY(Inspector(m_db).exec(s("UPDATE cache_info SET version = 26")));
+
         CvCache cache(*config());
         SetLoggingLevel(LogDebug);
-        expect(QtDebugMsg, QStringLiteral("The database schema version is not compatible."));
+        expect(QtDebugMsg, s("The database schema version is not compatible."));
         if (recreate)
-            expect(QtDebugMsg, QStringLiteral("Recreating the database."));
+            expect(QtDebugMsg, s("Recreating the database."));
         else
-            expect(QtWarningMsg, QStringLiteral("Incompatible database schema"));
+            expect(QtWarningMsg, s("Incompatible database schema"));
         const bool ok
             = cache.init(recreate ? CvCache::RecreateIncompatibleDatabase : CvCache::InitOptions());
         SetLoggingLevel(LogWarnings);
@@ -147,15 +141,13 @@ private slots:
         QCOMPARE(cache.isInitialized(), recreate);
         if (!recreate) {
             QCOMPARE(cache.lastErrorDescription(),
-                     QStringLiteral("Incompatible database schema and init options prevent the "
-                                    "recreation of the database"));
+                     s("Incompatible database schema and init options prevent the recreation of "
+                       "the database"));
             QCOMPARE(cache.lastError(), CvCache::DatabaseError);
             QVERIFY(cacheConnections().isEmpty());
         }
-        Inspector db(m_db);
-        QCOMPARE(db.strings(QStringLiteral("SELECT version FROM cache_info")),
-                 QStringList {recreate ? QStringLiteral("27") : QStringLiteral("26")});
-        QCOMPARE(db.count(QStringLiteral("user_data")), recreate ? 0 : 1);
+        QCOMPARE(strings("SELECT version FROM cache_info"), words(recreate ? "27" : "26"));
+        QCOMPARE(rows("user_data"), recreate ? 0 : 1);
     }
 
     void unreadableFile_data()
@@ -163,8 +155,8 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("garbage") << QByteArray(4096, '\x5A');
         QTest::newRow("text") << QByteArray("this is not a database\n");
-        QByteArray header("SQLite format 3\0", 16);
-        QTest::newRow("truncated header") << header + QByteArray(40, '\xFF');
+        QTest::newRow("truncated header")
+            << QByteArray("SQLite format 3\0", 16) + QByteArray(40, '\xFF');
     }
     void unreadableFile()
     {
@@ -174,40 +166,36 @@ private slots:
         file.write(content);
         file.close();
 
-        CvCache cache(*config());
         SetLoggingLevel(LogDebug);
-        expect(QtWarningMsg, QStringLiteral("Failed to open the existing database file: ") + m_db);
-        expect(QtDebugMsg,
-               QStringLiteral("Recreating the database: opening failed even the datebase exists."));
-        QVERIFY(cache.init());
+        expect(QtWarningMsg, s("Failed to open the existing database file: ") + m_db);
+        expect(QtDebugMsg, s("Recreating the database: opening failed even the datebase exists."));
+        reopen();
         SetLoggingLevel(LogWarnings);
-        QVERIFY(cache.updateUserData(QStringLiteral("k"), QStringLiteral("v")));
-        Inspector db(m_db);
-        QCOMPARE(db.count(QStringLiteral("cache_info")), 1);
-        QCOMPARE(db.count(QStringLiteral("user_data")), 1);
+        QVERIFY(m_cache->updateUserData(s("k"), s("v")));
+        QCOMPARE(rows("cache_info"), 1);
+        QCOMPARE(rows("user_data"), 1);
     }
 
     void openFailsWithoutFile()
     {
-        auto c = config();
-        c->setDatabaseName(m_dir.filePath(QStringLiteral("missing/dir/cache.db")));
-        CvCache cache(*c);
-        expect(QtWarningMsg, QStringLiteral("Cache error: "));
+        m_db = m_dir.filePath(s("missing/dir/cache.db"));
+        CvCache cache(*config());
+        expect(QtWarningMsg, s("Cache error: "));
         QVERIFY(!cache.init());
         QVERIFY(!cache.isInitialized());
         QCOMPARE(cache.lastError(), CvCache::DatabaseError);
         QVERIFY(!cache.lastErrorDescription().isEmpty());
         QVERIFY(cacheConnections().isEmpty());
-        QVERIFY(!QFile::exists(c->databaseName()));
+        QVERIFY(!QFile::exists(m_db));
     }
 
     void initTwiceCloseAndReinit()
     {
-        CvCache cache(*config());
-        QVERIFY(cache.init());
+        reopen();
+        CvCache &cache = *m_cache;
         const QStringList first = cacheConnections();
         QCOMPARE(first.size(), 1);
-        QVERIFY(cache.updateUserData(QStringLiteral("k"), QStringLiteral("v1")));
+        QVERIFY(cache.updateUserData(s("k"), s("v1")));
 
         QVERIFY(!cache.init());
         QVERIFY(cache.isInitialized());
@@ -217,136 +205,150 @@ private slots:
         cache.close();
         QVERIFY(!cache.isInitialized());
         QVERIFY(cacheConnections().isEmpty());
-        QString value;
-        QVERIFY(!cache.getUserData(QStringLiteral("k"), &value));
         cache.close(); // closing twice is harmless
 
         QVERIFY(cache.init());
         const QStringList second = cacheConnections();
         QCOMPARE(second.size(), 1);
         QVERIFY(second.first() != first.first());
-        QVERIFY(cache.getUserData(QStringLiteral("k"), &value));
-        QCOMPARE(value, QStringLiteral("v1"));
-        QVERIFY(cache.updateUserData(QStringLiteral("k"), QStringLiteral("v2")));
-        QVERIFY(cache.getUserData(QStringLiteral("k"), &value));
-        QCOMPARE(value, QStringLiteral("v2"));
+        QString value;
+        QVERIFY(cache.getUserData(s("k"), &value));
+        QCOMPARE(value, s("v1"));
     }
 
     void twoCachesInOneProcess()
     {
         auto other = config();
-        other->setDatabaseName(m_db + QStringLiteral(".other"));
-        other->setPath(m_store + QStringLiteral(".other"));
+        other->setDatabaseName(m_db + s(".other"));
+        other->setPath(m_store + s(".other"));
         CvCache a(*config());
         CvCache b(*other);
         QVERIFY(a.init());
         QVERIFY(b.init());
         QCOMPARE(cacheConnections().size(), 2);
-        QVERIFY(a.updateUserData(QStringLiteral("who"), QStringLiteral("a")));
-        QVERIFY(b.updateUserData(QStringLiteral("who"), QStringLiteral("b")));
-        QVERIFY(!a.updateFile(QStringLiteral("f"), "A").isEmpty());
+        QVERIFY(a.updateUserData(s("who"), s("a")));
+        QVERIFY(b.updateUserData(s("who"), s("b")));
+        QVERIFY(!a.updateFile(s("f"), "A").isEmpty());
         a.close();
         QString value;
-        QVERIFY(b.getUserData(QStringLiteral("who"), &value));
-        QCOMPARE(value, QStringLiteral("b"));
-        QVERIFY(!b.fileExists(QStringLiteral("f")));
+        QVERIFY(b.getUserData(s("who"), &value));
+        QCOMPARE(value, s("b"));
+        QVERIFY(!b.fileExists(s("f")));
         QVERIFY(a.init());
-        QVERIFY(a.getUserData(QStringLiteral("who"), &value));
-        QCOMPARE(value, QStringLiteral("a"));
+        QVERIFY(a.getUserData(s("who"), &value));
+        QCOMPARE(value, s("a"));
     }
 
-    void initOptions()
+    void initOptionsAndClear()
     {
-        {
-            CvCache cache(*config());
-            QVERIFY(cache.init());
-            QVERIFY(cache.updateUserData(QStringLiteral("k"), QStringLiteral("v")));
-            QVERIFY(!cache.updateFile(QStringLiteral("sub/pic"), jfif()).isEmpty());
-        }
-        QVERIFY(QDir(m_store).exists());
-        {
-            CvCache cache(*config());
-            QVERIFY(cache.init(CvCache::ClearDiskCache));
-            QVERIFY(!QDir(m_store).exists());
-            QString value;
-            QVERIFY(cache.getUserData(QStringLiteral("k"), &value));
-        }
-        {
-            CvCache cache(*config());
-            QVERIFY(cache.init(CvCache::ClearDatabase));
-            QString value;
-            QVERIFY(!cache.getUserData(QStringLiteral("k"), &value));
-        }
-    }
+        reopen();
+        QVERIFY(m_cache->updateUserData(s("k"), s("v")));
+        QVERIFY(!m_cache->updateFile(s("sub/pic"), jfif()).isEmpty());
+        QString value;
+        m_cache = std::make_unique<CvCache>(*config());
+        QVERIFY(m_cache->init(CvCache::ClearDiskCache));
+        QVERIFY(!QDir(m_store).exists());
+        QVERIFY(m_cache->getUserData(s("k"), &value));
 
-    void clear()
-    {
-        CvCache cache(*config());
-        QVERIFY(cache.init());
-        QVERIFY(!cache.updateFile(QStringLiteral("pic"), jfif()).isEmpty());
-        cache.clear();
-        QVERIFY(!cache.isInitialized());
+        m_cache = std::make_unique<CvCache>(*config());
+        QVERIFY(m_cache->init(CvCache::ClearDatabase));
+        QVERIFY(!m_cache->getUserData(s("k"), &value));
+
+        QVERIFY(!m_cache->updateFile(s("pic"), jfif()).isEmpty());
+        m_cache->clear();
+        QVERIFY(!m_cache->isInitialized());
         QVERIFY(!QFile::exists(m_db));
         QVERIFY(!QDir(m_store).exists());
         QVERIFY(cacheConnections().isEmpty());
-        QVERIFY(cache.init());
-        QVERIFY(!cache.fileExists(QStringLiteral("pic")));
+        QVERIFY(m_cache->init());
+        QVERIFY(!m_cache->fileExists(s("pic")));
     }
 
-    void uninitialised_data()
+    void closedCacheRefuses_data()
     {
         QTest::addColumn<CacheCall>("call");
-        const QString k = QStringLiteral("key");
-        QTest::newRow("getUserData") << CacheCall([k](CvCache &c) {
-            QString v;
-            return c.getUserData(k, &v);
-        });
-        QTest::newRow("updateUserData")
-            << CacheCall([k](CvCache &c) { return c.updateUserData(k, k); });
-        QTest::newRow("removeUserData")
-            << CacheCall([k](CvCache &c) { return c.removeUserData(k); });
-        QTest::newRow("updateFile")
-            << CacheCall([k](CvCache &c) { return !c.updateFile(k, "data").isEmpty(); });
-        QTest::newRow("searchFile")
-            << CacheCall([k](CvCache &c) { return !c.searchFile(k).isEmpty(); });
-        QTest::newRow("getFile") << CacheCall([k](CvCache &c) { return !c.getFile(k).isEmpty(); });
-        QTest::newRow("getFilePath")
-            << CacheCall([k](CvCache &c) { return !c.getFilePath(k).isEmpty(); });
-        QTest::newRow("fileExists") << CacheCall([k](CvCache &c) { return c.fileExists(k); });
-        QTest::newRow("removeFile") << CacheCall([k](CvCache &c) { return c.removeFile(k); });
+        const QString k = s("key");
+        const QString me = s("me");
+        const CvUser a(s("a"), s("A"));
+        row("getUserData", [=](CvCache &c) { return c.getUserData(k, &sink.text); });
+        row("updateUserData", [=](CvCache &c) { return c.updateUserData(k, k); });
+        row("removeUserData", [=](CvCache &c) { return c.removeUserData(k); });
+        row("updateFile", [=](CvCache &c) { return !c.updateFile(k, "data").isEmpty(); });
+        row("searchFile", [=](CvCache &c) { return !c.searchFile(k).isEmpty(); });
+        row("getFile", [=](CvCache &c) { return !c.getFile(k).isEmpty(); });
+        row("getFilePath", [=](CvCache &c) { return !c.getFilePath(k).isEmpty(); });
+        row("fileExists", [=](CvCache &c) { return c.fileExists(k); });
+        row("removeFile", [=](CvCache &c) { return c.removeFile(k); });
+        row("updateUser", [=](CvCache &c) { return c.updateUser(a) != CvCache::UpdateFailed; });
+        row("updateUsers", [=](CvCache &c) { return c.updateUsers({a}); });
+        row("updateFriends", [=](CvCache &c) { return c.updateFriends(me, {a}); });
+        row("addFriends", [=](CvCache &c) { return c.addFriends(me, {a.toRef()}); });
+        row("addFriendships", [=](CvCache &c) { return c.addFriendships(me, {a.toRef()}); });
+        row("addFriendship", [=](CvCache &c) { return c.addFriendship(me, a.id()); });
+        row("isFriend", [=](CvCache &c) { return c.isFriend(me, s("f")); });
+        row("getUser", [=](CvCache &c) { return c.getUser(s("f"), &sink.user); });
+        row("getUsers", [=](CvCache &c) { return c.getUsers(&sink.users); });
+        row("getFriends", [=](CvCache &c) { return c.getFriends(me, &sink.users); });
+        row("getFriendRefs", [=](CvCache &c) { return c.getFriendRefs(me, &sink.refs); });
+        row("getBirthdays",
+            [=](CvCache &c) { return c.getBirthdays(me, &sink.users, window(day(1), day(300))); });
+        row("removeFriendship", [=](CvCache &c) { return c.removeFriendship(me, s("f")); });
+        row("removeFriends",
+            [=](CvCache &c) { return c.removeFriends(me, {CvUserRef(s("f"), {})}); });
+        row("removeUser", [=](CvCache &c) { return c.removeUser(s("f")); });
+        row("updateEvents", [=](CvCache &c) { return c.updateEvents(me, {}); });
+        row("getEvents", [=](CvCache &c) { return c.getEvents(me, &sink.events); });
+        row("removeEvents", [=](CvCache &c) { return c.removeEvents(day(30)); });
+        row("getGroups", [=](CvCache &c) { return c.getGroups(me, &sink.groups); });
+        row("getCheckins", [=](CvCache &c) { return c.getCheckins(me, &sink.checkins); });
+        row("updatePosts", [=](CvCache &c) { return c.updatePosts(me, CvCache::NewsFeed, {}); });
+        row("getPosts", [=](CvCache &c) { return c.getPosts(me, CvCache::NewsFeed, &sink.posts); });
+        row("removePosts", [=](CvCache &c) { return c.removePosts(day(30)); });
+        row("getComments",
+            [=](CvCache &c) { return c.getComments(PostComments, k, &sink.comments); });
+        row("getThreads",
+            [=](CvCache &c) { return c.getThreads(me, MessageBoxInbox, &sink.threads); });
+        row("removeThreads", [=](CvCache &c) { return c.removeThreads(day(30)); });
+        row("updateMessages", [=](CvCache &c) { return c.updateMessages(k, {}); });
+        row("getMessages", [=](CvCache &c) { return c.getMessages(k, &sink.messages); });
+        row("getAttachments", [=](CvCache &c) { return c.getAttachments(k, &sink.attachments); });
     }
-    void uninitialised()
+    void closedCacheRefuses()
     {
         QFETCH(CacheCall, call);
-        CvCache cache(*config());
         // Data written while open must not be reachable once closed.
-        QVERIFY(cache.init());
-        QVERIFY(cache.updateUserData(QStringLiteral("key"), QStringLiteral("value")));
-        QVERIFY(!cache.updateFile(QStringLiteral("key"), "data").isEmpty());
-        cache.close();
-        QVERIFY(!call(cache));
-        QCOMPARE(cache.lastErrorDescription(), QString());
-        QVERIFY(cache.init());
-        QVERIFY(call(cache));
+        reopen();
+        CvUser f(s("f"), s("F"));
+        f.setBirthday(s("05/05"));
+        QVERIFY(m_cache->updateUsers({CvUser(s("me"), s("Me")), CvUser(s("a"), s("A"))}));
+        QVERIFY(m_cache->updateFriends(s("me"), {f}));
+        QVERIFY(m_cache->updateUserData(s("key"), s("value")));
+        QVERIFY(!m_cache->updateFile(s("key"), "data").isEmpty());
+        m_cache->close();
+        const QString before = m_cache->lastErrorDescription();
+        const CvCache::ErrorType type = m_cache->lastError();
+        QVERIFY(!call(*m_cache));
+        QCOMPARE(m_cache->lastErrorDescription(), before);
+        QCOMPARE(m_cache->lastError(), type);
+        // The same call succeeds on the reopened cache, with statements prepared anew.
+        QVERIFY(m_cache->init());
+        QVERIFY(call(*m_cache));
     }
 
     void keyValue()
     {
-        CvCache cache(*config());
-        QVERIFY(cache.init());
-        QString value = QStringLiteral("untouched");
-        QVERIFY(!cache.getUserData(QStringLiteral("missing"), &value));
-        QCOMPARE(value, QStringLiteral("untouched"));
-        QVERIFY(cache.updateUserData(QStringLiteral("k"), QStringLiteral("first")));
-        QVERIFY(cache.updateUserData(QStringLiteral("k"), QStringLiteral("ümlaut ✓")));
-        QVERIFY(cache.getUserData(QStringLiteral("k"), &value));
-        QCOMPARE(value, QStringLiteral("ümlaut ✓"));
-        QVERIFY(cache.removeUserData(QStringLiteral("k")));
-        QVERIFY(!cache.getUserData(QStringLiteral("k"), &value));
-        QVERIFY(cache.removeUserData(QStringLiteral("k")));
-        cache.close();
-        Inspector db(m_db);
-        QCOMPARE(db.count(QStringLiteral("user_data")), 0);
+        reopen();
+        QString value = s("untouched");
+        QVERIFY(!m_cache->getUserData(s("missing"), &value));
+        QCOMPARE(value, s("untouched"));
+        QVERIFY(m_cache->updateUserData(s("k"), s("first")));
+        QVERIFY(m_cache->updateUserData(s("k"), s("ümlaut ✓")));
+        QVERIFY(m_cache->getUserData(s("k"), &value));
+        QCOMPARE(value, s("ümlaut ✓"));
+        QVERIFY(m_cache->removeUserData(s("k")));
+        QVERIFY(!m_cache->getUserData(s("k"), &value));
+        QVERIFY(m_cache->removeUserData(s("k")));
+        QCOMPARE(rows("user_data"), 0);
     }
 
     void storeFile_data()
@@ -354,91 +356,83 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("jpeg gets suffix")
-            << QStringLiteral("pic123") << jfif() << QStringLiteral("pic123.jpg");
-        QTest::newRow("gif gets suffix")
-            << QStringLiteral("anim") << QByteArray("GIF89a..") << QStringLiteral("anim.gif");
-        QTest::newRow("png has none")
-            << QStringLiteral("pic123") << png() << QStringLiteral("pic123");
-        QTest::newRow("key with dot kept")
-            << QStringLiteral("x.dat") << jfif() << QStringLiteral("x.dat");
-        QTest::newRow("subdirectory")
-            << QStringLiteral("a/b.jpg") << jfif() << QStringLiteral("a/b.jpg");
-        QTest::newRow("deep subdirectory")
-            << QStringLiteral("a/b/c") << jfif() << QStringLiteral("a/b/c.jpg");
+        QTest::newRow("jpeg gets suffix") << s("pic123") << jfif() << s("pic123.jpg");
+        QTest::newRow("gif gets suffix") << s("anim") << QByteArray("GIF89a..") << s("anim.gif");
+        QTest::newRow("png has none") << s("pic123") << png() << s("pic123");
+        QTest::newRow("key with dot kept") << s("x.dat") << jfif() << s("x.dat");
+        QTest::newRow("subdirectory") << s("a/b.jpg") << jfif() << s("a/b.jpg");
+        QTest::newRow("deep subdirectory") << s("a/b/c") << jfif() << s("a/b/c.jpg");
     }
     void storeFile()
     {
         QFETCH(QString, key);
         QFETCH(QByteArray, data);
         QFETCH(QString, stored);
-        CvCache cache(*config());
-        QVERIFY(cache.init());
+        reopen();
         const QString path = m_store + QLatin1Char('/') + stored;
-        QCOMPARE(cache.updateFile(key, data), path);
+        QCOMPARE(m_cache->updateFile(key, data), path);
         QVERIFY(QFile::exists(path));
-        QCOMPARE(cache.getFilePath(key), path);
-        QVERIFY(cache.fileExists(key));
-        QCOMPARE(cache.getFile(key), data);
-        QCOMPARE(cache.searchFile(key), stored.mid(stored.lastIndexOf(QLatin1Char('/')) + 1));
+        QCOMPARE(m_cache->getFilePath(key), path);
+        QVERIFY(m_cache->fileExists(key));
+        QCOMPARE(m_cache->getFile(key), data);
+        QCOMPARE(m_cache->searchFile(key), stored.mid(stored.lastIndexOf(QLatin1Char('/')) + 1));
 
         // A shorter rewrite truncates the file.
-        QCOMPARE(cache.updateFile(key, data.left(data.size() - 1)), path);
-        QCOMPARE(cache.getFile(key), data.left(data.size() - 1));
+        QCOMPARE(m_cache->updateFile(key, data.left(data.size() - 1)), path);
+        QCOMPARE(m_cache->getFile(key), data.left(data.size() - 1));
     }
 
     void fileStoreEdges()
     {
-        CvCache cache(*config());
-        QVERIFY(cache.init());
-        QVERIFY(cache.getFilePath(QStringLiteral("pic")).isEmpty()); // no directory yet
-        QCOMPARE(cache.updateFile(QStringLiteral("pic"), QByteArray()), QString());
+        reopen();
+        CvCache &cache = *m_cache;
+        QVERIFY(cache.getFilePath(s("pic")).isEmpty()); // no directory yet
+        QCOMPARE(cache.updateFile(s("pic"), QByteArray()), QString());
         QVERIFY(!QDir(m_store).exists());
 
-        const QString jpg = cache.updateFile(QStringLiteral("pic"), jfif());
+        const QString jpg = cache.updateFile(s("pic"), jfif());
         QVERIFY(jpg.endsWith(QLatin1String("/pic.jpg")));
         // The index is memory only: a new cache object looks for the bare key, searchFile finds it.
         {
             CvCache other(*config());
             QVERIFY(other.init());
-            QVERIFY(!other.fileExists(QStringLiteral("pic")));
-            QCOMPARE(other.searchFile(QStringLiteral("pic")), QStringLiteral("pic.jpg"));
-            QCOMPARE(other.searchFile(QStringLiteral("pi")), QStringLiteral("pic.jpg"));
-            QCOMPARE(other.searchFile(QStringLiteral("zz")), QString());
+            QVERIFY(!other.fileExists(s("pic")));
+            QCOMPARE(other.searchFile(s("pic")), s("pic.jpg"));
+            QCOMPARE(other.searchFile(s("pi")), s("pic.jpg"));
+            QCOMPARE(other.searchFile(s("zz")), QString());
         }
         // Removal names the key alone: the suffixed file stays, its index entry goes.
-        QVERIFY(!cache.removeFile(QStringLiteral("pic")));
+        QVERIFY(!cache.removeFile(s("pic")));
         QVERIFY(QFile::exists(jpg));
-        QVERIFY(!cache.fileExists(QStringLiteral("pic")));
+        QVERIFY(!cache.fileExists(s("pic")));
 
-        QVERIFY(!cache.updateFile(QStringLiteral("plain"), png()).isEmpty());
-        QVERIFY(cache.removeFile(QStringLiteral("plain")));
-        QVERIFY(!cache.fileExists(QStringLiteral("plain")));
+        QVERIFY(!cache.updateFile(s("plain"), png()).isEmpty());
+        QVERIFY(cache.removeFile(s("plain")));
+        QVERIFY(!cache.fileExists(s("plain")));
 
         // Keys never reach outside the store.
-        QCOMPARE(cache.updateFile(QStringLiteral("../escape"), jfif()), QString());
-        QCOMPARE(cache.updateFile(QStringLiteral("/tmp/escape"), jfif()), QString());
-        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("escape.jpg"))));
+        QCOMPARE(cache.updateFile(s("../escape"), jfif()), QString());
+        QCOMPARE(cache.updateFile(s("/tmp/escape"), jfif()), QString());
+        QVERIFY(!QFile::exists(m_dir.filePath(s("escape.jpg"))));
 
         cache.clearDiskCache();
         QVERIFY(!QDir(m_store).exists());
-        QCOMPARE(cache.getFilePath(QStringLiteral("pic")), QString());
-        QCOMPARE(cache.searchFile(QStringLiteral("pic")), QString());
+        QCOMPARE(cache.getFilePath(s("pic")), QString());
+        QCOMPARE(cache.searchFile(s("pic")), QString());
         cache.clearDiskCache(); // a missing directory is fine
     }
 
     void clearDiskCacheKeepsLinkTargets()
     {
-        const QString outside = m_dir.filePath(QStringLiteral("outside%1").arg(m_serial));
+        const QString outside = m_dir.filePath(s("outside%1").arg(m_serial));
         QVERIFY(QDir().mkpath(outside));
-        QFile keep(outside + QStringLiteral("/keep"));
+        QFile keep(outside + s("/keep"));
         QVERIFY(keep.open(QIODevice::WriteOnly));
         keep.close();
-        CvCache cache(*config());
-        QVERIFY(cache.init());
-        QVERIFY(!cache.updateFile(QStringLiteral("pic"), jfif()).isEmpty());
-        QVERIFY(QFile::link(outside, m_store + QStringLiteral("/link")));
-        cache.clearDiskCache();
+        reopen();
+        QVERIFY(!m_cache->updateFile(s("pic"), jfif()).isEmpty());
+        QVERIFY(QFile::link(outside, m_store + s("/link")));
+        m_cache->clearDiskCache();
         QVERIFY(!QDir(m_store).exists());
         QVERIFY(QFile::exists(keep.fileName()));
     }

@@ -1,31 +1,14 @@
 #include "cachetestutil.h"
 
 #include "cvattachment.h"
-#include "cvcache.h"
-#include "cvcacheconfiguration.h"
-#include "cvdatafilter.h"
 #include "cvlinkinfo.h"
 #include "cvmessage.h"
 #include "cvphoto.h"
 #include "cvthread.h"
-#include "cvuser.h"
-
-#include <QTemporaryDir>
-#include <QtTest>
 
 using namespace Cv;
 
 namespace {
-
-QString s(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
-QDateTime day(int d, int hour = 12)
-{
-    return QDateTime(QDate(2011, 5, d), QTime(hour, 0), Qt::UTC);
-}
 
 CvThread makeThread(const QString &id, const QDateTime &updated)
 {
@@ -49,44 +32,15 @@ CvMessage message(const QString &id, const QDateTime &sent)
     return m;
 }
 
-template<typename List>
-QStringList ids(const List &items)
-{
-    QStringList result;
-    for (const auto &item : items)
-        result << item.id();
-    return result;
-}
-
 } // namespace
 
-class TestCvCacheThreads : public QObject
+class TestCvCacheThreads : public CacheFixture
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_dir;
-    int m_serial = 0;
-    QString m_db;
-    std::unique_ptr<CvCache> m_cache;
-
-    void reopen()
-    {
-        CvCacheConfiguration config;
-        config.setDatabaseName(m_db);
-        config.setPath(m_dir.filePath(QStringLiteral("store")));
-        m_cache = std::make_unique<CvCache>(config);
-        QVERIFY(m_cache->init());
-    }
-    int rows(const QString &table) const { return Inspector(m_db).count(table); }
-
 private slots:
-    void init()
-    {
-        m_db = m_dir.filePath(QStringLiteral("threads%1.db").arg(++m_serial));
-        reopen();
-        QVERIFY(m_cache->updateUsers({CvUser(s("me"), s("Me"))}));
-    }
+    // Threads link their senders, messages their authors: both must be stored.
+    void init() { openWith({CvUser(s("me"), s("Me")), CvUser(s("bob"), s("Bob"))}); }
     void cleanup() { m_cache.reset(); }
 
     void threadInTwoBoxes()
@@ -95,7 +49,7 @@ private slots:
         QVERIFY(m_cache->updateThreads(s("me"), MessageBoxInbox, {t}));
         QVERIFY(m_cache->updateThreads(s("me"), MessageBoxSent, {t}));
         QVERIFY(m_cache->updateThreads(s("me"), MessageBoxSent, {t}));
-        QCOMPARE(Inspector(m_db).strings(s("SELECT id FROM threads ORDER BY id")),
+        QCOMPARE(strings("SELECT id FROM threads ORDER BY id"),
                  (QStringList {s("a_b_0"), s("a_b_2")}));
         reopen();
         CvThread read;
@@ -105,14 +59,13 @@ private slots:
         QCOMPARE(m_cache->lastError(), CvCache::ItemNotFound);
         QVERIFY(!m_cache->getThread(s("you"), s("a_b"), MessageBoxInbox, &read));
 
+        // The messages go with the last box that holds the thread.
         QVERIFY(m_cache->updateMessages(s("a_b"), {message(s("m1"), day(1))}));
         QVERIFY(m_cache->removeThread(s("me"), s("a_b"), MessageBoxInbox));
-        QCOMPARE(rows(s("messages")), 1);
+        QCOMPARE(rows("messages"), 1);
         QVERIFY(m_cache->removeThread(s("me"), s("a_b"), MessageBoxSent));
-        QCOMPARE(rows(s("messages")), 0);
-        QCOMPARE(rows(s("threads")), 0);
-        QCOMPARE(rows(s("thread_participants")), 0);
-        QCOMPARE(rows(s("thread_senders")), 0);
+        for (const char *table : {"messages", "threads", "thread_participants", "thread_senders"})
+            QVERIFY2(rows(table) == 0, table);
     }
 
     void threadUpdateKeepsLinks()
@@ -126,42 +79,33 @@ private slots:
         CvThread read;
         QVERIFY(m_cache->getThread(s("me"), s("t1"), MessageBoxInbox, &read));
         QCOMPARE(read.snippet(), s("new"));
-        QStringList to;
-        for (const CvUserRef &ref : read.to())
-            to << ref.id;
+        QStringList to = ids(read.to());
         to.sort();
         QCOMPARE(to, (QStringList {s("ann"), s("bob"), s("cid")}));
-        QCOMPARE(read.senders().size(), 1);
-        QCOMPARE(read.senders().first().name, s("Bob"));
+        QCOMPARE(read.senders(), (CvUserRefs {CvUserRef(s("bob"), s("Bob"))}));
     }
 
     void threadsWindow_data()
     {
-        QTest::addColumn<QDateTime>("since");
-        QTest::addColumn<QDateTime>("until");
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<int>("limit");
+        QTest::addColumn<CvDataFilter>("filter");
         QTest::addColumn<QStringList>("expected");
         // t1..t12 updated on day 1..12, tn never.
         QStringList all;
         for (int d = 12; d >= 1; --d)
             all << s("t%1").arg(d);
-        QTest::newRow("all, untimed last")
-            << QDateTime() << QDateTime() << -1 << -1 << (all + QStringList {s("tn")});
-        QTest::newRow("first ten") << QDateTime() << QDateTime() << 0 << 10 << all.mid(0, 10);
-        QTest::newRow("rest") << QDateTime() << QDateTime() << 10 << 10
+        const QDateTime none;
+        QTest::newRow("all, untimed last") << window(none, none) << (all + QStringList {s("tn")});
+        QTest::newRow("first ten") << window(none, none, 0, 10) << all.mid(0, 10);
+        QTest::newRow("rest") << window(none, none, 10, 10)
                               << QStringList {s("t2"), s("t1"), s("tn")};
         QTest::newRow("bounds included")
-            << day(3) << day(5) << -1 << -1 << QStringList {s("t5"), s("t4"), s("t3"), s("tn")};
-        QTest::newRow("bounds just missed") << day(3).addSecs(1) << day(5).addSecs(-1) << -1 << -1
-                                            << QStringList {s("t4"), s("tn")};
+            << window(day(3), day(5)) << QStringList {s("t5"), s("t4"), s("t3"), s("tn")};
+        QTest::newRow("bounds just missed")
+            << window(day(3).addSecs(1), day(5).addSecs(-1)) << QStringList {s("t4"), s("tn")};
     }
     void threadsWindow()
     {
-        QFETCH(QDateTime, since);
-        QFETCH(QDateTime, until);
-        QFETCH(int, offset);
-        QFETCH(int, limit);
+        QFETCH(CvDataFilter, filter);
         QFETCH(QStringList, expected);
         CvThreads threads;
         for (int d : {5, 1, 12, 3, 8, 2, 10, 4, 6, 11, 7, 9})
@@ -170,11 +114,6 @@ private slots:
         QVERIFY(m_cache->updateThreads(s("me"), MessageBoxInbox, threads));
         QVERIFY(m_cache->updateThreads(s("me"), MessageBoxSent, {makeThread(s("s1"), day(4))}));
 
-        CvDataFilter filter;
-        filter.since = since;
-        filter.until = until;
-        filter.offset = offset;
-        filter.limit = limit;
         CvThreads read {makeThread(s("junk"), day(1))};
         QVERIFY(m_cache->getThreads(s("me"), MessageBoxInbox, &read, filter));
         QCOMPARE(ids(read), expected);
@@ -193,9 +132,9 @@ private slots:
         CvThreads read;
         QVERIFY(m_cache->getThreads(s("me"), MessageBoxInbox, &read));
         QCOMPARE(ids(read), QStringList {s("new")});
-        QCOMPARE(Inspector(m_db).strings(s("SELECT DISTINCT thread_id FROM thread_participants")),
+        QCOMPARE(strings("SELECT DISTINCT thread_id FROM thread_participants"),
                  QStringList {s("new_0")});
-        QCOMPARE(rows(s("messages")), 1);
+        QCOMPARE(rows("messages"), 1);
     }
 
     void threadBatchRollsBack()
@@ -205,34 +144,26 @@ private slots:
         // A sender is linked, not written: one that is not stored fails the batch.
         threads[1].setSenders({CvUserRef(s("stranger"), s("S"))});
         QVERIFY(!m_cache->updateThreads(s("me"), MessageBoxInbox, threads));
-        QCOMPARE(rows(s("threads")), 0);
-        QCOMPARE(rows(s("thread_participants")), 0);
-        QCOMPARE(rows(s("users")), 1);
+        QCOMPARE(rows("threads"), 0);
+        QCOMPARE(rows("thread_participants"), 0);
+        QCOMPARE(rows("users"), 2);
     }
 
     void messages_data()
     {
-        QTest::addColumn<QDateTime>("since");
-        QTest::addColumn<QDateTime>("until");
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<int>("limit");
+        QTest::addColumn<CvDataFilter>("filter");
         QTest::addColumn<QStringList>("expected");
+        const QDateTime none;
         QTest::newRow("all newest first, untimed never")
-            << QDateTime() << QDateTime() << -1 << -1
-            << QStringList {s("m4"), s("m3"), s("m2"), s("m1")};
+            << window(none, none) << QStringList {s("m4"), s("m3"), s("m2"), s("m1")};
         QTest::newRow("bounds included")
-            << day(2) << day(3) << -1 << -1 << QStringList {s("m3"), s("m2")};
-        QTest::newRow("paged") << QDateTime() << QDateTime() << 1 << 2
-                               << QStringList {s("m3"), s("m2")};
+            << window(day(2), day(3)) << QStringList {s("m3"), s("m2")};
+        QTest::newRow("paged") << window(none, none, 1, 2) << QStringList {s("m3"), s("m2")};
     }
     void messages()
     {
-        QFETCH(QDateTime, since);
-        QFETCH(QDateTime, until);
-        QFETCH(int, offset);
-        QFETCH(int, limit);
+        QFETCH(CvDataFilter, filter);
         QFETCH(QStringList, expected);
-        QVERIFY(m_cache->updateUsers({CvUser(s("bob"), s("Bob"))}));
         CvMessages list;
         for (int d : {3, 1, 4, 2})
             list << message(s("m%1").arg(d), day(d));
@@ -240,11 +171,6 @@ private slots:
         QVERIFY(m_cache->updateMessages(s("t1"), list));
         QVERIFY(m_cache->updateMessages(s("t2"), {message(s("m9"), day(2))}));
 
-        CvDataFilter filter;
-        filter.since = since;
-        filter.until = until;
-        filter.offset = offset;
-        filter.limit = limit;
         CvMessages read;
         QVERIFY(m_cache->getMessages(s("t1"), &read, filter));
         QCOMPARE(ids(read), expected);
@@ -255,7 +181,6 @@ private slots:
 
     void messageWritesAndRemoval()
     {
-        QVERIFY(m_cache->updateUsers({CvUser(s("bob"), s("Bob"))}));
         CvMessages list {message(s("m1"), day(1)), message(s("m2"), day(2)),
                          message(s("mx"), QDateTime())};
         QVERIFY(m_cache->updateMessages(s("t1"), list));
@@ -268,19 +193,18 @@ private slots:
         // An author who is not stored fails the batch whole.
         CvMessages bad {message(s("m5"), day(5)), CvMessage(s("m6"), CvUserRef(s("nobody"), {}))};
         QVERIFY(!m_cache->updateMessages(s("t1"), bad));
-        QCOMPARE(rows(s("messages")), 3);
+        QCOMPARE(rows("messages"), 3);
 
         QVERIFY(m_cache->updateAttachments(s("t1"), {CvAttachment(s("m2"), s("video"))}));
         QVERIFY(m_cache->removeMessage(s("t1"), s("m1")));
         QVERIFY(m_cache->removeMessages(s("t1")));
         // Only the message without a time survives; the attachment went with its message.
-        QCOMPARE(Inspector(m_db).strings(s("SELECT id FROM messages")), QStringList {s("mx")});
-        QCOMPARE(rows(s("attachments")), 0);
+        QCOMPARE(strings("SELECT id FROM messages"), QStringList {s("mx")});
+        QCOMPARE(rows("attachments"), 0);
     }
 
     void attachments()
     {
-        QVERIFY(m_cache->updateUsers({CvUser(s("bob"), s("Bob"))}));
         QVERIFY(m_cache->updateMessages(
             s("t1"),
             {message(s("m1"), day(1)), message(s("m2"), day(2)), message(s("m3"), day(3))}));
@@ -298,12 +222,10 @@ private slots:
         QVERIFY(m_cache->updateAttachments(s("t1"), {link, clip, photo}));
         reopen();
 
+        // A video keeps no picture.
         CvAttachments read;
         QVERIFY(m_cache->getAttachments(s("t1"), &read));
-        QCOMPARE(ids(read), (QStringList {s("m3"), s("m2"), s("m1")}));
-        QCOMPARE(read.at(2), link);
-        QCOMPARE(read.at(1), CvAttachment(s("m2"), s("video")));
-        QCOMPARE(read.at(0), photo);
+        QCOMPARE(read, (CvAttachments {photo, CvAttachment(s("m2"), s("video")), link}));
 
         // A different attachment replaces the stored one of its message.
         CvAttachment other(s("m1"), s("link"));
@@ -319,22 +241,6 @@ private slots:
             s("t1"), {CvAttachment(s("m1"), s("video")), CvAttachment(s("m9"), s("video"))}));
         QVERIFY(m_cache->getAttachment(s("t1"), s("m1"), &one));
         QCOMPARE(one, other);
-    }
-
-    void closedCacheRefusesEverything()
-    {
-        m_cache->close();
-        CvThreads threads;
-        CvMessages messages;
-        CvAttachments attachments;
-        QVERIFY(!m_cache->updateThreads(s("me"), MessageBoxInbox, {}));
-        QVERIFY(!m_cache->getThreads(s("me"), MessageBoxInbox, &threads));
-        QVERIFY(!m_cache->removeThread(s("me"), s("t"), MessageBoxInbox));
-        QVERIFY(!m_cache->removeThreads(day(1)));
-        QVERIFY(!m_cache->updateMessages(s("t"), {}));
-        QVERIFY(!m_cache->getMessages(s("t"), &messages));
-        QVERIFY(!m_cache->removeMessages(s("t")));
-        QVERIFY(!m_cache->getAttachments(s("t"), &attachments));
     }
 };
 

@@ -1,28 +1,11 @@
 #include "cachetestutil.h"
 
-#include "cvcache.h"
-#include "cvcacheconfiguration.h"
-#include "cvdatafilter.h"
-#include "cvuser.h"
-
-#include <QTemporaryDir>
-#include <QtTest>
-
-#include <functional>
-
 using namespace Cv;
 
-using CacheCall = std::function<bool(CvCache &)>;
-Q_DECLARE_METATYPE(CacheCall)
 using UserEdit = std::function<void(CvUser *)>;
 Q_DECLARE_METATYPE(UserEdit)
 
 namespace {
-
-QString s(const char *text)
-{
-    return QString::fromUtf8(text);
-}
 
 CvUser fullUser(const QString &id, const QString &name)
 {
@@ -50,49 +33,27 @@ CvUser fullUser(const QString &id, const QString &name)
     return u;
 }
 
-QStringList ids(const CvUsers &users)
+// The user that fieldMerge writes over a stored fullUser(u1, Ann).
+CvUser incomingUser()
 {
-    QStringList result;
-    for (const CvUser &u : users)
-        result << u.id();
-    return result;
-}
-
-QStringList ids(const CvUserRefs &refs)
-{
-    QStringList result;
-    for (const CvUserRef &r : refs)
-        result << r.id;
-    return result;
+    CvUser u = fullUser(s("u1"), s("Bob"));
+    u.setEmail(s("new@example.invalid"));
+    u.setTimezone(9);
+    u.setSignificantOther(CvUserRef(s("p2"), s("Other")));
+    return u;
 }
 
 } // namespace
 
-class TestCvCacheUsers : public QObject
+class TestCvCacheUsers : public CacheFixture
 {
     Q_OBJECT
-
-private:
-    QTemporaryDir m_dir;
-    int m_serial = 0;
-    QString m_db;
-    std::unique_ptr<CvCache> m_cache;
-
-    std::unique_ptr<CvCacheConfiguration> config() const
-    {
-        auto c = std::make_unique<CvCacheConfiguration>();
-        c->setDatabaseName(m_db);
-        c->setPath(m_dir.filePath(QStringLiteral("store")));
-        return c;
-    }
-    int rows(const QString &table) const { return Inspector(m_db).count(table); }
 
 private slots:
     void init()
     {
-        m_db = m_dir.filePath(QStringLiteral("users%1.db").arg(++m_serial));
-        m_cache = std::make_unique<CvCache>(*config());
-        QVERIFY(m_cache->init());
+        nextFiles();
+        reopen();
     }
     void cleanup() { m_cache.reset(); }
 
@@ -122,7 +83,7 @@ private slots:
         QCOMPARE(m_cache->updateUser(user), CvCache::Updated);
         QVERIFY(m_cache->getUser(s("u1"), &read));
         QCOMPARE(read, user);
-        QCOMPARE(rows(s("users")), 2);
+        QCOMPARE(rows("users"), 2);
     }
 
     void notFound_data()
@@ -151,13 +112,6 @@ private slots:
     {
         QTest::addColumn<QStringList>("fields");
         QTest::addColumn<UserEdit>("expect");
-        const CvUser incoming = [] {
-            CvUser u = fullUser(s("u1"), s("Bob"));
-            u.setEmail(s("new@example.invalid"));
-            u.setTimezone(9);
-            u.setSignificantOther(CvUserRef(s("p2"), s("Other")));
-            return u;
-        }();
         QTest::newRow("email only")
             << QStringList {s("email")}
             << UserEdit([](CvUser *u) { u->setEmail(s("new@example.invalid")); });
@@ -174,7 +128,7 @@ private slots:
         QTest::newRow("unknown and id are ignored")
             << QStringList {s("id"), s("nickname")} << UserEdit([](CvUser *) {});
         QTest::newRow("no fields: whole user")
-            << QStringList() << UserEdit([incoming](CvUser *u) { *u = incoming; });
+            << QStringList() << UserEdit([](CvUser *u) { *u = incomingUser(); });
     }
     void fieldMerge()
     {
@@ -183,16 +137,11 @@ private slots:
         const CvUser stored = fullUser(s("u1"), s("Ann"));
         QCOMPARE(m_cache->updateUser(stored), CvCache::Inserted);
 
-        CvUser incoming = fullUser(s("u1"), s("Bob"));
-        incoming.setEmail(s("new@example.invalid"));
-        incoming.setTimezone(9);
-        incoming.setSignificantOther(CvUserRef(s("p2"), s("Other")));
         CvDataFilter filter;
         filter.fields = QSet<QString>(fields.begin(), fields.end());
-
         CvUser expected = stored;
         expect(&expected);
-        QCOMPARE(m_cache->updateUser(incoming, filter), CvCache::Updated);
+        QCOMPARE(m_cache->updateUser(incomingUser(), filter), CvCache::Updated);
         CvUser read;
         QVERIFY(m_cache->getUser(s("u1"), &read));
         QCOMPARE(read, expected);
@@ -228,17 +177,11 @@ private slots:
         QTest::newRow("updateUsers, user without id") << CacheCall([a](CvCache &c) {
             return c.updateUsers({a, CvUser()});
         }) << s("NOT NULL");
-        QTest::newRow("updateFriends, friend without id") << CacheCall([a](CvCache &c) {
-            return c.updateFriends(s("me"), {a, CvUser()});
-        }) << s("NOT NULL");
         QTest::newRow("updateFriends, unknown user")
             << CacheCall([a](CvCache &c) { return c.updateFriends(s("ghost"), {a}); })
             << s("FOREIGN KEY");
         QTest::newRow("addFriends, empty reference") << CacheCall([](CvCache &c) {
             return c.addFriends(s("me"), {CvUserRef(s("a"), s("A")), CvUserRef()});
-        }) << s("Invalid user reference");
-        QTest::newRow("addFriendships, empty reference") << CacheCall([](CvCache &c) {
-            return c.addFriendships(s("me"), {CvUserRef(s("x"), QString()), CvUserRef()});
         }) << s("Invalid user reference");
         QTest::newRow("addFriendships, unknown friend") << CacheCall([](CvCache &c) {
             return c.addFriendships(
@@ -256,17 +199,17 @@ private slots:
         QFETCH(CacheCall, call);
         QFETCH(QString, error);
         QVERIFY(m_cache->updateUsers({fullUser(s("me"), s("Me")), CvUser(s("x"), s("X"))}));
-        const int users = rows(s("users"));
+        const int users = rows("users");
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(error)));
         QVERIFY(!call(*m_cache));
         QCOMPARE(m_cache->lastError(), CvCache::DatabaseError);
         QVERIFY2(m_cache->lastErrorDescription().contains(error),
                  qPrintable(m_cache->lastErrorDescription()));
-        QCOMPARE(rows(s("users")), users);
-        QCOMPARE(rows(s("friendships")), 0);
+        QCOMPARE(rows("users"), users);
+        QCOMPARE(rows("friendships"), 0);
         // The connection is usable afterwards: no transaction left open.
         QVERIFY(m_cache->addFriendship(s("me"), s("x")));
-        QCOMPARE(rows(s("friendships")), 2);
+        QCOMPARE(rows("friendships"), 2);
     }
 
     void friendships()
@@ -278,18 +221,18 @@ private slots:
         QCOMPARE(m_cache->updateUser(f1), CvCache::Inserted);
         // An unchanged, already stored friend still gets both friendship rows.
         QVERIFY(m_cache->updateFriends(s("me"), {f1}));
-        QCOMPARE(rows(s("friendships")), 2);
+        QCOMPARE(rows("friendships"), 2);
         QVERIFY(m_cache->isFriend(s("me"), s("f1")));
         QVERIFY(m_cache->isFriend(s("f1"), s("me")));
         QVERIFY(!m_cache->isFriend(s("me"), s("me")));
         QVERIFY(!m_cache->isFriend(s("me"), s("nobody")));
 
         QVERIFY(m_cache->addFriendship(s("me"), s("f1")));
-        QCOMPARE(rows(s("friendships")), 2);
+        QCOMPARE(rows("friendships"), 2);
 
         QVERIFY(m_cache->removeFriendship(s("f1"), s("me")));
-        QCOMPARE(rows(s("friendships")), 0);
-        QCOMPARE(rows(s("users")), 2);
+        QCOMPARE(rows("friendships"), 0);
+        QCOMPARE(rows("users"), 2);
         QVERIFY(m_cache->removeFriendship(s("f1"), s("me")));
 
         QVERIFY(m_cache->addFriends(
@@ -373,77 +316,83 @@ private slots:
     void busyDatabase()
     {
         QVERIFY(m_cache->updateUsers({CvUser(s("me"), s("Me"))}));
+        // The driver waits five seconds for a lock by default; a short wait shows the same.
+        QVERIFY(QSqlQuery(QSqlDatabase::database(cacheConnections().value(0), false))
+                    .exec(s("PRAGMA busy_timeout = 100")));
         Inspector other(m_db);
         QVERIFY(other.exec(s("BEGIN EXCLUSIVE")));
-        // Waits for the driver's busy time-out, then reports the busy database.
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(s("^\"Cache error: ")));
         QVERIFY(!m_cache->removeUser(s("me")));
         QCOMPARE(m_cache->lastError(), CvCache::DatabaseBusy);
         QVERIFY(!m_cache->lastErrorDescription().isEmpty());
         QVERIFY(other.exec(s("ROLLBACK")));
         QVERIFY(m_cache->removeUser(s("me")));
-        QCOMPARE(rows(s("users")), 0);
+        QCOMPARE(rows("users"), 0);
     }
 
-    void friendsOrderAndPaging()
+    void friendsOrderPagingAndReopen()
     {
         QVERIFY(m_cache->updateUsers({CvUser(s("me"), s("Me")), CvUser(s("other"), s("Other"))}));
         CvUsers friends;
         for (int i : {7, 3, 19, 0, 12, 5, 16, 1, 9, 14, 2, 18, 11, 6, 4, 15, 10, 8, 17, 13})
-            friends << CvUser(QStringLiteral("id%1").arg(i),
-                              QStringLiteral("Friend %1").arg(i, 2, 10, QLatin1Char('0')));
+            friends << fullUser(s("id%1").arg(i), s("Friend %1").arg(i, 2, 10, QLatin1Char('0')));
         QVERIFY(m_cache->updateFriends(s("me"), friends));
         QVERIFY(m_cache->updateFriends(s("other"), {CvUser(s("zz"), s("A first"))}));
+        std::sort(friends.begin(), friends.end(),
+                  [](const CvUser &a, const CvUser &b) { return a.name() < b.name(); });
+        const QStringList all = ids(friends);
 
-        QStringList all;
-        for (int i = 0; i < 20; ++i)
-            all << QStringLiteral("id%1").arg(i);
         CvUsers read;
         QVERIFY(m_cache->getFriends(s("me"), &read));
-        QCOMPARE(ids(read), all);
-        CvDataFilter page;
-        page.offset = 10;
-        page.limit = 5;
+        QCOMPARE(read, friends);
+        const CvDataFilter page = window({}, {}, 10, 5);
         QVERIFY(m_cache->getFriends(s("me"), &read, page));
         QCOMPARE(ids(read), all.mid(10, 5));
         CvUserRefs refs;
         QVERIFY(m_cache->getFriendRefs(s("me"), &refs, page));
         QCOMPARE(ids(refs), all.mid(10, 5));
         QCOMPARE(refs.first().name, s("Friend 10"));
-        page.offset = -1;
-        page.limit = 3;
-        QVERIFY(m_cache->getFriendRefs(s("me"), &refs, page));
+        QVERIFY(m_cache->getFriendRefs(s("me"), &refs, window({}, {}, -1, 3)));
         QCOMPARE(ids(refs), all.mid(0, 3));
         QVERIFY(m_cache->getFriends(s("nobody"), &read));
         QVERIFY(read.isEmpty());
-
         QVERIFY(m_cache->getUsers(&read));
         QCOMPARE(read.size(), 23);
         QCOMPARE(read.first().id(), s("zz"));
+
+        // Reopened on the same object and on a new one.
+        m_cache->close();
+        QVERIFY(m_cache->init());
+        QVERIFY(m_cache->getFriends(s("me"), &read));
+        QCOMPARE(read, friends);
+        reopen();
+        QVERIFY(m_cache->getFriends(s("me"), &read));
+        QCOMPARE(read, friends);
+        // A second identical batch changes nothing and keeps the friendships single.
+        QVERIFY(m_cache->updateFriends(s("me"), friends));
+        QCOMPARE(rows("friendships"), 42);
     }
 
     void birthdays_data()
     {
-        QTest::addColumn<QDateTime>("since");
-        QTest::addColumn<QDateTime>("until");
+        QTest::addColumn<CvDataFilter>("filter");
         QTest::addColumn<QStringList>("expected");
         const auto at = [](int y, int m, int d) { return QDateTime(QDate(y, m, d), QTime(12, 0)); };
-        QTest::newRow("across the new year") << at(2011, 12, 20) << at(2012, 1, 10)
+        QTest::newRow("across the new year") << window(at(2011, 12, 20), at(2012, 1, 10))
                                              << QStringList {s("b4"), s("b5"), s("b2"), s("b3")};
         QTest::newRow("within a year")
-            << at(2012, 6, 1) << at(2012, 6, 30) << QStringList {s("b7")};
+            << window(at(2012, 6, 1), at(2012, 6, 30)) << QStringList {s("b7")};
         QTest::newRow("since after until, same year")
-            << at(2012, 12, 20) << at(2012, 1, 10) << QStringList();
+            << window(at(2012, 12, 20), at(2012, 1, 10)) << QStringList();
         QTest::newRow("whole year")
-            << at(2012, 1, 1) << at(2012, 12, 31)
+            << window(at(2012, 1, 1), at(2012, 12, 31))
             << QStringList {s("b4"), s("b5"), s("b6"), s("b7"), s("b1"), s("b2"), s("b3")};
         QTest::newRow("one day, bounds included")
-            << at(2012, 12, 31) << at(2012, 12, 31) << QStringList {s("b3")};
+            << window(at(2012, 12, 31), at(2012, 12, 31)) << QStringList {s("b3")};
     }
     void birthdays()
     {
-        QFETCH(QDateTime, since);
-        QFETCH(QDateTime, until);
+        QFETCH(CvDataFilter, filter);
         QFETCH(QStringList, expected);
         const struct
         {
@@ -463,9 +412,6 @@ private slots:
         stranger.setBirthday(s("06/15"));
         QVERIFY(m_cache->updateUser(stranger));
 
-        CvDataFilter filter;
-        filter.since = since;
-        filter.until = until;
         CvUsers read;
         QVERIFY(m_cache->getBirthdays(s("me"), &read, filter));
         QCOMPARE(ids(read), expected);
@@ -474,100 +420,6 @@ private slots:
             QVERIFY(!u.birthday().isEmpty());
             QVERIFY(u.email().isEmpty());
         }
-    }
-
-    void uninitialised_data()
-    {
-        QTest::addColumn<CacheCall>("call");
-        const QString a = s("a");
-        const CvUser user(a, a);
-        const CvUserRefs refs {CvUserRef(a, a)};
-        CvDataFilter window;
-        window.since = QDateTime(QDate(2012, 1, 1), QTime(0, 0));
-        window.until = QDateTime(QDate(2012, 12, 31), QTime(0, 0));
-        QTest::newRow("updateUser")
-            << CacheCall([=](CvCache &c) { return c.updateUser(user) != CvCache::UpdateFailed; });
-        QTest::newRow("updateUsers")
-            << CacheCall([=](CvCache &c) { return c.updateUsers({user}); });
-        QTest::newRow("updateFriends")
-            << CacheCall([=](CvCache &c) { return c.updateFriends(s("me"), {user}); });
-        QTest::newRow("addFriends")
-            << CacheCall([=](CvCache &c) { return c.addFriends(s("me"), refs); });
-        QTest::newRow("addFriendships")
-            << CacheCall([=](CvCache &c) { return c.addFriendships(s("me"), refs); });
-        QTest::newRow("addFriendship")
-            << CacheCall([=](CvCache &c) { return c.addFriendship(s("me"), a); });
-        QTest::newRow("isFriend") << CacheCall(
-            [=](CvCache &c) { return c.isFriend(s("me"), s("f")); });
-        QTest::newRow("getUser") << CacheCall([=](CvCache &c) {
-            CvUser u;
-            return c.getUser(s("f"), &u);
-        });
-        QTest::newRow("getUsers") << CacheCall([=](CvCache &c) {
-            CvUsers u;
-            return c.getUsers(&u);
-        });
-        QTest::newRow("getFriends") << CacheCall([=](CvCache &c) {
-            CvUsers u;
-            return c.getFriends(s("me"), &u);
-        });
-        QTest::newRow("getFriendRefs") << CacheCall([=](CvCache &c) {
-            CvUserRefs r;
-            return c.getFriendRefs(s("me"), &r);
-        });
-        QTest::newRow("getBirthdays") << CacheCall([=](CvCache &c) {
-            CvUsers u;
-            return c.getBirthdays(s("me"), &u, window);
-        });
-        QTest::newRow("removeFriendship")
-            << CacheCall([=](CvCache &c) { return c.removeFriendship(s("me"), s("f")); });
-        QTest::newRow("removeFriends") << CacheCall(
-            [=](CvCache &c) { return c.removeFriends(s("me"), {CvUserRef(s("f"), QString())}); });
-        QTest::newRow("removeUser") << CacheCall([=](CvCache &c) { return c.removeUser(s("f")); });
-    }
-    void uninitialised()
-    {
-        QFETCH(CacheCall, call);
-        CvUser f = fullUser(s("f"), s("F"));
-        f.setBirthday(s("05/05"));
-        QVERIFY(m_cache->updateUsers({CvUser(s("me"), s("Me")), CvUser(s("a"), s("A"))}));
-        QVERIFY(m_cache->updateFriends(s("me"), {f}));
-        m_cache->close();
-        const QString before = m_cache->lastErrorDescription();
-        const CvCache::ErrorType type = m_cache->lastError();
-        QVERIFY(!call(*m_cache));
-        QCOMPARE(m_cache->lastErrorDescription(), before);
-        QCOMPARE(m_cache->lastError(), type);
-        // The same call succeeds on the reopened cache, with statements prepared anew.
-        QVERIFY(m_cache->init());
-        QVERIFY(call(*m_cache));
-    }
-
-    void survivesReopen()
-    {
-        CvUsers friends;
-        for (int i = 0; i < 50; ++i)
-            friends << fullUser(QStringLiteral("f%1").arg(i),
-                                QStringLiteral("Name %1").arg(i, 3, 10, QLatin1Char('0')));
-        QVERIFY(m_cache->updateUsers({fullUser(s("me"), s("Me"))}));
-        QVERIFY(m_cache->updateFriends(s("me"), friends));
-        CvUsers before;
-        QVERIFY(m_cache->getFriends(s("me"), &before));
-        m_cache->close();
-        QVERIFY(m_cache->init());
-        CvUsers after;
-        QVERIFY(m_cache->getFriends(s("me"), &after));
-        QCOMPARE(after, before);
-        QCOMPARE(after, friends);
-        m_cache.reset();
-
-        CvCache other(*config());
-        QVERIFY(other.init());
-        QVERIFY(other.getFriends(s("me"), &after));
-        QCOMPARE(after, friends);
-        // A second identical batch changes nothing and keeps the friendships single.
-        QVERIFY(other.updateFriends(s("me"), friends));
-        QCOMPARE(rows(s("friendships")), 100);
     }
 };
 
