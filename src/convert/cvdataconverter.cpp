@@ -43,24 +43,16 @@ QString text(const QVariant &value)
 
 QVariantMap object(const QVariant &value)
 {
-    switch (value.typeId()) {
-    case QMetaType::QVariantMap:
-    case QMetaType::QVariantHash:
-        return value.toMap();
-    default:
-        return QVariantMap();
-    }
+    const int type = value.typeId();
+    return type == QMetaType::QVariantMap || type == QMetaType::QVariantHash ? value.toMap()
+                                                                             : QVariantMap();
 }
 
 QVariantList array(const QVariant &value)
 {
-    switch (value.typeId()) {
-    case QMetaType::QVariantList:
-    case QMetaType::QStringList:
-        return value.toList();
-    default:
-        return QVariantList();
-    }
+    const int type = value.typeId();
+    return type == QMetaType::QVariantList || type == QMetaType::QStringList ? value.toList()
+                                                                             : QVariantList();
 }
 
 QVariantList wrappedArray(const QVariantMap &map, const QString &key)
@@ -112,6 +104,20 @@ QString queryItem(const QString &url, const QString &item)
 
 using namespace CvJson;
 
+namespace {
+
+template<typename Items>
+QVariantList mapsOf(const Items &items)
+{
+    QVariantList list;
+    list.reserve(items.size());
+    for (const auto &item : items)
+        list.append(CvDataConverter::toMap(item));
+    return list;
+}
+
+} // namespace
+
 CvDataConverter::CvDataConverter() = default;
 
 CvDataConverter::~CvDataConverter() = default;
@@ -135,33 +141,28 @@ CvUser CvDataConverter::toUser(const QVariantMap &data)
     if (id.isEmpty())
         id = text(data, u"uid"_s);
     CvUser user(id, text(data, u"name"_s));
-    user.setLink(text(data, u"link"_s));
-    user.setFirstName(text(data, u"first_name"_s));
-    user.setLastName(text(data, u"last_name"_s));
-    user.setAbout(text(data, u"about"_s));
+    readFields(
+        user, data, field(u"link"_s, &CvUser::setLink),
+        field(u"first_name"_s, &CvUser::setFirstName), field(u"last_name"_s, &CvUser::setLastName),
+        field(u"about"_s, &CvUser::setAbout), field(u"email"_s, &CvUser::setEmail),
+        field(u"website"_s, &CvUser::setWebsite), field(u"bio"_s, &CvUser::setBio),
+        field(u"gender"_s, &CvUser::setGender), field(u"interested_in"_s, &CvUser::setInterestedIn),
+        field(u"meeting_for"_s, &CvUser::setMeetingFor),
+        field(u"relationship_status"_s, &CvUser::setRelationshipStatus),
+        field(u"religion"_s, &CvUser::setReligion), field(u"political"_s, &CvUser::setPolitical),
+        field(u"significant_other"_s, &CvUser::setSignificantOther),
+        field(u"timezone"_s, &CvUser::setTimezone),
+        field(u"mobile_phone"_s, &CvUser::setMobilePhone), field(u"locale"_s, &CvUser::setLocale));
     QString birthday = text(data, u"birthday"_s);
     if (birthday.isEmpty())
         birthday = text(data, u"birthday_date"_s);
     user.setBirthday(birthday);
-    user.setEmail(text(data, u"email"_s));
-    user.setWebsite(text(data, u"website"_s));
     user.setHometown(text(object(data, u"hometown"_s), u"name"_s));
     user.setLocation(text(object(data, u"location"_s), u"name"_s));
-    user.setBio(text(data, u"bio"_s));
-    user.setGender(text(data, u"gender"_s));
-    user.setInterestedIn(text(data, u"interested_in"_s));
-    user.setMeetingFor(text(data, u"meeting_for"_s));
-    user.setRelationshipStatus(text(data, u"relationship_status"_s));
-    user.setReligion(text(data, u"religion"_s));
-    user.setPolitical(text(data, u"political"_s));
-    user.setSignificantOther(toUserRef(object(data, u"significant_other"_s)));
-    user.setTimezone(integer(data, u"timezone"_s));
     QString picture = text(data, u"picture"_s);
     if (picture.isEmpty())
         picture = text(data, u"pic_square"_s);
     user.setPicture(picture);
-    user.setMobilePhone(text(data, u"mobile_phone"_s));
-    user.setLocale(text(data, u"locale"_s));
     return user;
 }
 
@@ -174,17 +175,13 @@ CvUsers CvDataConverter::toUsers(const QVariantList &data)
 CvPage CvDataConverter::toPage(const QVariantMap &data)
 {
     CvPage page(text(data, u"id"_s));
-    page.setName(text(data, u"name"_s));
-    page.setPicture(text(data, u"picture"_s));
-    page.setLink(text(data, u"link"_s));
-    page.setCategory(text(data, u"category"_s));
-    page.setWebsite(text(data, u"website"_s));
-    page.setUsername(text(data, u"username"_s));
-    page.setFounded(text(data, u"founded"_s));
-    page.setCompanyOverview(text(data, u"company_overview"_s));
-    page.setLikes(integer(data, u"likes"_s));
-    page.setCheckins(integer(data, u"checkins"_s));
-    page.setPhoneNumber(text(data, u"phone"_s));
+    readFields(page, data, field(u"name"_s, &CvPage::setName),
+               field(u"picture"_s, &CvPage::setPicture), field(u"link"_s, &CvPage::setLink),
+               field(u"category"_s, &CvPage::setCategory), field(u"website"_s, &CvPage::setWebsite),
+               field(u"username"_s, &CvPage::setUsername), field(u"founded"_s, &CvPage::setFounded),
+               field(u"company_overview"_s, &CvPage::setCompanyOverview),
+               field(u"likes"_s, &CvPage::setLikes), field(u"checkins"_s, &CvPage::setCheckins),
+               field(u"phone"_s, &CvPage::setPhoneNumber));
     page.setLocation(toLocation(object(data, u"location"_s)));
     return page;
 }
@@ -200,16 +197,13 @@ CvGroup CvDataConverter::toGroup(const QVariantMap &data)
     CvGroup group(text(data, u"id"_s));
     if (!group.isValid())
         return CvGroup();
-    group.setVersion(integer(data, u"version"_s));
-    group.setOwner(toUserRef(object(data, u"owner"_s)));
-    group.setName(text(data, u"name"_s));
-    group.setDescription(text(data, u"description"_s));
-    group.setPrivacy(text(data, u"privacy"_s));
-    group.setIcon(text(data, u"icon"_s));
-    group.setUpdatedTime(graphTime(data, u"updated_time"_s));
-    group.setEmail(text(data, u"email"_s));
-    group.setLink(text(data, u"link"_s));
-    group.setPicture(text(data, u"picture"_s));
+    readFields(group, data, field(u"version"_s, &CvGroup::setVersion),
+               field(u"owner"_s, &CvGroup::setOwner), field(u"name"_s, &CvGroup::setName),
+               field(u"description"_s, &CvGroup::setDescription),
+               field(u"privacy"_s, &CvGroup::setPrivacy), field(u"icon"_s, &CvGroup::setIcon),
+               field(u"updated_time"_s, &CvGroup::setUpdatedTime),
+               field(u"email"_s, &CvGroup::setEmail), field(u"link"_s, &CvGroup::setLink),
+               field(u"picture"_s, &CvGroup::setPicture));
     return group;
 }
 
@@ -224,26 +218,26 @@ CvEvent CvDataConverter::toEvent(const QVariantMap &data)
     CvEvent event(text(data, u"id"_s));
     if (!event.isValid())
         return CvEvent();
-    event.setOwner(toUserRef(object(data, u"owner"_s)));
-    event.setName(text(data, u"name"_s));
+    readFields(event, data, field(u"owner"_s, &CvEvent::setOwner),
+               field(u"name"_s, &CvEvent::setName), field(u"location"_s, &CvEvent::setLocation),
+               field(u"rsvp_status"_s, &CvEvent::setRsvpStatus),
+               field(u"description"_s, &CvEvent::setDescription),
+               field(u"privacy"_s, &CvEvent::setPrivacy),
+               field(u"updated_time"_s, &CvEvent::setUpdatedTime),
+               field(u"picture"_s, &CvEvent::setPicture));
     // Start and end are local to the event's place: they keep whatever zone their text names.
     event.setStartTime(isoTime(data, u"start_time"_s));
     event.setEndTime(isoTime(data, u"end_time"_s));
-    event.setLocation(text(data, u"location"_s));
-    event.setRsvpStatus(text(data, u"rsvp_status"_s));
-    event.setDescription(text(data, u"description"_s));
-    event.setPrivacy(text(data, u"privacy"_s));
-    event.setUpdatedTime(graphTime(data, u"updated_time"_s));
-    const QVariantMap venueData = object(data, u"venue"_s);
+    // The venue is a location without zip code.
+    const CvLocation place = toLocation(object(data, u"venue"_s));
     CvEvent::CvVenue venue;
-    venue.street = text(venueData, u"street"_s);
-    venue.city = text(venueData, u"city"_s);
-    venue.state = text(venueData, u"state"_s);
-    venue.country = text(venueData, u"country"_s);
-    venue.latitude = real(venueData, u"latitude"_s);
-    venue.longitude = real(venueData, u"longitude"_s);
+    venue.street = place.street();
+    venue.city = place.city();
+    venue.state = place.state();
+    venue.country = place.country();
+    venue.latitude = place.latitude();
+    venue.longitude = place.longitude();
     event.setVenue(venue);
-    event.setPicture(text(data, u"picture"_s));
     return event;
 }
 
@@ -256,13 +250,11 @@ CvEvents CvDataConverter::toEvents(const QVariantList &data)
 CvLocation CvDataConverter::toLocation(const QVariantMap &data)
 {
     CvLocation location;
-    location.setStreet(text(data, u"street"_s));
-    location.setCity(text(data, u"city"_s));
-    location.setState(text(data, u"state"_s));
-    location.setCountry(text(data, u"country"_s));
-    location.setZip(text(data, u"zip"_s));
-    location.setLatitude(real(data, u"latitude"_s));
-    location.setLongitude(real(data, u"longitude"_s));
+    readFields(location, data, field(u"street"_s, &CvLocation::setStreet),
+               field(u"city"_s, &CvLocation::setCity), field(u"state"_s, &CvLocation::setState),
+               field(u"country"_s, &CvLocation::setCountry), field(u"zip"_s, &CvLocation::setZip),
+               field(u"latitude"_s, &CvLocation::setLatitude),
+               field(u"longitude"_s, &CvLocation::setLongitude));
     return location;
 }
 
@@ -274,9 +266,12 @@ QList<CvLocation> CvDataConverter::toLocations(const QVariantList &data)
 
 CvPlace CvDataConverter::toPlace(const QVariantMap &data)
 {
+    // Most posts have no place: skip reading members that cannot be there.
+    if (data.isEmpty())
+        return CvPlace();
     CvPlace place(text(data, u"id"_s));
-    place.setName(text(data, u"name"_s));
-    place.setCategory(text(data, u"category"_s));
+    readFields(place, data, field(u"name"_s, &CvPlace::setName),
+               field(u"category"_s, &CvPlace::setCategory));
     place.setLocation(toLocation(object(data, u"location"_s)));
     return place;
 }
@@ -289,14 +284,14 @@ CvPlaces CvDataConverter::toPlaces(const QVariantList &data)
 
 CvCheckin CvDataConverter::toCheckin(const QVariantMap &data)
 {
-    CvCheckin checkin(text(data, u"id"_s), toUserRef(object(data, u"from"_s)),
+    CvCheckin checkin(text(data, u"id"_s), userRef(data, u"from"_s),
                       toPlace(object(data, u"place"_s)));
     if (!checkin.isValid())
         return CvCheckin();
     checkin.setTags(toUserRefs(wrappedArray(data, u"tags"_s)));
-    checkin.setApplication(toUserRef(object(data, u"application"_s)));
-    checkin.setMessage(text(data, u"message"_s));
-    checkin.setCreatedTime(graphTime(data, u"created_time"_s));
+    readFields(checkin, data, field(u"application"_s, &CvCheckin::setApplication),
+               field(u"message"_s, &CvCheckin::setMessage),
+               field(u"created_time"_s, &CvCheckin::setCreatedTime));
     return checkin;
 }
 
@@ -330,37 +325,24 @@ CvObjects CvDataConverter::toObjects(const QVariantMap &data)
 
 QVariantMap CvDataConverter::toMap(const CvUser &user)
 {
-    QVariantMap map;
-    map.insert(u"id"_s, user.id());
-    map.insert(u"name"_s, user.name());
+    QVariantMap map = toMap(user.toRef());
     map.insert(u"link"_s, user.link());
     return map;
 }
 
 QVariantList CvDataConverter::toList(const CvUsers &users)
 {
-    QVariantList list;
-    list.reserve(users.size());
-    for (const CvUser &user : users)
-        list.append(toMap(user));
-    return list;
+    return mapsOf(users);
 }
 
 QVariantMap CvDataConverter::toMap(const CvUserRef &ref)
 {
-    QVariantMap map;
-    map.insert(u"id"_s, ref.id);
-    map.insert(u"name"_s, ref.name);
-    return map;
+    return QVariantMap {{u"id"_s, ref.id}, {u"name"_s, ref.name}};
 }
 
 QVariantList CvDataConverter::toList(const CvUserRefs &refs)
 {
-    QVariantList list;
-    list.reserve(refs.size());
-    for (const CvUserRef &ref : refs)
-        list.append(toMap(ref));
-    return list;
+    return mapsOf(refs);
 }
 
 } // namespace Cv

@@ -38,13 +38,24 @@ QStringList idsOf(const QVariantList &entries)
     return ids;
 }
 
+// The members a photo and a video of the Graph share.
+void readMedia(CvMedia &media, const QVariantMap &data)
+{
+    readFields(media, data, field(u"from"_s, &CvMedia::setFrom),
+               field(u"name"_s, &CvMedia::setName), field(u"picture"_s, &CvMedia::setPicture),
+               field(u"icon"_s, &CvMedia::setIcon), field(u"source"_s, &CvMedia::setSource),
+               field(u"created_time"_s, &CvMedia::setCreatedTime),
+               field(u"updated_time"_s, &CvMedia::setUpdatedTime));
+    media.setTags(CvDataConverter::toTags(wrappedArray(data, u"tags"_s)));
+}
+
 } // namespace
 
 CvPost CvDataConverter::toPost(const QVariantMap &data)
 {
     const QString id = text(data, u"id"_s);
     const QDateTime created = graphTime(data, u"created_time"_s);
-    CvPost post(id, toUserRef(object(data, u"from"_s)), created);
+    CvPost post(id, userRef(data, u"from"_s), created);
 
     // Users mentioned in the message are listed in "to" as well; they are not addressees unless
     // every addressee is also mentioned.
@@ -62,26 +73,24 @@ CvPost CvDataConverter::toPost(const QVariantMap &data)
     dropMatching(to, idsOf(withTags));
     post.setTo(toUserRefs(to));
 
-    post.setMessage(text(data, u"message"_s));
-    post.setPicture(text(data, u"picture"_s));
+    readFields(post, data, field(u"message"_s, &CvPost::setMessage),
+               field(u"picture"_s, &CvPost::setPicture), field(u"source"_s, &CvPost::setSource),
+               field(u"icon"_s, &CvPost::setIcon), field(u"subject"_s, &CvPost::setSubject),
+               field(u"updated_time"_s, &CvPost::setUpdated), field(u"story"_s, &CvPost::setStory));
     const QString link = text(data, u"link"_s);
     post.setLinkInfo(CvLinkInfo(link, text(data, u"name"_s), text(data, u"caption"_s),
                                 text(data, u"description"_s)));
-    post.setSource(text(data, u"source"_s));
-    post.setIcon(text(data, u"icon"_s));
     const QVariantMap application = object(data, u"application"_s);
     post.setAttribution(text(application, u"name"_s));
     post.setApplication(qMakePair(text(application, u"id"_s), text(application, u"name"_s)));
     post.setActions(toActions(array(data, u"actions"_s)));
     post.setLikes(integer(object(data, u"likes"_s), u"count"_s));
     post.setCreated(created);
-    post.setUpdated(graphTime(data, u"updated_time"_s));
     post.setCommentCount(integer(object(data, u"comments"_s), u"count"_s));
     QString type = text(data, u"type"_s);
     if (type.isEmpty())
         type = u"status"_s;
     post.setType(type);
-    post.setSubject(text(data, u"subject"_s));
     // Photo links name their album in the "set" item: "a.<album id>.<owner id>".
     post.setAlbumId(albumFromSet(queryItem(link, u"set"_s),
                                  [](QStringView first) { return first.startsWith(u'a'); }));
@@ -92,7 +101,6 @@ CvPost CvDataConverter::toPost(const QVariantMap &data)
     else
         post.setObjectId(text(data, u"object_id"_s));
     post.setPlace(toPlace(object(data, u"place"_s)));
-    post.setStory(text(data, u"story"_s));
     return post;
 }
 
@@ -104,7 +112,7 @@ CvPosts CvDataConverter::toPosts(const QVariantList &data)
 
 CvPost CvDataConverter::toStatusMessage(const QVariantMap &data)
 {
-    const CvUserRef from = toUserRef(object(data, u"from"_s));
+    const CvUserRef from = userRef(data, u"from"_s);
     QString id = text(data, u"id"_s);
     // Give the status the "<author id>_<id>" form of feed post ids.
     if (!id.contains(u'_'))
@@ -128,15 +136,14 @@ CvPosts CvDataConverter::toStatusMessages(const QVariantList &data)
 
 CvMessage CvDataConverter::toMessage(const QVariantMap &data)
 {
-    CvMessage message(text(data, u"id"_s), toUserRef(object(data, u"from"_s)));
-    if (!message.isValid())
-        return message;
-    message.setContent(text(data, u"message"_s));
-    message.setCreated(graphTime(data, u"created_time"_s));
-    message.setUpdated(graphTime(data, u"updated_time"_s));
-    message.setSubject(text(data, u"subject"_s));
-    message.setLikes(integer(data, u"likes"_s));
-    message.setUserLikes(boolean(data, u"user_likes"_s));
+    CvMessage message(text(data, u"id"_s), userRef(data, u"from"_s));
+    if (message.isValid())
+        readFields(message, data, field(u"message"_s, &CvMessage::setContent),
+                   field(u"created_time"_s, &CvMessage::setCreated),
+                   field(u"updated_time"_s, &CvMessage::setUpdated),
+                   field(u"subject"_s, &CvMessage::setSubject),
+                   field(u"likes"_s, &CvMessage::setLikes),
+                   field(u"user_likes"_s, &CvMessage::setUserLikes));
     return message;
 }
 
@@ -148,11 +155,10 @@ CvMessages CvDataConverter::toMessages(const QVariantList &data)
 
 CvMessage CvDataConverter::toStatusComment(const QString &statusId, const QVariantMap &data)
 {
-    CvMessage comment(statusId + u'_' + text(data, u"id"_s), toUserRef(object(data, u"from"_s)));
-    if (comment.isValid()) {
-        comment.setContent(text(data, u"message"_s));
-        comment.setCreated(graphTime(data, u"created_time"_s));
-    }
+    CvMessage comment(statusId + u'_' + text(data, u"id"_s), userRef(data, u"from"_s));
+    if (comment.isValid())
+        readFields(comment, data, field(u"message"_s, &CvMessage::setContent),
+                   field(u"created_time"_s, &CvMessage::setCreated));
     return comment;
 }
 
@@ -205,10 +211,10 @@ CvThread CvDataConverter::toThread(const QVariantMap &data)
     });
     thread.setTo(to);
     thread.setSenders(every<CvUserRefs>(array(data, u"senders"_s), participant));
-    thread.setSubject(text(data, u"subject"_s));
-    thread.setSnippet(text(data, u"snippet"_s));
-    thread.setMessageCount(integer(data, u"num_messages"_s));
-    thread.setUnread(integer(data, u"num_unread"_s));
+    readFields(thread, data, field(u"subject"_s, &CvThread::setSubject),
+               field(u"snippet"_s, &CvThread::setSnippet),
+               field(u"num_messages"_s, &CvThread::setMessageCount),
+               field(u"num_unread"_s, &CvThread::setUnread));
     thread.setUpdatedTime(msecsTime(data, u"timestamp"_s));
     return thread;
 }
@@ -277,19 +283,19 @@ CvNotification CvDataConverter::toNotification(const QVariantMap &data)
                                 CvUserRef(text(data, u"sender_id"_s), QString()));
     notification.setCreatedTime(secondsTime(data, u"created_time"_s));
     notification.setUpdatedTime(secondsTime(data, u"updated_time"_s));
-    notification.setTitle(text(data, u"title_text"_s));
-    notification.setTitleHtml(text(data, u"title_html"_s));
-    notification.setBody(text(data, u"body_text"_s));
-    notification.setBodyHtml(text(data, u"body_html"_s));
+    readFields(notification, data, field(u"title_text"_s, &CvNotification::setTitle),
+               field(u"title_html"_s, &CvNotification::setTitleHtml),
+               field(u"body_text"_s, &CvNotification::setBody),
+               field(u"body_html"_s, &CvNotification::setBodyHtml),
+               field(u"app_id"_s, &CvNotification::setApplicationId),
+               field(u"is_unread"_s, &CvNotification::setUnread),
+               field(u"is_hidden"_s, &CvNotification::setHidden),
+               field(u"object_id"_s, &CvNotification::setObjectId),
+               field(u"icon_url"_s, &CvNotification::setIcon));
     const QString href = text(data, u"href"_s);
     notification.setLink(href);
-    notification.setApplicationId(text(data, u"app_id"_s));
-    notification.setUnread(boolean(data, u"is_unread"_s));
-    notification.setHidden(boolean(data, u"is_hidden"_s));
-    notification.setObjectId(text(data, u"object_id"_s));
     const QString objectType = text(data, u"object_type"_s);
     notification.setObjectType(objectType);
-    notification.setIcon(text(data, u"icon_url"_s));
 
     // The row's object id is not always the photo or album itself; the link names them.
     const auto albumRule = [&notification, &href] {
@@ -331,32 +337,32 @@ CvNotifications CvDataConverter::toNotifications(const QVariantMap &data)
     notifications.setFriendRequests(texts(u"friend_requests"_s));
     notifications.setEventInvites(texts(u"event_invites"_s));
     notifications.setGroupInvites(texts(u"group_invites"_s));
-    const QVariantMap messages = object(data, u"messages"_s);
-    notifications.setMostRecentMessage(integer(messages, u"most_recent"_s));
-    notifications.setNumberOfUnreadMessages(integer(messages, u"unread"_s));
-    const QVariantMap pokes = object(data, u"pokes"_s);
-    notifications.setMostRecentPoke(integer(pokes, u"most_recent"_s));
-    notifications.setNumberOfUnreadPokes(integer(pokes, u"unread"_s));
-    const QVariantMap shares = object(data, u"shares"_s);
-    notifications.setMostRecentShare(integer(shares, u"most_recent"_s));
-    notifications.setNumberOfUnreadShares(integer(shares, u"unread"_s));
+    // Each counter object holds the time of the latest one and the number of unread ones.
+    const auto counters = [&](const QString &key, void (CvNotifications::*setMostRecent)(int),
+                              void (CvNotifications::*setUnread)(int)) {
+        readFields(notifications, object(data, key), field(u"most_recent"_s, setMostRecent),
+                   field(u"unread"_s, setUnread));
+    };
+    counters(u"messages"_s, &CvNotifications::setMostRecentMessage,
+             &CvNotifications::setNumberOfUnreadMessages);
+    counters(u"pokes"_s, &CvNotifications::setMostRecentPoke,
+             &CvNotifications::setNumberOfUnreadPokes);
+    counters(u"shares"_s, &CvNotifications::setMostRecentShare,
+             &CvNotifications::setNumberOfUnreadShares);
     return notifications;
 }
 
 CvAlbum CvDataConverter::toAlbum(const QVariantMap &data)
 {
     CvAlbum album(text(data, u"id"_s));
-    album.setFrom(toUserRef(object(data, u"from"_s)));
-    album.setName(text(data, u"name"_s));
-    album.setPicture(text(data, u"picture"_s));
-    album.setDescription(text(data, u"description"_s));
-    album.setLocation(text(data, u"location"_s));
-    album.setLink(text(data, u"link"_s));
-    album.setPrivacy(text(data, u"privacy"_s));
-    album.setCount(integer(data, u"count"_s));
-    album.setCreatedTime(graphTime(data, u"created_time"_s));
-    album.setUpdatedTime(graphTime(data, u"updated_time"_s));
-    album.setType(text(data, u"type"_s));
+    readFields(album, data, field(u"from"_s, &CvAlbum::setFrom),
+               field(u"name"_s, &CvAlbum::setName), field(u"picture"_s, &CvAlbum::setPicture),
+               field(u"description"_s, &CvAlbum::setDescription),
+               field(u"location"_s, &CvAlbum::setLocation), field(u"link"_s, &CvAlbum::setLink),
+               field(u"privacy"_s, &CvAlbum::setPrivacy), field(u"count"_s, &CvAlbum::setCount),
+               field(u"created_time"_s, &CvAlbum::setCreatedTime),
+               field(u"updated_time"_s, &CvAlbum::setUpdatedTime),
+               field(u"type"_s, &CvAlbum::setType));
     return album;
 }
 
@@ -369,19 +375,11 @@ CvAlbums CvDataConverter::toAlbums(const QVariantList &data)
 CvPhoto CvDataConverter::toPhoto(const QVariantMap &data)
 {
     CvPhoto photo(text(data, u"id"_s));
-    photo.setFrom(toUserRef(object(data, u"from"_s)));
-    photo.setTags(toTags(wrappedArray(data, u"tags"_s)));
+    readMedia(photo, data);
     photo.setImages(toImages(array(data, u"images"_s)));
-    photo.setName(text(data, u"name"_s));
-    photo.setPicture(text(data, u"picture"_s));
-    photo.setIcon(text(data, u"icon"_s));
-    photo.setSource(text(data, u"source"_s));
-    photo.setHeight(integer(data, u"height"_s));
-    photo.setWidth(integer(data, u"width"_s));
-    photo.setLink(text(data, u"link"_s));
-    photo.setCreatedTime(graphTime(data, u"created_time"_s));
-    photo.setUpdatedTime(graphTime(data, u"updated_time"_s));
-    photo.setPosition(integer(data, u"position"_s));
+    readFields(photo, data, field(u"height"_s, &CvPhoto::setHeight),
+               field(u"width"_s, &CvPhoto::setWidth), field(u"link"_s, &CvPhoto::setLink),
+               field(u"position"_s, &CvPhoto::setPosition));
     return photo;
 }
 
@@ -390,15 +388,14 @@ CvPhoto CvDataConverter::toPhotoRESTAPI(const QVariantMap &data)
     CvPhoto photo(text(data, u"object_id"_s));
     photo.setFrom(CvUserRef(text(data, u"owner"_s), QString()));
     photo.setImages(toImages(array(data, u"images"_s)));
-    photo.setName(text(data, u"caption"_s));
-    photo.setPicture(text(data, u"src"_s));
-    photo.setSource(text(data, u"src_big"_s));
-    photo.setHeight(integer(data, u"src_big_height"_s));
-    photo.setWidth(integer(data, u"src_big_width"_s));
-    photo.setLink(text(data, u"link"_s));
+    readFields(photo, data, field(u"caption"_s, &CvPhoto::setName),
+               field(u"src"_s, &CvPhoto::setPicture), field(u"src_big"_s, &CvPhoto::setSource),
+               field(u"src_big_height"_s, &CvPhoto::setHeight),
+               field(u"src_big_width"_s, &CvPhoto::setWidth), field(u"link"_s, &CvPhoto::setLink),
+               field(u"position"_s, &CvPhoto::setPosition));
+    // Query-language rows give Unix seconds.
     photo.setCreatedTime(secondsTime(data, u"updated_time"_s));
     photo.setUpdatedTime(secondsTime(data, u"modified"_s));
-    photo.setPosition(integer(data, u"position"_s));
     return photo;
 }
 
@@ -411,15 +408,8 @@ CvPhotos CvDataConverter::toPhotos(const QVariantList &data)
 CvVideo CvDataConverter::toVideo(const QVariantMap &data)
 {
     CvVideo video(text(data, u"id"_s));
-    video.setFrom(toUserRef(object(data, u"from"_s)));
-    video.setTags(toTags(wrappedArray(data, u"tags"_s)));
-    video.setName(text(data, u"name"_s));
-    video.setPicture(text(data, u"picture"_s));
+    readMedia(video, data);
     video.setEmbeddedHtml(text(data, u"embed_html"_s));
-    video.setIcon(text(data, u"icon"_s));
-    video.setSource(text(data, u"source"_s));
-    video.setCreatedTime(graphTime(data, u"created_time"_s));
-    video.setUpdatedTime(graphTime(data, u"updated_time"_s));
     return video;
 }
 
@@ -432,9 +422,8 @@ CvVideos CvDataConverter::toVideos(const QVariantList &data)
 CvImage CvDataConverter::toImage(const QVariantMap &data)
 {
     CvImage image;
-    image.setSource(text(data, u"source"_s));
-    image.setHeight(integer(data, u"height"_s));
-    image.setWidth(integer(data, u"width"_s));
+    readFields(image, data, field(u"source"_s, &CvImage::setSource),
+               field(u"height"_s, &CvImage::setHeight), field(u"width"_s, &CvImage::setWidth));
     return image;
 }
 
@@ -453,10 +442,8 @@ QList<CvImage> CvDataConverter::toImages(const QVariantList &data)
 CvTag CvDataConverter::toTag(const QVariantMap &data)
 {
     CvTag tag(text(data, u"id"_s));
-    tag.setName(text(data, u"name"_s));
-    tag.setX(integer(data, u"x"_s));
-    tag.setY(integer(data, u"y"_s));
-    tag.setCreatedTime(graphTime(data, u"created_time"_s));
+    readFields(tag, data, field(u"name"_s, &CvTag::setName), field(u"x"_s, &CvTag::setX),
+               field(u"y"_s, &CvTag::setY), field(u"created_time"_s, &CvTag::setCreatedTime));
     return tag;
 }
 
@@ -479,10 +466,7 @@ CvActions CvDataConverter::toActions(const QVariantList &data)
 
 QVariantMap CvDataConverter::toMap(const CvAction &action)
 {
-    QVariantMap map;
-    map.insert(u"name"_s, action.name);
-    map.insert(u"link"_s, action.link);
-    return map;
+    return QVariantMap {{u"name"_s, action.name}, {u"link"_s, action.link}};
 }
 
 QVariantMap CvDataConverter::toMap(const CvPost &)

@@ -1,12 +1,16 @@
 #ifndef CVDATACONVERTER_P_H
 #define CVDATACONVERTER_P_H
 
+#include "cvuserref.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
+
+#include <type_traits>
 
 // The one place where decoded JSON values are read. Every member access of the converter goes
 // through these, so that a member of an unexpected kind (a string where an object belongs, null,
@@ -72,6 +76,71 @@ QString albumFromSet(const QString &set, Accept accept)
     if (parts.size() >= 2 && accept(parts.first()))
         return parts.at(1).toString();
     return QString();
+}
+
+//! A reference read from the object member \a key: its "id" and "name".
+inline CvUserRef userRef(const QVariantMap &map, const QString &key)
+{
+    const QVariantMap ref = object(map, key);
+    return CvUserRef(text(ref, QStringLiteral("id")), text(ref, QStringLiteral("name")));
+}
+
+//! The member \a key read as the kind a setter takes: text for strings, number for int and
+//! float, truth for bool, a Graph time for QDateTime and a reference for CvUserRef.
+template<typename Value>
+Value member(const QVariantMap &map, const QString &key);
+template<>
+inline QString member<QString>(const QVariantMap &map, const QString &key)
+{
+    return text(map, key);
+}
+template<>
+inline int member<int>(const QVariantMap &map, const QString &key)
+{
+    return integer(map, key);
+}
+template<>
+inline float member<float>(const QVariantMap &map, const QString &key)
+{
+    return real(map, key);
+}
+template<>
+inline bool member<bool>(const QVariantMap &map, const QString &key)
+{
+    return boolean(map, key);
+}
+template<>
+inline QDateTime member<QDateTime>(const QVariantMap &map, const QString &key)
+{
+    return graphTime(map, key);
+}
+template<>
+inline CvUserRef member<CvUserRef>(const QVariantMap &map, const QString &key)
+{
+    return userRef(map, key);
+}
+
+//! One member of the decoded object and the setter that takes it. The key is held by reference:
+//! fields live only in the call of readFields() that they are made for.
+template<typename T, typename Arg>
+struct Field
+{
+    using Value = std::decay_t<Arg>;
+    const QString &key;
+    void (T::*set)(Arg);
+};
+
+template<typename T, typename Arg>
+Field<T, Arg> field(const QString &key, void (T::*set)(Arg))
+{
+    return {key, set};
+}
+
+//! Reads each field of \a fields from \a map into \a target, converted as its setter takes it.
+template<typename Target, typename... Fields>
+void readFields(Target &target, const QVariantMap &map, const Fields &...fields)
+{
+    ((target.*fields.set)(member<typename Fields::Value>(map, fields.key)), ...);
 }
 
 //! Converts each element that is an object with \a convert and keeps those that are valid.
