@@ -71,12 +71,13 @@ private slots:
     {
         const CvUser user = CvDataConverter::toUser(fixture("graph/me.json").toMap());
         // Hometown and location are the names of place objects, not their ids.
-        QCOMPARE((QStringList {user.id(), user.name(), user.birthday(), user.hometown(),
-                               user.location(), user.religion(), user.picture(), user.mobilePhone(),
-                               user.locale(), user.significantOther().id}),
-                 texts(u"100000123456789012|Zoë Ångström|07/14/1985|Göteborg, Sweden|"
-                       "Malmö, Sweden||https://img.corvana.net/p/100000123456789012_q.jpg|"
-                       "+46 40 123 45 67|sv_SE|100000555000111"_s));
+        QCOMPARE(
+            (QStringList {user.id(), user.name(), user.birthday(), user.hometown(), user.location(),
+                          user.religion(), user.picture(), user.mobilePhone(), user.locale(),
+                          user.significantOther().id, user.significantOther().name}),
+            texts(u"100000123456789012|Zoë Ångström|07/14/1985|Göteborg, Sweden|"
+                  "Malmö, Sweden||https://img.corvana.net/p/100000123456789012_q.jpg|"
+                  "+46 40 123 45 67|sv_SE|100000555000111|Nils Ångström"_s));
         QCOMPARE(user.bio(), u"Line one\nLine two with \"quotes\""_s);
         QCOMPARE(user.timezone(), 1);
         QVERIFY(!user.isRef());
@@ -217,6 +218,7 @@ private slots:
                  CvLinkInfo(u"https://www.corvana.com/photo.php?cvid=402&set=a.123.456&type=1"_s,
                             u"Mobile uploads"_s, u"Latte art"_s, QString()));
         QCOMPARE(checkin.place().location().latitude(), 55.6f);
+        QVERIFY(checkin.place().isValid());
 
         // Mentioned addressees (2 of 3) and the users the author is with leave "to"; a "set"
         // of the form b.1.2 names no album; the clock reading is declared UTC.
