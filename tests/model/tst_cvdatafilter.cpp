@@ -4,6 +4,18 @@
 
 using namespace Cv;
 
+namespace {
+
+// A copy of base changed by change.
+template<typename Change>
+CvDataFilter changed(Change change, CvDataFilter base = CvDataFilter())
+{
+    change(base);
+    return base;
+}
+
+} // namespace
+
 class TestCvDataFilter : public QObject
 {
     Q_OBJECT
@@ -19,108 +31,71 @@ private:
     }
 
 private slots:
-    void constructors()
+    void constructorsAndClear()
     {
         const CvDataFilter def;
-        QVERIFY(def.isEmpty());
-        QVERIFY(!def.isValid());
-        QCOMPARE(def.limit, -1);
-        QCOMPARE(def.offset, -1);
-        QVERIFY(def.until.isNull());
-        QVERIFY(def.locale.isNull());
+        QCOMPARE((QList<int> {def.limit, def.offset}), (QList<int> {-1, -1}));
+        QVERIFY(def.until.isNull() && def.locale.isNull());
+        QCOMPARE(CvDataFilter(QStringLiteral("me")).limit, -1);
 
-        const CvDataFilter me(QStringLiteral("me"));
-        QVERIFY(!me.isEmpty());
-        QVERIFY(me.isValid());
-        QCOMPARE(me.limit, -1);
-
-        const CvDataFilter f = fullFilter();
-        QCOMPARE(f.limit, 10);
-        QCOMPARE(f.offset, 20);
+        CvDataFilter f = fullFilter();
+        QCOMPARE((QList<int> {f.limit, f.offset}), (QList<int> {10, 20}));
         QCOMPARE(f.since, QDateTime(QDate(2026, 2, 28), QTime(12, 0), Qt::UTC));
         QCOMPARE(f.locale, QStringLiteral("de_DE"));
-    }
 
-    void clear()
-    {
-        CvDataFilter f = fullFilter();
         f.clear();
-        QVERIFY(f.isEmpty());
         QCOMPARE(f, CvDataFilter());
-        QVERIFY(f.id.isNull());
-        QVERIFY(f.locale.isNull());
-        QVERIFY(f.params.isEmpty());
+        QVERIFY(f.id.isNull() && f.locale.isNull() && f.params.isEmpty());
         QVERIFY(f.until.isNull() && f.since.isNull());
     }
 
-    void isEmpty_data()
+    void emptyAndValid_data()
     {
         QTest::addColumn<CvDataFilter>("filter");
         QTest::addColumn<bool>("empty");
+        QTest::addColumn<bool>("valid");
 
-        CvDataFilter f;
-        QTest::newRow("default") << f << true;
-        f.limit = -5;
-        f.offset = -2;
-        QTest::newRow("negative limit and offset") << f << true;
-        f = CvDataFilter();
-        f.limit = 0;
-        QTest::newRow("limit 0") << f << false;
-        f = CvDataFilter();
-        f.offset = 0;
-        QTest::newRow("offset 0") << f << false;
-        f = CvDataFilter();
-        f.until = QDateTime::currentDateTimeUtc();
-        QTest::newRow("until") << f << false;
-        f = CvDataFilter();
-        f.since = QDateTime::currentDateTimeUtc();
-        QTest::newRow("since") << f << false;
-        f = CvDataFilter();
-        f.fields.insert(QStringLiteral("id"));
-        QTest::newRow("fields") << f << false;
-        f = CvDataFilter();
-        f.locale = QStringLiteral("");
-        QTest::newRow("empty locale") << f << true;
-        f.locale = QStringLiteral("fi");
-        QTest::newRow("locale") << f << false;
-        f = CvDataFilter();
-        f.params.insert(QStringLiteral("a"), QString());
-        QTest::newRow("only params") << f << false;
+        // Without an id no filter is valid.
+        using F = CvDataFilter &;
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const QDateTime invalid(QDate(2026, 2, 30), QTime(1, 0));
+        QVERIFY(!invalid.isNull() && !invalid.isValid());
+        QTest::newRow("default") << CvDataFilter() << true << false;
+        QTest::newRow("negative limit and offset")
+            << changed([](F f) { f.limit = -5, f.offset = -2; }) << true << false;
+        QTest::newRow("limit 0") << changed([](F f) { f.limit = 0; }) << false << false;
+        QTest::newRow("offset 0") << changed([](F f) { f.offset = 0; }) << false << false;
+        QTest::newRow("until") << changed([&](F f) { f.until = now; }) << false << false;
+        QTest::newRow("since") << changed([&](F f) { f.since = now; }) << false << false;
+        QTest::newRow("fields") << changed([](F f) { f.fields.insert(QStringLiteral("id")); })
+                                << false << false;
+        QTest::newRow("empty locale")
+            << changed([](F f) { f.locale = QStringLiteral(""); }) << true << false;
+        QTest::newRow("locale") << changed([](F f) { f.locale = QStringLiteral("fi"); }) << false
+                                << false;
+        QTest::newRow("only params")
+            << changed([](F f) { f.params.insert(QStringLiteral("a"), QString()); }) << false
+            << false;
+        QTest::newRow("full") << fullFilter() << false << true;
+        QTest::newRow("full without id")
+            << changed([](F f) { f.id.clear(); }, fullFilter()) << false << false;
+        const CvDataFilter me(QStringLiteral("me"));
+        QTest::newRow("id only") << me << false << true;
+        QTest::newRow("invalid until")
+            << changed([&](F f) { f.until = invalid; }, me) << false << false;
+        QTest::newRow("invalid since")
+            << changed([&](F f) { f.since = invalid; }, me) << false << false;
+        QTest::newRow("id, negative numbers")
+            << CvDataFilter(QStringLiteral("me"), -7, -3, QDateTime(), QDateTime(), {}, QString())
+            << false << true;
     }
 
-    void isEmpty()
+    void emptyAndValid()
     {
         QFETCH(CvDataFilter, filter);
         QFETCH(bool, empty);
-        QCOMPARE(filter.isEmpty(), empty);
-    }
-
-    void isValid_data()
-    {
-        QTest::addColumn<CvDataFilter>("filter");
-        QTest::addColumn<bool>("valid");
-
-        const QDateTime invalid(QDate(2026, 2, 30), QTime(1, 0));
-        QVERIFY(!invalid.isNull() && !invalid.isValid());
-
-        CvDataFilter f = fullFilter();
-        QTest::newRow("full") << f << true;
-        f.id.clear();
-        QTest::newRow("full without id") << f << false;
-        f = CvDataFilter(QStringLiteral("me"));
-        f.until = invalid;
-        QTest::newRow("invalid until") << f << false;
-        f = CvDataFilter(QStringLiteral("me"));
-        f.since = invalid;
-        QTest::newRow("invalid since") << f << false;
-        f = CvDataFilter(QStringLiteral("me"), -7, -3, QDateTime(), QDateTime(), {}, QString());
-        QTest::newRow("id, negative numbers") << f << true;
-    }
-
-    void isValid()
-    {
-        QFETCH(CvDataFilter, filter);
         QFETCH(bool, valid);
+        QCOMPARE(filter.isEmpty(), empty);
         QCOMPARE(filter.isValid(), valid);
     }
 
@@ -130,44 +105,27 @@ private slots:
         QTest::addColumn<CvDataFilter>("b");
         QTest::addColumn<bool>("equal");
 
+        using F = CvDataFilter &;
         const CvDataFilter base = fullFilter();
-        CvDataFilter f = base;
-        QTest::newRow("copy") << base << f << true;
-        f.since = base.since.addMSecs(500);
-        QTest::newRow("since +500 ms") << base << f << true;
-        f = base;
-        f.until = base.until.addSecs(1);
-        QTest::newRow("until +1 s") << base << f << false;
-        f = base;
-        f.params.insert(QStringLiteral("extra"), QStringLiteral("1"));
-        QTest::newRow("extra param") << base << f << false;
-        f = base;
-        f.params[QStringLiteral("type")] = QStringLiteral("small");
-        QTest::newRow("param value") << base << f << false;
-        f = base;
-        f.fields.insert(QStringLiteral("last_name"));
-        QTest::newRow("fields") << base << f << false;
-        f = base;
-        f.limit = 11;
-        QTest::newRow("limit") << base << f << false;
-        f = base;
-        f.offset = 0;
-        QTest::newRow("offset") << base << f << false;
-        f = base;
-        f.locale = QStringLiteral("de_AT");
-        QTest::newRow("locale") << base << f << false;
-        f = base;
-        f.id = QStringLiteral("43");
-        QTest::newRow("id") << base << f << false;
+        const auto row = [&base](const char *name, bool equal, auto change) {
+            QTest::newRow(name) << base << changed(change, base) << equal;
+        };
+        row("copy", true, [](F) {});
+        row("since +500 ms", true, [](F f) { f.since = f.since.addMSecs(500); });
+        row("until +1 s", false, [](F f) { f.until = f.until.addSecs(1); });
+        row("extra param", false, [](F f) { f.params.insert(QStringLiteral("x"), QString()); });
+        row("param value", false, [](F f) { f.params[QStringLiteral("type")] = QString(); });
+        row("fields", false, [](F f) { f.fields.insert(QStringLiteral("last_name")); });
+        row("limit", false, [](F f) { f.limit = 11; });
+        row("offset", false, [](F f) { f.offset = 0; });
+        row("locale", false, [](F f) { f.locale = QStringLiteral("de_AT"); });
+        row("id", false, [](F f) { f.id = QStringLiteral("43"); });
 
-        CvDataFilter nullStrings;
-        CvDataFilter emptyStrings;
-        emptyStrings.id = QStringLiteral("");
-        emptyStrings.locale = QStringLiteral("");
-        QTest::newRow("null vs empty strings") << nullStrings << emptyStrings << true;
-        CvDataFilter invalidDate;
-        invalidDate.until = QDateTime(QDate(2026, 2, 30), QTime(1, 0));
-        QTest::newRow("null vs invalid date") << nullStrings << invalidDate << true;
+        QTest::newRow("null vs empty strings")
+            << CvDataFilter() << changed([](F f) { f.id = f.locale = QStringLiteral(""); }) << true;
+        QTest::newRow("null vs invalid date")
+            << CvDataFilter()
+            << changed([](F f) { f.until = QDateTime(QDate(2026, 2, 30), QTime(1, 0)); }) << true;
     }
 
     void equality()
