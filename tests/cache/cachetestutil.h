@@ -25,6 +25,11 @@ inline QString s(const char *text)
     return QString::fromUtf8(text);
 }
 
+inline QStringList words(const char *text)
+{
+    return s(text).split(QLatin1Char(' '));
+}
+
 // Noon UTC of day \a d, counted from 1 May 2011.
 inline QDateTime day(int d)
 {

@@ -256,61 +256,48 @@ private slots:
         QFETCH(bool, throughRemoveFriends);
         QVERIFY(m_cache->updateUsers({fullUser(s("me"), s("Me")), fullUser(s("f"), s("F"))}));
         QVERIFY(m_cache->addFriendship(s("me"), s("f")));
-        {
-            // Rows of every kind that refer to f, and one post of me that f is linked to.
-            Inspector db(m_db);
-            const char *inserts[] = {
-                "INSERT INTO posts (id, sender) VALUES ('pf', 'f'), ('pm', 'me')",
-                "INSERT INTO post_targets VALUES ('pm', 'f')",
-                "INSERT INTO post_tags VALUES ('pm', 'f')",
-                "INSERT INTO news_feeds VALUES ('pf', 'me')",
-                "INSERT INTO profile_feeds VALUES ('pm', 'f')",
-                "INSERT INTO inboxes VALUES ('pm', 'f')",
-                "INSERT INTO outboxes VALUES ('pm', 'f')",
-                "INSERT INTO post_actions VALUES ('pf', 'Like', 'l')",
-                "INSERT INTO comments (id, sender) VALUES ('cf', 'f'), ('cm', 'me')",
-                "INSERT INTO post_comments VALUES ('cm', 'pf')",
-                "INSERT INTO photo_comments VALUES ('cf', 'photo')",
-                "INSERT INTO events (id, owner_id, user_id) VALUES ('e1', 'f', 'me'), ('e2', 'me', "
-                "'f')",
-                "INSERT INTO threads (id, snippet_sender, viewer_id, folder_id) VALUES ('t1_0', "
-                "'f', "
-                "'me', 0), ('t2_0', 'me', 'f', 0), ('t3_0', 'me', 'me', 0)",
-                "INSERT INTO thread_participants VALUES ('t3_0', 'f')",
-                "INSERT INTO thread_senders VALUES ('t3_0', 'f')",
-                "INSERT INTO messages (id, tid, author) VALUES ('m1', 't3', 'f'), ('m2', 't3', "
-                "'me')",
-                "INSERT INTO attachments (mid, tid, type, url) VALUES ('m1', 't3', 'link', 'u')",
-                "INSERT INTO checkins (id, from_id, user_id) VALUES ('c1', 'f', 'me'), ('c2', "
-                "'me', "
-                "'me')",
-                "INSERT INTO checkin_tags VALUES ('c2', 'f')",
-                "INSERT INTO groups (id, owner_id, user_id) VALUES ('g1', 'f', 'me'), ('g2', 'me', "
-                "'f')",
-            };
-            for (const char *sql : inserts)
-                QVERIFY(db.exec(QString::fromLatin1(sql)));
-        }
+        // Rows of every kind that refer to f, and one post of me that f is linked to.
+        const char *inserts[] = {
+            "posts (id, sender) VALUES ('pf', 'f'), ('pm', 'me')",
+            "post_targets VALUES ('pm', 'f')",
+            "post_tags VALUES ('pm', 'f')",
+            "news_feeds VALUES ('pf', 'me')",
+            "profile_feeds VALUES ('pm', 'f')",
+            "inboxes VALUES ('pm', 'f')",
+            "outboxes VALUES ('pm', 'f')",
+            "post_actions VALUES ('pf', 'Like', 'l')",
+            "comments (id, sender) VALUES ('cf', 'f'), ('cm', 'me')",
+            "post_comments VALUES ('cm', 'pf')",
+            "photo_comments VALUES ('cf', 'photo')",
+            "events (id, owner_id, user_id) VALUES ('e1', 'f', 'me'), ('e2', 'me', 'f')",
+            "threads (id, snippet_sender, viewer_id, folder_id) "
+            "VALUES ('t1_0', 'f', 'me', 0), ('t2_0', 'me', 'f', 0), ('t3_0', 'me', 'me', 0)",
+            "thread_participants VALUES ('t3_0', 'f')",
+            "thread_senders VALUES ('t3_0', 'f')",
+            "messages (id, tid, author) VALUES ('m1', 't3', 'f'), ('m2', 't3', 'me')",
+            "attachments (mid, tid, type, url) VALUES ('m1', 't3', 'link', 'u')",
+            "checkins (id, from_id, user_id) VALUES ('c1', 'f', 'me'), ('c2', 'me', 'me')",
+            "checkin_tags VALUES ('c2', 'f')",
+            "groups (id, owner_id, user_id) VALUES ('g1', 'f', 'me'), ('g2', 'me', 'f')",
+        };
+        for (const char *sql : inserts)
+            QVERIFY(Inspector(m_db).exec(s("INSERT INTO ") + s(sql)));
         if (throughRemoveFriends)
             QVERIFY(m_cache->removeFriends(s("me"), {CvUserRef(s("f"), s("F"))}));
         else
             QVERIFY(m_cache->removeUser(s("f")));
 
-        Inspector db(m_db);
-        QCOMPARE(db.strings(s("SELECT id FROM users")), QStringList {s("me")});
-        const struct
-        {
-            const char *table;
-            int remaining;
-        } expected[] = {{"friendships", 0},    {"posts", 1},         {"post_targets", 0},
-                        {"post_tags", 0},      {"news_feeds", 0},    {"profile_feeds", 0},
-                        {"inboxes", 0},        {"outboxes", 0},      {"post_actions", 0},
-                        {"comments", 1},       {"post_comments", 0}, {"photo_comments", 0},
-                        {"events", 0},         {"threads", 1},       {"thread_participants", 0},
-                        {"thread_senders", 0}, {"messages", 1},      {"attachments", 0},
-                        {"checkins", 1},       {"checkin_tags", 0},  {"groups", 0}};
-        for (const auto &e : expected)
-            QVERIFY2(db.count(QString::fromLatin1(e.table)) == e.remaining, e.table);
+        QCOMPARE(strings("SELECT id FROM users"), QStringList {s("me")});
+        // Table and rows left of it.
+        const QStringList remaining = words(
+            "friendships 0 posts 1 post_targets 0 post_tags 0 news_feeds 0 profile_feeds 0 "
+            "inboxes 0 outboxes 0 post_actions 0 comments 1 post_comments 0 photo_comments 0 "
+            "events 0 threads 1 thread_participants 0 thread_senders 0 messages 1 attachments 0 "
+            "checkins 1 checkin_tags 0 groups 0");
+        for (int i = 0; i < remaining.size(); i += 2) {
+            QVERIFY2(rows(qPrintable(remaining.at(i))) == remaining.at(i + 1).toInt(),
+                     qPrintable(remaining.at(i)));
+        }
     }
 
     void busyDatabase()
