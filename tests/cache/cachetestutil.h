@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <QtTest>
@@ -100,6 +101,25 @@ public:
         const QStringList values = strings(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table));
         return values.isEmpty() ? -1 : values.first().toInt();
     }
+    // Every row of every table as text, sorted: equal snapshots mean nothing was written.
+    QStringList snapshot() const
+    {
+        QStringList result;
+        const QStringList tables
+            = strings(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+        for (const QString &table : tables) {
+            QSqlQuery query(QSqlDatabase::database(m_name, false));
+            query.exec(QStringLiteral("SELECT * FROM %1").arg(table));
+            while (query.next()) {
+                QStringList values {table};
+                for (int i = 0; i < query.record().count(); ++i)
+                    values << query.value(i).toString();
+                result << values.join(QLatin1Char('|'));
+            }
+        }
+        result.sort();
+        return result;
+    }
     bool exec(const QString &sql) const
     {
         QSqlQuery query(QSqlDatabase::database(m_name, false));
@@ -161,6 +181,16 @@ protected:
         nextFiles();
         reopen();
         QVERIFY(m_cache->updateUsers(users));
+    }
+    // Runs \a call, a batch that must fail, and checks that it left every table as it was.
+    void expectRollback(const CacheCall &call)
+    {
+        const QStringList before = Inspector(m_db).snapshot();
+        QVERIFY(!before.isEmpty());
+        QVERIFY(!call(*m_cache));
+        QCOMPARE(Inspector(m_db).snapshot(), before);
+        // An empty batch opens and commits a transaction: none was left open.
+        QVERIFY(m_cache->updateUsers({}));
     }
     int rows(const char *table) const { return Inspector(m_db).count(s(table)); }
     QStringList strings(const char *sql) const { return Inspector(m_db).strings(s(sql)); }

@@ -136,29 +136,33 @@ private slots:
         QCOMPARE(ids(read), expected);
     }
 
-    void eventBatchRollsBack_data()
+    void batchRollsBack_data()
     {
-        QTest::addColumn<int>("failing");
-        QTest::newRow("first") << 0;
-        QTest::newRow("middle") << 2;
-        QTest::newRow("last") << 4;
+        QTest::addColumn<CacheCall>("call");
+        for (int failing : {0, 2, 4}) {
+            // The key is the id alone: "shared" is stored for another user and cannot be written.
+            for (const CvEvent &bad : {fullEvent(s("shared"), day(1)), CvEvent()}) {
+                CvEvents events;
+                for (int i = 0; i < 5; ++i)
+                    events << (i == failing ? bad : fullEvent(s("n%1").arg(i), day(i + 1)));
+                QTest::addRow("%s at %d", bad.isValid() ? "stored id" : "invalid event", failing)
+                    << CacheCall([events](CvCache &c) { return c.updateEvents(s("me"), events); });
+            }
+        }
+        const CvCheckin noPlace(s("c9"), CvUserRef(s("me"), s("Me")), CvPlace(s("nowhere")));
+        QTest::newRow("check-in without a valid place") << CacheCall([noPlace](CvCache &c) {
+            return c.updateCheckins(s("me"), {checkin(s("c2"), {CvUserRef(s("t9"), {})}), noPlace});
+        });
+        QTest::newRow("single check-in") << CacheCall([noPlace](CvCache &c) {
+            return c.updateCheckin(s("me"), noPlace) != CvCache::UpdateFailed;
+        });
     }
-    void eventBatchRollsBack()
+    void batchRollsBack()
     {
-        QFETCH(int, failing);
-        // The key is the id alone: an event stored for another user cannot be written again.
+        QFETCH(CacheCall, call);
         QCOMPARE(m_cache->updateEvent(s("you"), fullEvent(s("shared"), day(1))), CvCache::Inserted);
-        CvEvents events;
-        for (int i = 0; i < 5; ++i)
-            events << fullEvent(i == failing ? s("shared") : s("n") + QString::number(i),
-                                day(i + 1));
-        QVERIFY(!m_cache->updateEvents(s("me"), events));
-        QCOMPARE(rows("events"), 1);
-        QCOMPARE(m_cache->lastError(), CvCache::DatabaseError);
-        // An invalid event fails its batch the same way.
-        events[failing] = CvEvent();
-        QVERIFY(!m_cache->updateEvents(s("me"), events));
-        QCOMPARE(rows("events"), 1);
+        QVERIFY(m_cache->updateCheckins(s("me"), {checkin(s("c1"))}));
+        expectRollback(call);
     }
 
     void eventRemoval()
@@ -242,13 +246,6 @@ private slots:
         QStringList tags = ids(read.tags());
         tags.sort();
         QCOMPARE(tags, (QStringList {s("t1"), s("t2"), s("t3")}));
-
-        // Without a valid place nothing of the batch is written.
-        CvCheckin bad(s("c9"), CvUserRef(s("me"), s("Me")), CvPlace(s("nowhere")));
-        QCOMPARE(m_cache->updateCheckin(s("me"), bad), CvCache::UpdateFailed);
-        QVERIFY(!m_cache->updateCheckins(s("me"), {checkin(s("c2")), bad}));
-        QCOMPARE(rows("checkins"), 1);
-        QCOMPARE(rows("places"), 1);
     }
 
     void checkinListAndRemoval()

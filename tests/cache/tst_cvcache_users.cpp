@@ -199,17 +199,11 @@ private slots:
         QFETCH(CacheCall, call);
         QFETCH(QString, error);
         QVERIFY(m_cache->updateUsers({fullUser(s("me"), s("Me")), CvUser(s("x"), s("X"))}));
-        const int users = rows("users");
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(error)));
-        QVERIFY(!call(*m_cache));
+        expectRollback(call);
         QCOMPARE(m_cache->lastError(), CvCache::DatabaseError);
         QVERIFY2(m_cache->lastErrorDescription().contains(error),
                  qPrintable(m_cache->lastErrorDescription()));
-        QCOMPARE(rows("users"), users);
-        QCOMPARE(rows("friendships"), 0);
-        // The connection is usable afterwards: no transaction left open.
-        QVERIFY(m_cache->addFriendship(s("me"), s("x")));
-        QCOMPARE(rows("friendships"), 2);
     }
 
     void friendships()
