@@ -88,36 +88,20 @@ inline CvUserRef userRef(const QVariantMap &map, const QString &key)
 //! The member \a key read as the kind a setter takes: text for strings, number for int and
 //! float, truth for bool, a Graph time for QDateTime and a reference for CvUserRef.
 template<typename Value>
-Value member(const QVariantMap &map, const QString &key);
-template<>
-inline QString member<QString>(const QVariantMap &map, const QString &key)
+Value member(const QVariantMap &map, const QString &key)
 {
-    return text(map, key);
-}
-template<>
-inline int member<int>(const QVariantMap &map, const QString &key)
-{
-    return integer(map, key);
-}
-template<>
-inline float member<float>(const QVariantMap &map, const QString &key)
-{
-    return real(map, key);
-}
-template<>
-inline bool member<bool>(const QVariantMap &map, const QString &key)
-{
-    return boolean(map, key);
-}
-template<>
-inline QDateTime member<QDateTime>(const QVariantMap &map, const QString &key)
-{
-    return graphTime(map, key);
-}
-template<>
-inline CvUserRef member<CvUserRef>(const QVariantMap &map, const QString &key)
-{
-    return userRef(map, key);
+    if constexpr (std::is_same_v<Value, QString>)
+        return text(map, key);
+    else if constexpr (std::is_same_v<Value, int>)
+        return integer(map, key);
+    else if constexpr (std::is_same_v<Value, float>)
+        return real(map, key);
+    else if constexpr (std::is_same_v<Value, bool>)
+        return boolean(map, key);
+    else if constexpr (std::is_same_v<Value, QDateTime>)
+        return graphTime(map, key);
+    else
+        return userRef(map, key);
 }
 
 //! One member of the decoded object and the setter that takes it. The key is held by reference:
