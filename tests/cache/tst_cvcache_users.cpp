@@ -73,6 +73,12 @@ private slots:
         QCOMPARE(read.significantOther().name, s("Partner"));
         QVERIFY(m_cache->getUser(s("u1@example.invalid"), &read, CvCache::ByEmail));
         QCOMPARE(read.id(), s("u1"));
+        // A miss leaves the out-parameter alone and names the field.
+        CvUser untouched(s("keep"), s("me"));
+        QVERIFY(!m_cache->getUser(s("u1"), &untouched, CvCache::ByEmail));
+        QCOMPARE(untouched.id(), s("keep"));
+        QCOMPARE(m_cache->lastErrorDescription(),
+                 s("Item was not found by field [email] with value [u1]"));
         CvUser partner;
         QVERIFY(m_cache->getUser(s("p1"), &partner));
         QVERIFY(partner.isRef());
@@ -84,28 +90,6 @@ private slots:
         QVERIFY(m_cache->getUser(s("u1"), &read));
         QCOMPARE(read, user);
         QCOMPARE(rows("users"), 2);
-    }
-
-    void notFound_data()
-    {
-        QTest::addColumn<int>("field");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("id") << int(CvCache::ById)
-                            << s("Item was not found by field [id] with value [nobody]");
-        QTest::newRow("email") << int(CvCache::ByEmail)
-                               << s("Item was not found by field [email] with value [nobody]");
-        QTest::newRow("other") << 7 << s("Item was not found by field [] with value [nobody]");
-    }
-    void notFound()
-    {
-        QFETCH(int, field);
-        QFETCH(QString, text);
-        QCOMPARE(m_cache->updateUser(fullUser(s("u1"), s("Ann"))), CvCache::Inserted);
-        CvUser user(s("keep"), s("me"));
-        QVERIFY(!m_cache->getUser(s("nobody"), &user, CvCache::UserSearchField(field)));
-        QCOMPARE(user.id(), s("keep"));
-        QCOMPARE(m_cache->lastError(), CvCache::ItemNotFound);
-        QCOMPARE(m_cache->lastErrorDescription(), text);
     }
 
     void fieldMerge_data()
