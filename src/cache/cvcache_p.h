@@ -181,7 +181,6 @@ public:
     bool updateUserList(const QString *friendOf, const CvUsers &users, const CvDataFilter &filter);
     // Copies the fields named by the filter (all when it names none) from newUser to stored.
     static void mergeUserFields(const CvUser &newUser, CvUser *stored, const CvDataFilter &filter);
-    bool checkReferences(const CvUserRefs &refs);
 
     // --- events, groups, check-ins and places (cvcache_events.cpp) ----------------------------
     CvCache::UpdateResult updateEventStep(const QString &userId, const CvEvent &event);

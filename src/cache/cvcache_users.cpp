@@ -272,15 +272,6 @@ bool CvCachePrivate::updateUserList(const QString *friendOf, const CvUsers &user
     });
 }
 
-bool CvCachePrivate::checkReferences(const CvUserRefs &refs)
-{
-    for (const CvUserRef &ref : refs) {
-        if (ref.id.isEmpty())
-            return false;
-    }
-    return true;
-}
-
 // --- CvCache ------------------------------------------------------------------------------------
 
 CvCache::UpdateResult CvCache::updateUser(const CvUser &user, const CvDataFilter &filter)
