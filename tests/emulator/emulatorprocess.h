@@ -10,11 +10,40 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QTest>
-#include <QUrlQuery>
+
+using P = QList<QPair<QString, QString>>;
+
+inline QString s(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+// Follows a dotted path of object members, e.g. "error.message".
+inline QJsonValue member(QJsonValue v, const char *path)
+{
+    for (const QByteArray &key : QByteArray(path).split('.'))
+        v = v.toObject().value(QString::fromUtf8(key));
+    return v;
+}
+
+inline QJsonValue parse(const QString &json)
+{
+    const QJsonDocument doc = QJsonDocument::fromJson(json.toUtf8());
+    return doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
+}
+
+inline QSet<QString> column(const QJsonArray &rows, const char *name)
+{
+    QSet<QString> out;
+    for (const QJsonValue &r : rows)
+        out.insert(r.toObject().value(s(name)).toString());
+    return out;
+}
 
 struct Answer
 {
@@ -33,6 +62,16 @@ struct Answer
     QJsonObject object() const { return QJsonDocument::fromJson(body).object(); }
     QJsonArray array() const { return QJsonDocument::fromJson(body).array(); }
     bool isJson() const { return !QJsonDocument::fromJson(body).isNull(); }
+    QJsonValue value(const char *path) const { return member(object(), path); }
+    QString id() const { return value("id").toString(); }
+    QJsonArray data() const { return value("data").toArray(); }
+    QStringList ids() const
+    {
+        QStringList out;
+        for (const QJsonValue &v : data())
+            out << v.toObject().value(s("id")).toString();
+        return out;
+    }
 };
 
 class EmulatorProcess
@@ -44,9 +83,9 @@ public:
     {
         QStringList args = extraArgs;
         if (!https)
-            args << QStringLiteral("--http");
-        args << QStringLiteral("--port") << QStringLiteral("0");
-        m_process.setProgram(QStringLiteral(CV_EMULATOR_PATH));
+            args << s("--http");
+        args << s("--port") << s("0");
+        m_process.setProgram(s(CV_EMULATOR_PATH));
         m_process.setArguments(args);
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
         m_process.start();
@@ -70,7 +109,7 @@ public:
         }
         if (https) {
             QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-            QFile ca(QStringLiteral(CV_EMULATOR_CA));
+            QFile ca(s(CV_EMULATOR_CA));
             if (!ca.open(QIODevice::ReadOnly))
                 return false;
             config.addCaCertificates(QSslCertificate::fromData(ca.readAll()));
@@ -89,18 +128,24 @@ public:
 
     QProcess &process() { return m_process; }
 
-    QUrl url(const QString &path, const QList<QPair<QString, QString>> &params = {},
-             bool withToken = true) const
+    QUrl url(const QString &path, const P &params = {}, bool withToken = true) const
     {
         QStringList items;
         if (withToken)
-            items << QStringLiteral("access_token=") + token;
+            items << s("access_token=") + token;
         for (const auto &p : params)
             items << p.first + QLatin1Char('=')
                     + QString::fromLatin1(QUrl::toPercentEncoding(p.second));
         QUrl u(graph + path);
         u.setQuery(items.join(QLatin1Char('&')), QUrl::StrictMode);
         return u;
+    }
+
+    // The path and query are sent as written, with this user's token appended.
+    QUrl rawUrl(const QString &pathAndQuery) const
+    {
+        const QChar separator = pathAndQuery.contains(QLatin1Char('?')) ? u'&' : u'?';
+        return QUrl(graph + pathAndQuery + separator + s("access_token=") + token);
     }
 
     Answer send(const QUrl &url, const QByteArray &verb = "GET", const QByteArray &body = {},
@@ -130,29 +175,36 @@ public:
         return a;
     }
 
-    Answer get(const QString &path, const QList<QPair<QString, QString>> &params = {})
-    {
-        return send(url(path, params));
-    }
-    Answer post(const QString &path, const QList<QPair<QString, QString>> &params = {})
+    Answer get(const QString &path, const P &params = {}) { return send(url(path, params)); }
+    Answer post(const QString &path, const P &params = {})
     {
         return send(url(path, params), "POST");
     }
-    Answer method(const QString &name, QList<QPair<QString, QString>> params = {})
+    Answer method(const QString &name, P params = {})
     {
-        params.prepend({QStringLiteral("format"), QStringLiteral("json")});
-        return send(QUrl(rest + QStringLiteral("/method/") + name + QLatin1Char('?')
+        params.prepend({s("format"), s("json")});
+        return send(QUrl(rest + s("/method/") + name + QLatin1Char('?')
                          + url(QString(), params).query(QUrl::FullyEncoded)));
     }
     Answer query(const QString &statement)
     {
-        return method(QStringLiteral("cvql.query"), {{QStringLiteral("query"), statement}});
+        return method(s("cvql.query"), {{s("query"), statement}});
     }
+    // Writes answer a bare "true" on success.
+    bool posted(const QString &path, const P &params = {})
+    {
+        return post(path, params).body == "true";
+    }
+    bool called(const QString &name, const P &params = {})
+    {
+        return method(name, params).body == "true";
+    }
+    Answer batch(const QString &json) { return post(s("/"), {{s("batch"), json}}); }
     Answer control(const QString &action, const QString &query = {})
     {
-        return send(QUrl(graph + QStringLiteral("/_emulator/") + action + QLatin1Char('?') + query),
-                    "POST");
+        return send(QUrl(graph + s("/_emulator/") + action + QLatin1Char('?') + query), "POST");
     }
+    int pendingFailures() { return control(s("status")).value("pending_failures").toInt(); }
 
     QString graph;
     QString rest;
