@@ -122,17 +122,15 @@ public:
     {
         if (m_process.state() == QProcess::Running) {
             m_process.terminate();
-            m_process.waitForFinished(10000);
+            m_process.waitForFinished(30000);
         }
     }
 
     QProcess &process() { return m_process; }
 
-    QUrl url(const QString &path, const P &params = {}, bool withToken = true) const
+    QUrl url(const QString &path, const P &params = {}) const
     {
-        QStringList items;
-        if (withToken)
-            items << s("access_token=") + token;
+        QStringList items {s("access_token=") + token};
         for (const auto &p : params)
             items << p.first + QLatin1Char('=')
                     + QString::fromLatin1(QUrl::toPercentEncoding(p.second));
