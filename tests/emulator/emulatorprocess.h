@@ -197,6 +197,7 @@ public:
     {
         return method(name, params).body == "true";
     }
+    QJsonArray rows(const QString &statement) { return query(statement).array(); }
     Answer batch(const QString &json) { return post(s("/"), {{s("batch"), json}}); }
     Answer control(const QString &action, const QString &query = {})
     {

@@ -205,26 +205,23 @@ void tst_EmulatorRest::threadQueries()
         = s("SELECT thread_id,timestamp,subject,senders,participants,snippet,snippet_sender,"
             "num_messages,num_unread,object_participants FROM unified_thread WHERE "
             "has_tags('inbox') %1 ORDER BY timestamp DESC LIMIT 0,100");
-    const QJsonArray all = emu.query(threads.arg(QString())).array();
+    const QJsonArray all = emu.rows(threads.arg(QString()));
     QVERIFY(all.size() >= 4);
     QVERIFY(!member(all.first(), "snippet_sender.user_id").toString().isEmpty());
     const qint64 ts = qint64(member(all.at(1), "timestamp").toDouble());
-    QCOMPARE(emu.query(threads.arg(s("AND timestamp <= %1").arg(ts))).array().size(),
-             all.size() - 1);
+    QCOMPARE(emu.rows(threads.arg(s("AND timestamp <= %1").arg(ts))).size(), all.size() - 1);
 
     const QString tid = member(all.first(), "thread_id").toString();
     const QJsonArray messages
-        = emu.query(s("SELECT message_id,thread_id,timestamp,subject,body,unread,sender,"
-                      "recipients,object_sender,attachments FROM unified_message WHERE "
-                      "thread_id='%1'  ORDER BY timestamp DESC LIMIT 0,10")
-                        .arg(tid))
-              .array();
+        = emu.rows(s("SELECT message_id,thread_id,timestamp,subject,body,unread,sender,"
+                     "recipients,object_sender,attachments FROM unified_message WHERE "
+                     "thread_id='%1'  ORDER BY timestamp DESC LIMIT 0,10")
+                       .arg(tid));
     QCOMPARE(messages.size(), member(all.first(), "num_messages").toInt());
     QVERIFY(member(messages.first(), "message_id").toString().startsWith(tid + QLatin1Char('_')));
-    QCOMPARE(emu.query(s("SELECT thread_id,message_id,attachment FROM message WHERE thread_id=%1 "
-                         "AND viewer_id=100001 ORDER BY message_id DESC")
-                           .arg(tid))
-                 .array()
+    QCOMPARE(emu.rows(s("SELECT thread_id,message_id,attachment FROM message WHERE thread_id=%1 "
+                        "AND viewer_id=100001 ORDER BY message_id DESC")
+                          .arg(tid))
                  .size(),
              messages.size());
 }
@@ -257,23 +254,24 @@ void tst_EmulatorRest::queryErrors()
 
 void tst_EmulatorRest::friendRequestsRoundTrip()
 {
-    auto rows = [this](const char *statement) { return emu.query(s(statement)).array(); };
     QVERIFY(emu.called(s("corvana.friends.add"), {{s("uid"), s("100020")}}));
-    QCOMPARE(rows("SELECT uid_to FROM friend_request WHERE uid_from=me() AND uid_to=100020").size(),
+    QCOMPARE(emu.rows(s("SELECT uid_to FROM friend_request WHERE uid_from=me() AND uid_to=100020"))
+                 .size(),
              1);
 
     QVERIFY(emu.called(s("corvana.friends.confirm"),
                        {{s("uid"), s("100005")}, {s("confirm"), s("1")}}));
-    QCOMPARE(rows("SELECT uid2 FROM friend WHERE uid1=me() AND uid2=100005").size(), 1);
-    QVERIFY(!column(rows("SELECT uid FROM user WHERE uid IN (SELECT uid_from FROM friend_request "
-                         "WHERE uid_to = me())"),
-                    "uid")
-                 .contains(s("100005")));
+    QCOMPARE(emu.rows(s("SELECT uid2 FROM friend WHERE uid1=me() AND uid2=100005")).size(), 1);
+    QVERIFY(
+        !column(emu.rows(s("SELECT uid FROM user WHERE uid IN (SELECT uid_from FROM friend_request "
+                           "WHERE uid_to = me())")),
+                "uid")
+             .contains(s("100005")));
     QVERIFY(emu.get(s("/me/friends"), {{s("limit"), s("100")}}).ids().contains(s("100005")));
 
     const P refuse {{s("uid"), s("100015")}, {s("confirm"), s("0")}};
     QVERIFY(emu.called(s("corvana.friends.confirm"), refuse));
-    QCOMPARE(rows("SELECT uid2 FROM friend WHERE uid1=me() AND uid2=100015").size(), 0);
+    QCOMPARE(emu.rows(s("SELECT uid2 FROM friend WHERE uid1=me() AND uid2=100015")).size(), 0);
     QCOMPARE(
         emu.method(s("corvana.friends.confirm"), {{s("uid"), s("100015")}, {s("confirm"), s("1")}})
             .body,
@@ -306,19 +304,20 @@ void tst_EmulatorRest::mailboxRoundTrip()
         emu.post(s("/"), {{s("method"), s("POST")}, {s("message"), s("Or nine")}, {s("id"), tid}})
             .id()
             .startsWith(tid + QLatin1Char('_')));
-    QCOMPARE(emu.query(s("SELECT message_id FROM unified_message WHERE thread_id='%1'").arg(tid))
-                 .array()
-                 .size(),
-             3);
+    QCOMPARE(
+        emu.rows(s("SELECT message_id FROM unified_message WHERE thread_id='%1'").arg(tid)).size(),
+        3);
     auto outbox = [this] {
         return column(emu.method(s("corvana.mailbox.getOutbox")).array(), "thread_id");
     };
     QVERIFY(outbox().contains(tid));
-    QVERIFY(!emu.post(s("/threads"),
-                      {{s("method"), s("POST")}, {s("message"), s("hi")}, {s("to"), s("[100004]")}})
-                 .value("tid")
-                 .toString()
-                 .isEmpty());
+    const QString started
+        = emu.post(s("/threads"),
+                   {{s("method"), s("POST")}, {s("message"), s("hi")}, {s("to"), s("[100004]")}})
+              .value("tid")
+              .toString();
+    QVERIFY(!started.isEmpty() && started != tid);
+    QVERIFY(outbox().contains(started));
 
     const P inSent = thread + P {{s("folder"), s("2")}};
     QVERIFY(emu.called(s("corvana.mailbox.deleteThread"), inSent));
