@@ -136,12 +136,7 @@ private:
 
 inline QStringList cacheConnections()
 {
-    QStringList names = QSqlDatabase::connectionNames();
-    names.erase(
-        std::remove_if(names.begin(), names.end(),
-                       [](const QString &n) { return !n.startsWith(QLatin1String("cvcache")); }),
-        names.end());
-    return names;
+    return QSqlDatabase::connectionNames().filter(QRegularExpression(QStringLiteral("^cvcache")));
 }
 
 // Base of the cache tests: every test function gets its own database file and file store.

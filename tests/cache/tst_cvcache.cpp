@@ -13,22 +13,13 @@ using namespace Cv;
 
 namespace {
 
-// Out-parameters of the calls in closedCacheRefuses_data.
-struct Sink
+// Out-parameter of one type for the calls in closedCacheRefuses_data.
+template<typename T>
+T *out()
 {
-    QString text;
-    CvUser user;
-    CvUsers users;
-    CvUserRefs refs;
-    CvEvents events;
-    CvGroups groups;
-    CvCheckins checkins;
-    CvPosts posts;
-    CvComments comments;
-    CvThreads threads;
-    CvMessages messages;
-    CvAttachments attachments;
-} sink;
+    static T value;
+    return &value;
+}
 
 void row(const char *name, const CacheCall &call)
 {
@@ -150,7 +141,6 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("garbage") << QByteArray(4096, '\x5A');
-        QTest::newRow("text") << QByteArray("this is not a database\n");
         QTest::newRow("truncated header")
             << QByteArray("SQLite format 3\0", 16) + QByteArray(40, '\xFF');
     }
@@ -263,7 +253,7 @@ private slots:
         const QString k = s("key");
         const QString me = s("me");
         const CvUser a(s("a"), s("A"));
-        row("getUserData", [=](CvCache &c) { return c.getUserData(k, &sink.text); });
+        row("getUserData", [=](CvCache &c) { return c.getUserData(k, out<QString>()); });
         row("updateUserData", [=](CvCache &c) { return c.updateUserData(k, k); });
         row("removeUserData", [=](CvCache &c) { return c.removeUserData(k); });
         row("updateFile", [=](CvCache &c) { return !c.updateFile(k, "data").isEmpty(); });
@@ -279,32 +269,35 @@ private slots:
         row("addFriendships", [=](CvCache &c) { return c.addFriendships(me, {a.toRef()}); });
         row("addFriendship", [=](CvCache &c) { return c.addFriendship(me, a.id()); });
         row("isFriend", [=](CvCache &c) { return c.isFriend(me, s("f")); });
-        row("getUser", [=](CvCache &c) { return c.getUser(s("f"), &sink.user); });
-        row("getUsers", [=](CvCache &c) { return c.getUsers(&sink.users); });
-        row("getFriends", [=](CvCache &c) { return c.getFriends(me, &sink.users); });
-        row("getFriendRefs", [=](CvCache &c) { return c.getFriendRefs(me, &sink.refs); });
-        row("getBirthdays",
-            [=](CvCache &c) { return c.getBirthdays(me, &sink.users, window(day(1), day(300))); });
+        row("getUser", [=](CvCache &c) { return c.getUser(s("f"), out<CvUser>()); });
+        row("getUsers", [=](CvCache &c) { return c.getUsers(out<CvUsers>()); });
+        row("getFriends", [=](CvCache &c) { return c.getFriends(me, out<CvUsers>()); });
+        row("getFriendRefs", [=](CvCache &c) { return c.getFriendRefs(me, out<CvUserRefs>()); });
+        row("getBirthdays", [=](CvCache &c) {
+            return c.getBirthdays(me, out<CvUsers>(), window(day(1), day(300)));
+        });
         row("removeFriendship", [=](CvCache &c) { return c.removeFriendship(me, s("f")); });
         row("removeFriends",
             [=](CvCache &c) { return c.removeFriends(me, {CvUserRef(s("f"), {})}); });
         row("removeUser", [=](CvCache &c) { return c.removeUser(s("f")); });
         row("updateEvents", [=](CvCache &c) { return c.updateEvents(me, {}); });
-        row("getEvents", [=](CvCache &c) { return c.getEvents(me, &sink.events); });
+        row("getEvents", [=](CvCache &c) { return c.getEvents(me, out<CvEvents>()); });
         row("removeEvents", [=](CvCache &c) { return c.removeEvents(day(30)); });
-        row("getGroups", [=](CvCache &c) { return c.getGroups(me, &sink.groups); });
-        row("getCheckins", [=](CvCache &c) { return c.getCheckins(me, &sink.checkins); });
+        row("getGroups", [=](CvCache &c) { return c.getGroups(me, out<CvGroups>()); });
+        row("getCheckins", [=](CvCache &c) { return c.getCheckins(me, out<CvCheckins>()); });
         row("updatePosts", [=](CvCache &c) { return c.updatePosts(me, CvCache::NewsFeed, {}); });
-        row("getPosts", [=](CvCache &c) { return c.getPosts(me, CvCache::NewsFeed, &sink.posts); });
+        row("getPosts",
+            [=](CvCache &c) { return c.getPosts(me, CvCache::NewsFeed, out<CvPosts>()); });
         row("removePosts", [=](CvCache &c) { return c.removePosts(day(30)); });
         row("getComments",
-            [=](CvCache &c) { return c.getComments(PostComments, k, &sink.comments); });
+            [=](CvCache &c) { return c.getComments(PostComments, k, out<CvComments>()); });
         row("getThreads",
-            [=](CvCache &c) { return c.getThreads(me, MessageBoxInbox, &sink.threads); });
+            [=](CvCache &c) { return c.getThreads(me, MessageBoxInbox, out<CvThreads>()); });
         row("removeThreads", [=](CvCache &c) { return c.removeThreads(day(30)); });
         row("updateMessages", [=](CvCache &c) { return c.updateMessages(k, {}); });
-        row("getMessages", [=](CvCache &c) { return c.getMessages(k, &sink.messages); });
-        row("getAttachments", [=](CvCache &c) { return c.getAttachments(k, &sink.attachments); });
+        row("getMessages", [=](CvCache &c) { return c.getMessages(k, out<CvMessages>()); });
+        row("getAttachments",
+            [=](CvCache &c) { return c.getAttachments(k, out<CvAttachments>()); });
     }
     void closedCacheRefuses()
     {
@@ -408,26 +401,19 @@ private slots:
         QCOMPARE(cache.updateFile(s("/tmp/escape"), jfif()), QString());
         QVERIFY(!QFile::exists(m_dir.filePath(s("escape.jpg"))));
 
-        cache.clearDiskCache();
-        QVERIFY(!QDir(m_store).exists());
-        QCOMPARE(cache.getFilePath(s("pic")), QString());
-        QCOMPARE(cache.searchFile(s("pic")), QString());
-        cache.clearDiskCache(); // a missing directory is fine
-    }
-
-    void clearDiskCacheKeepsLinkTargets()
-    {
+        // Clearing follows no link out of the store.
         const QString outside = m_dir.filePath(s("outside%1").arg(m_serial));
         QVERIFY(QDir().mkpath(outside));
         QFile keep(outside + s("/keep"));
         QVERIFY(keep.open(QIODevice::WriteOnly));
         keep.close();
-        reopen();
-        QVERIFY(!m_cache->updateFile(s("pic"), jfif()).isEmpty());
         QVERIFY(QFile::link(outside, m_store + s("/link")));
-        m_cache->clearDiskCache();
+        cache.clearDiskCache();
         QVERIFY(!QDir(m_store).exists());
         QVERIFY(QFile::exists(keep.fileName()));
+        QCOMPARE(cache.getFilePath(s("pic")), QString());
+        QCOMPARE(cache.searchFile(s("pic")), QString());
+        cache.clearDiskCache(); // a missing directory is fine
     }
 };
 

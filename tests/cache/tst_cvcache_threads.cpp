@@ -192,9 +192,6 @@ private slots:
         CvMessages read;
         QVERIFY(m_cache->getMessages(s("t1"), &read, filter));
         QCOMPARE(ids(read), expected);
-        CvMessage one;
-        QVERIFY(m_cache->getMessage(s("t1"), s("m2"), &one));
-        QCOMPARE(one, list.at(3));
     }
 
     void messageWritesAndRemoval()
@@ -206,7 +203,7 @@ private slots:
         QVERIFY(m_cache->updateMessages(s("t1"), list));
         CvMessage read;
         QVERIFY(m_cache->getMessage(s("t1"), s("m1"), &read));
-        QCOMPARE(read.content(), s("edited"));
+        QCOMPARE(read, list.at(0));
 
         QVERIFY(m_cache->updateAttachments(s("t1"), {CvAttachment(s("m2"), s("video"))}));
         QVERIFY(m_cache->removeMessage(s("t1"), s("m1")));
