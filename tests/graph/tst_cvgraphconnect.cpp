@@ -60,10 +60,6 @@ struct Setup
         CvEndpoints::setGraphBaseUrl(service.baseUrl());
         connect.init();
     }
-    QUrl url(const char *path) const
-    {
-        return QUrl(service.baseUrl().toString() + QLatin1String(path));
-    }
     TestService service;
     CvGraphConnect connect;
     Ends ends;
@@ -103,10 +99,6 @@ private Q_SLOTS:
 
         QVERIFY(connect.init());
         QVERIFY(connect.lastError().isEmpty());
-        service.enqueue(R::json("{}"));
-        QCOMPARE(connect.get(u"/me"_s), 0);
-        QVERIFY(ends.waitForEnd());
-        QCOMPARE(ends.responses.size(), 1);
     }
 
     void replyIdsUseLowestFreeSlot()
@@ -240,7 +232,8 @@ private Q_SLOTS:
         QVERIFY(r.body.isEmpty());
 
         // An absolute URL is sent as it is: no token, also when one is set.
-        QVERIFY(s.connect.get(s.url("/page?after=abc&access=1")) >= 0);
+        QVERIFY(s.connect.get(QUrl(s.service.baseUrl().toString() + u"/page?after=abc&access=1"_s))
+                >= 0);
         QVERIFY(s.service.waitForRequests(2));
         QCOMPARE(s.service.lastRequest().target, QByteArray("/page?after=abc&access=1"));
 
@@ -305,28 +298,22 @@ private Q_SLOTS:
     void tlsTrust()
     {
         TestService service(TestService::Tls);
-        QVERIFY(service.isListening());
         QVERIFY(CvEndpoints::setGraphBaseUrl(service.baseUrl()));
         service.setHandler([](const TestService::Request &) { return R::json("{}"); });
-        {
-            CvGraphConnect untrusting(u"t"_s);
-            untrusting.init();
-            Ends ends(&untrusting);
-            QCOMPARE(untrusting.get(u"/me"_s), 0);
+        for (const bool trusted : {false, true}) {
+            if (trusted)
+                CvEndpoints::setCaCertificates(TestService::caCertificates());
+            CvGraphConnect connect(u"t"_s);
+            connect.init();
+            Ends ends(&connect);
+            QCOMPARE(connect.get(u"/me"_s), 0);
             QVERIFY(ends.waitForEnd());
-            QCOMPARE(ends.responses.size(), 0);
-            QCOMPARE(ends.errors.size(), 1);
-            QCOMPARE(ends.error().replyErrorCode(), QNetworkReply::SslHandshakeFailedError);
-            QCOMPARE(service.requestCount(), 0);
+            QCOMPARE(ends.count(), 1);
+            QCOMPARE(ends.responses.size(), trusted ? 1 : 0);
+            if (!trusted)
+                QCOMPARE(ends.error().replyErrorCode(), QNetworkReply::SslHandshakeFailedError);
+            QCOMPARE(service.requestCount(), trusted ? 1 : 0);
         }
-        CvEndpoints::setCaCertificates(TestService::caCertificates());
-        CvGraphConnect trusting(u"t"_s);
-        trusting.init();
-        Ends ends(&trusting);
-        QCOMPARE(trusting.get(u"/me"_s), 0);
-        QVERIFY(ends.waitForEnd());
-        QCOMPARE(ends.responses.size(), 1);
-        QCOMPARE(service.requestCount(), 1);
     }
 
     void deinitAbortsPendingReplies()
