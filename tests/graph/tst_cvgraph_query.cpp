@@ -33,8 +33,6 @@ private Q_SLOTS:
     void init() { QVERIFY(fx.start()); }
     void cleanup() { fx.stop(); }
 
-    void queryIdentifier_data();
-    void queryIdentifier();
     void builtQuery_data();
     void builtQuery();
 
@@ -47,29 +45,6 @@ private Q_SLOTS:
 private:
     Fixture fx;
 };
-
-void tst_CvGraphQuery::queryIdentifier_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("plain");
-
-    QTest::newRow("letters digits and marks") << u"aZ09_-.:"_s << true;
-    QTest::newRow("long numeric id") << u"100000123456789012"_s << true;
-    QTest::newRow("empty") << QString() << false;
-    QTest::newRow("space") << u"1 OR 1=1"_s << false;
-    QTest::newRow("single quote") << u"x'"_s << false;
-    QTest::newRow("percent") << u"%22"_s << false;
-    QTest::newRow("comma") << u"a,b"_s << false;
-    QTest::newRow("newline") << u"a\n"_s << false;
-    QTest::newRow("non-ASCII letter") << u"é"_s << false;
-}
-
-void tst_CvGraphQuery::queryIdentifier()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, plain);
-    QCOMPARE(CvGraph::isQueryIdentifier(text), plain);
-}
 
 void tst_CvGraphQuery::builtQuery_data()
 {
@@ -94,6 +69,10 @@ void tst_CvGraphQuery::builtQuery_data()
     twoInReverse.insert(u"a"_s, u"1"_s);
     QTest::newRow("conditions in key order")
         << Fields {u"x"_s} << u"t"_s << twoInReverse << u"a=1 AND b=2"_s << false;
+    QTest::newRow("identifier marks and long id")
+        << uid << u"user"_s
+        << Conditions {{u"a.b"_s, u"aZ09_-.:"_s}, {u"uid"_s, u"100000123456789012"_s}}
+        << u"a.b=aZ09_-.: AND uid=100000123456789012"_s << false;
     QTest::newRow("quoted values")
         << Fields {u"unread_count"_s} << u"unified_thread_count"_s
         << Conditions {{u"folder"_s, u"'inbox'"_s}, {u"id"_s, u"\"1_2\""_s}}
@@ -113,6 +92,9 @@ void tst_CvGraphQuery::builtQuery_data()
     unsafe("bare parentheses", uid, u"user"_s, value("()"));
     unsafe("encoded quote", uid, u"user"_s, value("%22x%22"));
     unsafe("empty value", uid, u"user"_s, value(""));
+    unsafe("comma", uid, u"user"_s, value("a,b"));
+    unsafe("newline", uid, u"user"_s, value("a\n"));
+    unsafe("non-ASCII letter", uid, u"user"_s, value("\u00e9"));
 }
 
 void tst_CvGraphQuery::builtQuery()
