@@ -18,11 +18,12 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
-#include <sqlite3.h>
+#include "rawsqlite.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 using namespace Cv;
@@ -75,14 +76,6 @@ CvMessage makeComment(int post, int k)
     return c;
 }
 
-bool check(sqlite3 *db, int rc, const char *what)
-{
-    if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW)
-        return true;
-    std::fprintf(stderr, "sqlite3 %s: %s\n", what, sqlite3_errmsg(db));
-    return false;
-}
-
 struct Timing
 {
     double posts = 0; // seconds
@@ -92,43 +85,23 @@ struct Timing
     int rowsRead = 0;
 };
 
-// Creates the cache's schema in \a file, so that the raw run works on the same tables and indexes.
-bool createSchema(const QString &file)
+// A cache on \a file, emptied, holding the feed's owner; null when that fails.
+std::unique_ptr<CvCache> openCache(const QString &file)
 {
     CvCacheConfiguration config;
     config.setDatabaseName(file);
-    CvCache cache(config);
-    return cache.init(CvCache::ClearDatabase);
+    auto cache = std::make_unique<CvCache>(config);
+    if (!cache->init(CvCache::ClearDatabase)
+        || !cache->updateUser(CvUser(me(), QStringLiteral("Me"))))
+        return nullptr;
+    return cache;
 }
 
-class Statement
+// Creates the cache's schema in \a file, so that the raw run works on the same tables and indexes.
+bool createSchema(const QString &file)
 {
-public:
-    Statement(sqlite3 *db, const char *sql)
-        : m_db(db)
-    {
-        check(db, sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr), sql);
-    }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    void text(int i, const QString &value)
-    {
-        const QByteArray bytes = value.toUtf8();
-        sqlite3_bind_text(m_stmt, i, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-    }
-    void time(int i, const QDateTime &value) { text(i, value.toString(Qt::ISODateWithMs)); }
-    void integer(int i, int value) { sqlite3_bind_int(m_stmt, i, value); }
-    bool run()
-    {
-        const int rc = sqlite3_step(m_stmt);
-        sqlite3_reset(m_stmt);
-        return check(m_db, rc, "step");
-    }
-    sqlite3_stmt *get() const { return m_stmt; }
-
-private:
-    sqlite3 *m_db;
-    sqlite3_stmt *m_stmt = nullptr;
-};
+    return openCache(file) != nullptr;
+}
 
 bool rawRun(const QString &file, const CvPosts &posts, Timing *t)
 {
@@ -273,12 +246,10 @@ bool rawRun(const QString &file, const CvPosts &posts, Timing *t)
 
 bool cacheRun(const QString &file, const CvPosts &posts, Timing *t)
 {
-    CvCacheConfiguration config;
-    config.setDatabaseName(file);
-    CvCache cache(config);
-    if (!cache.init(CvCache::ClearDatabase)
-        || !cache.updateUser(CvUser(me(), QStringLiteral("Me"))))
+    const std::unique_ptr<CvCache> opened = openCache(file);
+    if (!opened)
         return false;
+    CvCache &cache = *opened;
 
     QElapsedTimer timer;
     timer.start();
@@ -320,12 +291,10 @@ bool cacheRun(const QString &file, const CvPosts &posts, Timing *t)
 // Median time of reading the newest page and a page from the middle of a feed of \a big posts.
 bool pageTimes(const QString &file, int big, double *newest, double *middle)
 {
-    CvCacheConfiguration config;
-    config.setDatabaseName(file);
-    CvCache cache(config);
-    if (!cache.init(CvCache::ClearDatabase)
-        || !cache.updateUser(CvUser(me(), QStringLiteral("Me"))))
+    const std::unique_ptr<CvCache> opened = openCache(file);
+    if (!opened)
         return false;
+    CvCache &cache = *opened;
     CvPosts posts;
     posts.reserve(big);
     for (int i = 0; i < big; ++i)

@@ -10,7 +10,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
-#include <sqlite3.h>
+#include "rawsqlite.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -50,14 +50,6 @@ CvUser makeUser(int i)
     u.setMobilePhone(QStringLiteral("+1 555 ") + n);
     u.setLocale(QStringLiteral("en_US"));
     return u;
-}
-
-bool check(sqlite3 *db, int rc, const char *what)
-{
-    if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW)
-        return true;
-    std::fprintf(stderr, "sqlite3 %s: %s\n", what, sqlite3_errmsg(db));
-    return false;
 }
 
 struct Timing
