@@ -230,18 +230,37 @@ void tst_EmulatorRest::threadQueries()
     QCOMPARE(emu.rows(threads.arg(s("AND timestamp <= %1").arg(ts))).size(), all.size() - 1);
 
     const QString tid = member(all.first(), "thread_id").toString();
-    const QJsonArray messages
-        = emu.rows(s("SELECT message_id,thread_id,timestamp,subject,body,unread,sender,"
-                     "recipients,object_sender,attachments FROM unified_message WHERE "
-                     "thread_id='%1'  ORDER BY timestamp DESC LIMIT 0,10")
-                       .arg(tid));
-    QCOMPARE(messages.size(), member(all.first(), "num_messages").toInt());
-    QVERIFY(member(messages.first(), "message_id").toString().startsWith(tid + QLatin1Char('_')));
-    QCOMPARE(emu.rows(s("SELECT thread_id,message_id,attachment FROM message WHERE thread_id=%1 "
-                        "AND viewer_id=100001 ORDER BY message_id DESC")
-                          .arg(tid))
-                 .size(),
-             messages.size());
+    const QString messages = s("SELECT message_id,thread_id,timestamp,subject,body,unread,sender,"
+                               "recipients,object_sender,attachments FROM unified_message WHERE "
+                               "thread_id='%1'  ORDER BY timestamp DESC LIMIT 0,10");
+    QCOMPARE(emu.rows(messages.arg(tid)).size(), member(all.first(), "num_messages").toInt());
+
+    // The message table names a message by its thread id, "_" and the unified message id, so a
+    // client stripping the thread prefix from an attachment row finds the message it belongs to.
+    int attachments = 0;
+    for (const QJsonValue &thread : all) {
+        const QString id = member(thread, "thread_id").toString();
+        QSet<QString> unified, withAttachment;
+        for (const QJsonValue &m : emu.rows(messages.arg(id))) {
+            const QString qualified = id + QLatin1Char('_') + member(m, "message_id").toString();
+            unified.insert(qualified);
+            if (!member(m, "attachments").toArray().isEmpty())
+                withAttachment.insert(qualified);
+        }
+        const QJsonArray rows = emu.rows(s("SELECT thread_id,message_id,attachment FROM message "
+                                           "WHERE thread_id=%1 AND viewer_id=100001 ORDER BY "
+                                           "message_id DESC")
+                                             .arg(id));
+        QCOMPARE(column(rows, "message_id"), unified);
+        QSet<QString> attached;
+        for (const QJsonValue &r : rows) {
+            if (!member(r, "attachment.media").toArray().isEmpty())
+                attached.insert(member(r, "message_id").toString());
+        }
+        QCOMPARE(attached, withAttachment);
+        attachments += int(attached.size());
+    }
+    QVERIFY(attachments > 0);
 }
 
 void tst_EmulatorRest::friendRequestsRoundTrip()

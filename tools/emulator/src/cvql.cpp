@@ -715,7 +715,7 @@ QList<QJsonObject> Cvql::rows(const QString &table, const QString &viewer) const
                                             {u"attachments"_s, attachments}});
                 } else {
                     out.append(QJsonObject {{u"thread_id"_s, t.id},
-                                            {u"message_id"_s, m.id},
+                                            {u"message_id"_s, m.qualifiedId(t.id)},
                                             {u"viewer_id"_s, viewer},
                                             {u"author_id"_s, m.author},
                                             {u"body"_s, m.body},

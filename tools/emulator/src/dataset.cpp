@@ -484,7 +484,7 @@ void DataSet::generateThreads(int count)
         const qint64 start = (m_clock - qint64(count - i) * 20000) * 1000;
         for (int m = 0; m < messages; ++m) {
             ThreadMessage msg;
-            msg.id = t.id + u'_' + QString::number(m + 1);
+            msg.id = QString::number(m + 1);
             msg.author = (m % 2 == 0) == started ? me : t.participants.at(1);
             msg.body = sentence();
             msg.timestampMs = start + m * 600000;
@@ -1015,7 +1015,7 @@ QString DataSet::addThreadMessage(const QString &threadId, const QString &author
     if (!t || !t->participants.contains(author))
         return QString();
     ThreadMessage m;
-    m.id = t->id + u'_' + QString::number(t->messages.size() + 1);
+    m.id = QString::number(t->messages.size() + 1);
     m.author = author;
     m.body = body;
     m.timestampMs = nextTime() * 1000;
@@ -1025,7 +1025,7 @@ QString DataSet::addThreadMessage(const QString &threadId, const QString &author
         if (p != author)
             t->unread[p] += 1;
     }
-    return m.id;
+    return m.qualifiedId(t->id);
 }
 
 } // namespace Emu

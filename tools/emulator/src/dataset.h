@@ -27,9 +27,13 @@ struct Sizes
     int notifications = 15;
 };
 
+// The unified message table names a message by its number within its thread; the message table,
+// the REST mailbox and write replies name it by the thread id, "_" and that number. Clients join
+// the two forms by stripping the thread prefix, so both must stay derived from the same number.
 struct ThreadMessage
 {
-    QString id;
+    QString id; // number within the thread
+    QString qualifiedId(const QString &threadId) const { return threadId + u'_' + id; }
     QString author;
     QString body;
     qint64 timestampMs = 0;

@@ -19,7 +19,7 @@ Reply boolean(bool value)
 QJsonObject messageRow(const DataSet &d, const Thread &t, const ThreadMessage &m)
 {
     return QJsonObject {
-        {u"message_id"_s, m.id},
+        {u"message_id"_s, m.qualifiedId(t.id)},
         {u"thread_id"_s, t.id},
         {u"author_id"_s, m.author},
         {u"sender"_s,
