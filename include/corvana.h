@@ -20,6 +20,7 @@
 #include "cvtypes.h"
 #include "cvuser.h"
 #include "cvvideo.h"
+#include "cvwallpostinfo.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -157,6 +158,16 @@ public:
     //! Downloads \a url into the file store.
     ReturnCode retrieveData(const QUrl &url);
 
+    // Feeds, posts and comments
+
+    // Message threads
+
+    // Events, groups, check-ins, pages and places
+
+    // Notifications
+
+    // Photos, albums, videos, tags and search
+
 public Q_SLOTS:
     //! Opens the cache and establishes the signed-in user: online by asking the service for the
     //! profile, offline from the cache.
@@ -196,17 +207,26 @@ Q_SIGNALS:
     void friendsSynchronized(const Cv::CvUserRefs &added, const Cv::CvUserRefs &removed);
     //! Friends with birthdays in upcoming order.
     void birthdaysOfFriendsUpdated(const Cv::CvUsers &friends);
+    //! News feed posts as the service sent them (filtered by the request's post type).
     void newsFeedRetrieved(const Cv::CvPosts &posts);
+    //! The news feed's cached posts brought in step: \a added, \a updated, \a removed.
     void newsFeedUpdated(const Cv::CvPosts &added, const Cv::CvPosts &updated,
                          const Cv::CvPosts &removed);
+    //! Feed posts of \a id as the service sent them.
     void profileFeedRetrieved(const QString &id, const Cv::CvPosts &posts);
+    //! The cached feed of \a id brought in step.
     void profileFeedUpdated(const QString &id, const Cv::CvPosts &added, const Cv::CvPosts &updated,
                             const Cv::CvPosts &removed);
+    //! Status messages of \a id as the service sent them.
     void statusMessagesRetrieved(const QString &id, const Cv::CvPosts &posts);
+    //! The cached status messages of \a id brought in step.
     void statusMessagesUpdated(const QString &id, const Cv::CvPosts &added,
                                const Cv::CvPosts &updated, const Cv::CvPosts &removed);
+    //! The latest status of each of \a ids that answered, in the order of \a ids.
     void latestStatusMessageRetrieved(const QStringList &ids, const Cv::CvPosts &posts);
+    //! Comments on \a id as the service sent them.
     void commentsRetrieved(const QString &id, const Cv::CvMessages &comments);
+    //! The cached comments on \a id (a post or a photo, by \a ctarget) brought in step.
     void commentsUpdated(Cv::CommentTarget ctarget, const QString &id, const Cv::CvMessages &added,
                          const Cv::CvMessages &updated, const Cv::CvMessages &removed);
     void threadsRetrieved(Cv::MessageBoxType folder, const Cv::CvThreads &threads);
@@ -230,9 +250,13 @@ Q_SIGNALS:
     void videosRetrieved(const QString &id, const Cv::CvVideos &videos);
     void uploadedVideosRetrieved(const QString &id, const Cv::CvVideos &videos);
     void videoRetrieved(const QString &id, const Cv::CvVideo &video);
+    //! The users who like \a id, when the service sent only their ids and names.
     void likesRetrieved(const QString &id, const Cv::CvUserRefs &users);
+    //! The users who like \a id, with the fields the service sent.
     void likesRetrieved(const QString &id, const Cv::CvUsers &users);
+    //! Whether \a userId likes \a post.
     void ifUserLikesPostChecked(const QString &userId, bool yes, const Cv::CvPost &post);
+    //! Whether \a userId likes the object \a post.
     void ifUserLikesObjectChecked(const QString &userId, bool yes, const Cv::CvObject &post);
     void eventInvitationsRetrieved(const Cv::CvEvents &events);
     void notificationsRetrieved(const Cv::CvNotifications &notifications);
@@ -249,9 +273,13 @@ Q_SIGNALS:
     void pageSearchReady(const QString &searchId, const Cv::CvPages &pages);
     void groupSearchReady(const QString &searchId, const Cv::CvGroups &groups);
     void placeSearchReady(const QString &searchId, const Cv::CvPlaces &places);
+    //! A wall post was written; \a id is the service's id of the new post.
     void wallWriteComplete(const QString &id);
+    //! A comment was written; \a id is the service's id of the new comment.
     void commentWritten(const QString &id);
+    //! The like \a lt of \a id was written.
     void likesWriteComplete(const QString &id, Cv::LikeType lt);
+    //! A note was written; \a id is the service's id of the new note.
     void noteWritten(const QString &id);
     void messageThreadStatusMarked(const QString &id, bool ok);
     //! A friend request to \a id was sent (\a ok) or refused.

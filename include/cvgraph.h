@@ -94,7 +94,7 @@ public:
     Q_ENUM(SearchTarget)
 
     //! An answer to an event invitation.
-    enum EventAcknowledgement { AckAttending = 0, AckMaybe = 1, AckDeclined = 2 };
+    enum EventAcknowledgement : int { AckAttending = 0, AckMaybe = 1, AckDeclined = 2 };
     Q_ENUM(EventAcknowledgement)
 
     //! A Graph layer that authenticates its requests with \a accessToken.

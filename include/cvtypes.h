@@ -38,13 +38,13 @@ enum PictureType {
 };
 
 //! Whether to add or remove a like.
-enum LikeType {
+enum LikeType : int {
     Like = 0, //!< Add a like.
     Unlike = 1 //!< Remove a like.
 };
 
 //! How to mark a thread.
-enum ReadType {
+enum ReadType : int {
     MarkRead = 0, //!< Mark the thread read.
     MarkUnread = 1 //!< Mark the thread unread.
 };
@@ -57,7 +57,7 @@ enum RespondType {
 };
 
 //! Folders of message threads.
-enum MessageBoxType {
+enum MessageBoxType : int {
     MessageBoxInbox = 0, //!< Folder "inbox".
     MessageBoxOther = 1, //!< Folder "other".
     MessageBoxSent = 2, //!< Folder "sent".
@@ -65,7 +65,7 @@ enum MessageBoxType {
 };
 
 //! What a list of comments belongs to.
-enum CommentTarget {
+enum CommentTarget : int {
     PostComments = 0, //!< Comments on a post.
     PhotoComments = 1 //!< Comments on a photo.
 };

@@ -366,7 +366,7 @@ bool CvCachePrivate::removeOlderThan(const QString &table, const QString &column
     return execPerCall(
         QStringLiteral("DELETE from %1 WHERE %2 IS NULL OR datetime(%2) < datetime(?)")
             .arg(table, column),
-        {olderThan.toString(Qt::ISODate)});
+        {olderThan.toUTC().toString(Qt::ISODate)});
 }
 
 // --- CvCache ------------------------------------------------------------------------------------

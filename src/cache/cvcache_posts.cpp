@@ -365,7 +365,7 @@ bool CvCache::removePosts(const QDateTime &olderThan)
     return d->execPerCall(QStringLiteral("DELETE from places WHERE parent_id IN (SELECT id FROM "
                                          "posts WHERE updated_time is NULL OR "
                                          "datetime(updated_time) < datetime(?))"),
-                          {olderThan.toString(Qt::ISODate)})
+                          {olderThan.toUTC().toString(Qt::ISODate)})
         && d->removeOlderThan(QStringLiteral("posts"), QStringLiteral("updated_time"), olderThan);
 }
 

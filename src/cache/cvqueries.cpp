@@ -219,14 +219,15 @@ const QStringList &CvQueries::createTableTexts()
 
 QString CvQueries::lowerBound(const CvDataFilter &filter)
 {
-    const QString text = filter.since.toString(Qt::ISODate);
+    // Stored times are UTC; a bound in the caller's local time would shift the window.
+    const QString text = filter.since.toUTC().toString(Qt::ISODate);
     return text.isEmpty() ? QStringLiteral("1970-01-01T00:00:00") : text;
 }
 
 QString CvQueries::upperBound(const CvDataFilter &filter)
 {
-    const QString text = filter.until.toString(Qt::ISODate);
-    return text.isEmpty() ? QDateTime::currentDateTime().addYears(1000).toString(Qt::ISODate)
+    const QString text = filter.until.toUTC().toString(Qt::ISODate);
+    return text.isEmpty() ? QDateTime::currentDateTimeUtc().addYears(1000).toString(Qt::ISODate)
                           : text;
 }
 

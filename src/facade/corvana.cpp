@@ -299,16 +299,35 @@ void CorvanaPrivate::emitError(CvError::ErrorType type, const QString &objectId)
     Q_EMIT q->error(err);
 }
 
-void CorvanaPrivate::emitCacheError(const QString &objectId)
+void CorvanaPrivate::emitCacheError(const QString &objectId, const QString &warning)
 {
     Q_Q(Corvana);
     const QString description = cache->lastErrorDescription();
-    cvWarning(QStringLiteral("Cache update failed: %1").arg(description));
+    if (!warning.isEmpty())
+        cvWarning(warning.arg(description));
     CvError err;
     err.setErrorType(CvError::CacheError);
     err.setCacheErrorString(description);
     err.setObjectId(objectId);
     Q_EMIT q->error(err);
+}
+
+QString CorvanaPrivate::syncFailureWarning(SyncKind kind)
+{
+    // Indexed by SyncKind; the profile feed reports its failure through error() alone.
+    static const char *const warnings[]
+        = {"NewsFeed sync failed: %1",       "",
+           "StatusMessages sync failed: %1", "Comments sync failed: %1",
+           "Thread sync failed: %1",         "Events sync failed: %1",
+           "Groups sync failed: %1",         "Checkins sync failed: %1"};
+    static_assert(sizeof(warnings) / sizeof(warnings[0]) == CheckinsSync + 1,
+                  "one warning per synchronization kind");
+    return QString::fromLatin1(warnings[kind]);
+}
+
+void CorvanaPrivate::emitSyncError(SyncKind kind, const QString &objectId)
+{
+    emitCacheError(objectId, syncFailureWarning(kind));
 }
 
 QString CorvanaPrivate::filterToString(const CvDataFilter &filter)

@@ -13,6 +13,8 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <functional>
+#include <initializer_list>
 #include <memory>
 
 namespace Cv {
@@ -92,6 +94,18 @@ public:
         WallPost
     };
 
+    //! Collections the facade keeps in step with the service; each has its own failure text.
+    enum SyncKind {
+        NewsFeedSync = 0,
+        ProfileFeedSync,
+        StatusMessagesSync,
+        CommentsSync,
+        ThreadsSync,
+        EventsSync,
+        GroupsSync,
+        CheckinsSync
+    };
+
     explicit CorvanaPrivate(Corvana *q);
     ~CorvanaPrivate() override;
 
@@ -100,7 +114,14 @@ public:
     bool shouldDispatchToNetwork(Corvana::RetrieveBehavior behavior) const;
     Corvana::ReturnCode dispatchDataRequest(const QUrl &url, const QString &dataId);
     void setupGraph(const QString &accessToken, const QString &locale);
-    void emitCacheError(const QString &objectId = QString());
+    //! Logs \a warning (a "%1" text; none when empty) with the cache's error description and
+    //! emits error() of type CacheError with that description and \a objectId.
+    void emitCacheError(const QString &objectId = QString(),
+                        const QString &warning = QStringLiteral("Cache update failed: %1"));
+    //! The failure of a synchronization of \a kind: its warning (if the kind has one) and the
+    //! CacheError.
+    void emitSyncError(SyncKind kind, const QString &objectId = QString());
+    static QString syncFailureWarning(SyncKind kind);
     void emitError(CvError::ErrorType type, const QString &objectId);
 
     static QString filterToString(const CvDataFilter &filter);
@@ -126,6 +147,16 @@ public:
     static bool birthdayLessThanIgnoreYear(const CvUser &a, const CvUser &b);
     static void sortFriendsIntoUpcomingBirthdayOrder(CvUsers *users, const QDate &today);
     void storePublicData(const QString &name, const QUrl &location, const QByteArray &data);
+
+    // Feeds, posts and comments
+
+    // Message threads
+
+    // Events, groups, check-ins, pages and places
+
+    // Notifications
+
+    // Photos, albums, videos, tags and search
 
     Corvana *q_ptr;
     std::unique_ptr<CvGraph> graph; // the one the private part listens to
@@ -172,6 +203,50 @@ public Q_SLOTS:
     void photoRetrieved(const QString &pid, const QVariantMap &data);
     void fanToPageAdded(const QString &pageId, bool ok);
 };
+
+// --- helpers shared by the facade's files ------------------------------------------------------
+
+//! The checks every operation starts with: initialized, then the id present, then "me" resolved.
+Corvana::ReturnCode resolveId(const CorvanaPrivate *d, QString *id);
+
+//! Success when the Graph layer accepted the request, else RequestFailed.
+inline Corvana::ReturnCode dispatched(bool accepted)
+{
+    return accepted ? Corvana::Success : Corvana::RequestFailed;
+}
+
+//! True when every text may be placed in a query statement, a batch relative URL or a request
+//! name that is parsed back (CvGraph::isQueryIdentifier). An operation refuses anything else
+//! with InvalidArgument before sending.
+bool areQueryIdentifiers(std::initializer_list<QString> texts);
+bool areQueryIdentifiers(const QStringList &texts);
+
+//! The member \a key of \a data as a list; empty when it is absent or not a list. Where an
+//! empty list would remove cached data, ask collectionState() first.
+QVariantList listMember(const QVariantMap &data, const QString &key);
+//! The "data" member of \a data as a list (listMember()).
+QVariantList dataList(const QVariantMap &data);
+
+//! How much of a collection a reply carries.
+enum class CollectionState {
+    Malformed, //!< the list member is missing or not a list: a failure, never an empty list
+    Partial, //!< a list with a next page still to fetch: nothing may be removed on its account
+    Complete //!< the whole list
+};
+//! The state of the list member \a key of \a data; a "paging" member with a "next" link makes
+//! the list partial.
+CollectionState collectionState(const QVariantMap &data,
+                                const QString &key = QStringLiteral("data"));
+
+//! A reply belongs to a request-name constant when the constant's text up to its first
+//! \a separator starts the name.
+bool nameMatches(const QString &name, const QString &constant, const QString &separator);
+
+//! The body of a batch sub-reply as a list (empty when it is none).
+QVariantList bodyList(const CvGraphReply &reply);
+//! The text of the first body element of a batch sub-reply, for error headers: compact JSON
+//! when it is a map or a list, its text when it is a scalar, empty when the body is empty.
+QString firstBodyText(const CvGraphReply &reply);
 
 } // namespace Cv
 

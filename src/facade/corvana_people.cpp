@@ -13,21 +13,6 @@ namespace Cv {
 
 namespace {
 
-// The checks every operation starts with: initialized, then the id present, then "me" resolved.
-Corvana::ReturnCode resolveId(const CorvanaPrivate *d, QString *id)
-{
-    if (d->currentProfileId.isEmpty())
-        return Corvana::NotInitialized;
-    if (id->isEmpty())
-        return Corvana::InvalidArgument;
-    return d->getId(id);
-}
-
-Corvana::ReturnCode dispatched(bool accepted)
-{
-    return accepted ? Corvana::Success : Corvana::RequestFailed;
-}
-
 QString pictureRequestName(const QString &profileId, PictureType type)
 {
     return profileId + QLatin1Char('_') + pictureTypeToString(type);
@@ -103,8 +88,8 @@ void CorvanaPrivate::processProfileDetails(const QString &name, const QList<CvGr
 {
     Q_Q(Corvana);
     const QString id = requestNameValue(name, QStringLiteral("id"));
-    const QVariantList profile = replies.value(0).body().toList();
-    const QVariantList friendship = replies.value(1).body().toList();
+    const QVariantList profile = bodyList(replies.value(0));
+    const QVariantList friendship = bodyList(replies.value(1));
 
     const CvUser user = CvDataConverter::toUser(profile.value(0).toMap());
     if (replies.size() < 2 || replies.at(0).code() != 200 || replies.at(1).code() != 200
@@ -175,7 +160,7 @@ void CorvanaPrivate::processFriends(const CvDataFilter &filter, const QVariantMa
 {
     Q_Q(Corvana);
     const QString profileId = filter.id == QLatin1String("me") ? currentProfileId : filter.id;
-    const CvUsers users = CvDataConverter::toUsers(data.value(QStringLiteral("data")).toList());
+    const CvUsers users = CvDataConverter::toUsers(dataList(data));
     if (!cache->updateFriends(profileId, users, filter))
         emitCacheError();
     Q_EMIT q->friendsUpdated(CvUser::convert(users));
@@ -184,8 +169,7 @@ void CorvanaPrivate::processFriends(const CvDataFilter &filter, const QVariantMa
 void CorvanaPrivate::synchronizeFriends(const QString &profileId, const QVariantMap &data)
 {
     Q_Q(Corvana);
-    const CvUserRefs fresh
-        = CvUser::convert(CvDataConverter::toUsers(data.value(QStringLiteral("data")).toList()));
+    const CvUserRefs fresh = CvUser::convert(CvDataConverter::toUsers(dataList(data)));
     CvUserRefs cached;
     if (!cache->getFriendRefs(profileId, &cached, CvDataFilter())) {
         emitCacheError();

@@ -3,11 +3,35 @@
 #include "convert/cvlog_p.h"
 #include "cvdataconverter.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
 namespace Cv {
 
-namespace {
+// --- helpers shared by the facade's files ------------------------------------------------------
 
-// A member that should hold a list; anything else (absent, a map, a text) is an empty list.
+Corvana::ReturnCode resolveId(const CorvanaPrivate *d, QString *id)
+{
+    if (d->currentProfileId.isEmpty())
+        return Corvana::NotInitialized;
+    if (id->isEmpty())
+        return Corvana::InvalidArgument;
+    return d->getId(id);
+}
+
+bool areQueryIdentifiers(std::initializer_list<QString> texts)
+{
+    return std::all_of(texts.begin(), texts.end(), &CvGraph::isQueryIdentifier);
+}
+
+bool areQueryIdentifiers(const QStringList &texts)
+{
+    return std::all_of(texts.begin(), texts.end(), &CvGraph::isQueryIdentifier);
+}
+
 QVariantList listMember(const QVariantMap &data, const QString &key)
 {
     const QVariant value = data.value(key);
@@ -19,11 +43,233 @@ QVariantList dataList(const QVariantMap &data)
     return listMember(data, QStringLiteral("data"));
 }
 
-// A reply belongs to a constant when the constant's text up to its separator starts the name.
+CollectionState collectionState(const QVariantMap &data, const QString &key)
+{
+    if (data.value(key).typeId() != QMetaType::QVariantList)
+        return CollectionState::Malformed;
+    const QVariant next
+        = data.value(QStringLiteral("paging")).toMap().value(QStringLiteral("next"));
+    return next.isValid() && !next.toString().isEmpty() ? CollectionState::Partial
+                                                        : CollectionState::Complete;
+}
+
 bool nameMatches(const QString &name, const QString &constant, const QString &separator)
 {
     return name.startsWith(constant.left(constant.indexOf(separator)));
 }
+
+QVariantList bodyList(const CvGraphReply &reply)
+{
+    const QVariant body = reply.body();
+    return body.typeId() == QMetaType::QVariantList ? body.toList() : QVariantList();
+}
+
+QString firstBodyText(const CvGraphReply &reply)
+{
+    const QVariantList body = bodyList(reply);
+    if (body.isEmpty())
+        return QString();
+    const QVariant first = body.first();
+    switch (first.typeId()) {
+    case QMetaType::QVariantMap:
+        return QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap(first.toMap()))
+                                     .toJson(QJsonDocument::Compact));
+    case QMetaType::QVariantList:
+        return QString::fromUtf8(QJsonDocument(QJsonArray::fromVariantList(first.toList()))
+                                     .toJson(QJsonDocument::Compact));
+    default:
+        return first.toString();
+    }
+}
+
+// --- routing tables ---------------------------------------------------------------------------
+//
+// Every reply of the Graph layer carries the name it was requested under. The tables below map
+// those names to handlers. Rows are tried in order and the first that matches claims the reply;
+// a row whose handler is null claims it and does nothing, so that no later row takes it. Each
+// feature owns its rows.
+
+namespace {
+
+using QueryHandler = void (*)(CorvanaPrivate *d, const QString &name, const QVariantList &rows);
+using BatchHandler
+    = void (*)(CorvanaPrivate *d, const QString &name, const QList<CvGraphReply> &replies);
+using ObjectHandler = void (*)(CorvanaPrivate *d, const QString &id, const QVariantMap &data);
+// id is the filter's id with "me" resolved; list is the "data" member as a list.
+using ConnectionHandler
+    = void (*)(CorvanaPrivate *d, const CvDataFilter &filter, const QString &id,
+               const QString &connectionName, const QVariantMap &data, const QVariantList &list);
+
+template<typename Handler>
+struct NameRoute
+{
+    const QString *constant; // a request-name constant ...
+    const QString *separator; // ... compared up to its first separator (nameMatches())
+    Handler handler;
+};
+
+template<typename Key, typename Handler>
+struct KeyRoute
+{
+    Key key;
+    Handler handler;
+};
+
+template<typename Route, std::size_t N>
+const Route *routeForName(const Route (&routes)[N], const QString &name)
+{
+    for (const Route &route : routes) {
+        if (nameMatches(name, *route.constant, *route.separator))
+            return &route;
+    }
+    return nullptr;
+}
+
+template<typename Route, std::size_t N, typename Key>
+const Route *routeForKey(const Route (&routes)[N], Key key)
+{
+    for (const Route &route : routes) {
+        if (route.key == key)
+            return &route;
+    }
+    return nullptr;
+}
+
+const QString where = QStringLiteral("WHERE");
+const QString colon = QStringLiteral(":");
+
+const NameRoute<QueryHandler> queryRoutes[] = {
+    {&Query::QueryThreadAttachments, &where, nullptr},
+    {&Query::QueryUnreadThreadCount, &where, nullptr},
+    {&Query::QueryPendingFriendRequest, &where,
+     [](CorvanaPrivate *d, const QString &name, const QVariantList &rows) {
+         d->processFriendCheck(name, rows, QStringLiteral("uid_to"),
+                               &Corvana::pendingFriendRequestChecked);
+     }},
+    {&Query::QueryIsFriend, &where,
+     [](CorvanaPrivate *d, const QString &name, const QVariantList &rows) {
+         d->processFriendCheck(name, rows, QStringLiteral("uid2"), &Corvana::isFriendChecked);
+     }},
+    {&Query::QueryThreads, &where, nullptr},
+    {&Query::QueryThreadMessages, &where, nullptr},
+    {&Query::QueryBirthdaysOfFriends, &where,
+     [](CorvanaPrivate *d, const QString &, const QVariantList &rows) {
+         d->processBirthdaysOfFriends(d->currentProfileId, rows);
+     }},
+};
+
+const NameRoute<BatchHandler> batchRoutes[] = {
+    {&RequestName::BatchNamePhotoTags, &colon, nullptr},
+    {&RequestName::BatchNameLatestStatusMessage, &colon, nullptr},
+    {&RequestName::BatchNameAllNotifications, &colon, nullptr},
+    {&RequestName::BatchNameEventDetails, &colon, nullptr},
+    {&RequestName::BatchNameProfileDetails, &colon,
+     [](CorvanaPrivate *d, const QString &name, const QList<CvGraphReply> &replies) {
+         d->processProfileDetails(name, replies);
+     }},
+    {&RequestName::BatchNameIfUserLikes, &colon, nullptr},
+};
+
+using P = CorvanaPrivate;
+
+const KeyRoute<P::ObjectType, ObjectHandler> objectRoutes[] = {
+    {P::Album,
+     [](P *d, const QString &id, const QVariantMap &data) {
+         Q_EMIT d->q_ptr->albumRetrieved(id, CvDataConverter::toAlbum(data));
+     }},
+    {P::Birthdays,
+     [](P *d, const QString &, const QVariantMap &data) {
+         d->processBirthdaysOfFriends(d->currentProfileId, dataList(data));
+     }},
+    {P::Checkin, nullptr},
+    {P::Event, nullptr},
+    {P::Friends,
+     [](P *d, const QString &, const QVariantMap &data) {
+         d->synchronizeFriends(d->currentProfileId, data);
+     }},
+    {P::Group, nullptr},
+    {P::LikedPages, nullptr},
+    {P::NewsPost, nullptr},
+    {P::ProfilePost, nullptr},
+    {P::WallPost, nullptr},
+    {P::Note, nullptr},
+    {P::Page,
+     [](P *d, const QString &, const QVariantMap &data) {
+         Q_EMIT d->q_ptr->pageDetailsRetrieved(CvDataConverter::toPage(data));
+     }},
+    {P::Photo,
+     [](P *d, const QString &id, const QVariantMap &data) {
+         Q_EMIT d->q_ptr->photoRetrieved(id, CvDataConverter::toPhoto(data));
+     }},
+    {P::PostComment, nullptr},
+    {P::PhotoComment, nullptr},
+    {P::Profile,
+     [](P *d, const QString &id, const QVariantMap &data) { d->processProfile(id, data); }},
+    {P::Video,
+     [](P *d, const QString &id, const QVariantMap &data) {
+         Q_EMIT d->q_ptr->videoRetrieved(id, CvDataConverter::toVideo(data));
+     }},
+};
+
+using G = CvGraph;
+
+// The users invited to an event, by the connection that lists them.
+template<Corvana::EventRsvpStatus status>
+void invitedUsers(P *d, const CvDataFilter &, const QString &id, const QString &,
+                  const QVariantMap &, const QVariantList &list)
+{
+    Q_EMIT d->q_ptr->invitedUsersRetrieved(id, status, CvDataConverter::toUserRefs(list));
+}
+
+// Connections whose items are only converted and handed on with the owner's id.
+template<auto signal, auto convert>
+void handOn(P *d, const CvDataFilter &, const QString &id, const QString &, const QVariantMap &,
+            const QVariantList &list)
+{
+    Q_EMIT(d->q_ptr->*signal)(id, convert(list));
+}
+
+const KeyRoute<G::ConnectionType, ConnectionHandler> connectionRoutes[] = {
+    {G::Accounts,
+     [](P *d, const CvDataFilter &, const QString &, const QString &, const QVariantMap &,
+        const QVariantList &list) {
+         Q_EMIT d->q_ptr->myPagesRetrieved(CvDataConverter::toPages(list));
+     }},
+    {G::Friends,
+     [](P *d, const CvDataFilter &filter, const QString &, const QString &, const QVariantMap &data,
+        const QVariantList &) { d->processFriends(filter, data); }},
+    {G::Home, nullptr},
+    {G::Feed, nullptr},
+    {G::Likes, nullptr},
+    {G::Photos, &handOn<&Corvana::photosRetrieved, &CvDataConverter::toPhotos>},
+    {G::Albums, &handOn<&Corvana::albumsRetrieved, &CvDataConverter::toAlbums>},
+    {G::Videos, &handOn<&Corvana::videosRetrieved, &CvDataConverter::toVideos>},
+    {G::UploadedVideos, &handOn<&Corvana::uploadedVideosRetrieved, &CvDataConverter::toVideos>},
+    {G::Events, nullptr},
+    {G::Groups, nullptr},
+    {G::Members, &handOn<&Corvana::membersRetrieved, &CvDataConverter::toUsers>},
+    {G::Checkins, nullptr},
+    {G::Comments, nullptr},
+    {G::Statuses, nullptr},
+    {G::Attending, &invitedUsers<Corvana::RsvpAttending>},
+    {G::Maybe, &invitedUsers<Corvana::RsvpUnsure>},
+    {G::Declined, &invitedUsers<Corvana::RsvpDeclined>},
+    {G::NoReply, &invitedUsers<Corvana::RsvpNotReplied>},
+    {G::Invited, &invitedUsers<Corvana::RsvpInvited>},
+    {G::NotRepliedEvents,
+     [](P *d, const CvDataFilter &, const QString &, const QString &, const QVariantMap &,
+        const QVariantList &list) {
+         Q_EMIT d->q_ptr->eventInvitationsRetrieved(CvDataConverter::toEvents(list));
+     }},
+    // Listed so that they are known; nothing is made of them.
+    {G::Movies, nullptr},
+    {G::Books, nullptr},
+    {G::Notes, nullptr},
+    {G::Inbox, nullptr},
+    {G::Outbox, nullptr},
+    {G::Updates, nullptr},
+    {G::Threads, nullptr},
+};
 
 } // namespace
 
@@ -37,38 +283,13 @@ void CorvanaPrivate::objectDataRetrieved(const QString &id, const QString &name,
                                          const QVariantMap &objectData)
 {
     CV_TRACE_FUNCTION;
-    Q_Q(Corvana);
     if (objectData.isEmpty()) {
         emitError(CvError::OperationFailed, id);
         return;
     }
-    switch (objectTypeFromString(name)) {
-    case Profile:
-        processProfile(id, objectData);
-        break;
-    case Friends:
-        synchronizeFriends(currentProfileId, objectData);
-        break;
-    case Birthdays:
-        processBirthdaysOfFriends(currentProfileId, dataList(objectData));
-        break;
-    case Album:
-        Q_EMIT q->albumRetrieved(id, CvDataConverter::toAlbum(objectData));
-        break;
-    case Page:
-        Q_EMIT q->pageDetailsRetrieved(CvDataConverter::toPage(objectData));
-        break;
-    case Photo:
-        Q_EMIT q->photoRetrieved(id, CvDataConverter::toPhoto(objectData));
-        break;
-    case Video:
-        Q_EMIT q->videoRetrieved(id, CvDataConverter::toVideo(objectData));
-        break;
-    default:
-        // Check-ins, events, groups, liked pages, posts, notes and comments are handled by the
-        // feed and social features, which this facade does not offer yet.
-        break;
-    }
+    const auto *route = routeForKey(objectRoutes, objectTypeFromString(name));
+    if (route && route->handler)
+        route->handler(this, id, objectData);
 }
 
 void CorvanaPrivate::connectionDataRetrieved(const CvDataFilter &args,
@@ -76,103 +297,29 @@ void CorvanaPrivate::connectionDataRetrieved(const CvDataFilter &args,
                                              const QVariantMap &connectionData)
 {
     CV_TRACE_FUNCTION;
-    Q_Q(Corvana);
+    const auto *route
+        = routeForKey(connectionRoutes, CvGraph::connectionTypeFromString(connectionName));
+    if (!route || !route->handler)
+        return;
     QString id = args.id;
     getId(&id);
-    const QVariantList list = dataList(connectionData);
-    const auto invited = [&](Corvana::EventRsvpStatus status) {
-        Q_EMIT q->invitedUsersRetrieved(id, status, CvDataConverter::toUserRefs(list));
-    };
-
-    switch (CvGraph::connectionTypeFromString(connectionName)) {
-    case CvGraph::Accounts:
-        Q_EMIT q->myPagesRetrieved(CvDataConverter::toPages(list));
-        break;
-    case CvGraph::Friends:
-        processFriends(args, connectionData);
-        break;
-    case CvGraph::Photos:
-        Q_EMIT q->photosRetrieved(id, CvDataConverter::toPhotos(list));
-        break;
-    case CvGraph::Albums:
-        Q_EMIT q->albumsRetrieved(id, CvDataConverter::toAlbums(list));
-        break;
-    case CvGraph::Videos:
-        Q_EMIT q->videosRetrieved(id, CvDataConverter::toVideos(list));
-        break;
-    case CvGraph::UploadedVideos:
-        Q_EMIT q->uploadedVideosRetrieved(id, CvDataConverter::toVideos(list));
-        break;
-    case CvGraph::Members:
-        Q_EMIT q->membersRetrieved(id, CvDataConverter::toUsers(list));
-        break;
-    case CvGraph::Attending:
-        invited(Corvana::RsvpAttending);
-        break;
-    case CvGraph::Maybe:
-        invited(Corvana::RsvpUnsure);
-        break;
-    case CvGraph::Declined:
-        invited(Corvana::RsvpDeclined);
-        break;
-    case CvGraph::NoReply:
-        invited(Corvana::RsvpNotReplied);
-        break;
-    case CvGraph::Invited:
-        invited(Corvana::RsvpInvited);
-        break;
-    case CvGraph::NotRepliedEvents:
-        Q_EMIT q->eventInvitationsRetrieved(CvDataConverter::toEvents(list));
-        break;
-    default:
-        // Feeds, likes, events, groups, check-ins, comments and status messages need the
-        // synchronization of the feed and social features, not offered yet; the remaining
-        // connections have no handler.
-        break;
-    }
+    route->handler(this, args, id, connectionName, connectionData, dataList(connectionData));
 }
 
 void CorvanaPrivate::queryExecuted(const QString &name, const QVariantList &data)
 {
     CV_TRACE_FUNCTION;
-    const QString where = QStringLiteral("WHERE");
-    // The order matters: a statement is claimed by the first constant whose head it starts with.
-    if (nameMatches(name, Query::QueryThreadAttachments, where)
-        || nameMatches(name, Query::QueryUnreadThreadCount, where)) {
-        return; // message threads are not offered yet
-    }
-    if (nameMatches(name, Query::QueryPendingFriendRequest, where)) {
-        processFriendCheck(name, data, QStringLiteral("uid_to"),
-                           &Corvana::pendingFriendRequestChecked);
-        return;
-    }
-    if (nameMatches(name, Query::QueryIsFriend, where)) {
-        processFriendCheck(name, data, QStringLiteral("uid2"), &Corvana::isFriendChecked);
-        return;
-    }
-    if (nameMatches(name, Query::QueryThreads, where)
-        || nameMatches(name, Query::QueryThreadMessages, where)) {
-        return; // message threads are not offered yet
-    }
-    if (nameMatches(name, Query::QueryBirthdaysOfFriends, where))
-        processBirthdaysOfFriends(currentProfileId, data);
+    const auto *route = routeForName(queryRoutes, name);
+    if (route && route->handler)
+        route->handler(this, name, data);
 }
 
 void CorvanaPrivate::batchExecuted(const QString &name, const QList<CvGraphReply> &replies)
 {
     CV_TRACE_FUNCTION;
-    const QString colon = QStringLiteral(":");
-    using namespace RequestName;
-    // Photo tags, latest status messages, all notifications and event details are answered by
-    // features not offered yet; they are recognised so that no later constant claims them.
-    if (nameMatches(name, BatchNamePhotoTags, colon)
-        || nameMatches(name, BatchNameLatestStatusMessage, colon)
-        || nameMatches(name, BatchNameAllNotifications, colon)
-        || nameMatches(name, BatchNameEventDetails, colon)) {
-        return;
-    }
-    if (nameMatches(name, BatchNameProfileDetails, colon))
-        processProfileDetails(name, replies);
+    const auto *route = routeForName(batchRoutes, name);
+    if (route && route->handler)
+        route->handler(this, name, replies);
 }
 
 void CorvanaPrivate::searchReady(const QString &searchId, CvGraph::SearchTarget st,

@@ -1,11 +1,14 @@
 #ifndef CVSYNCDIFF_P_H
 #define CVSYNCDIFF_P_H
 
+#include "cvdatafilter.h"
 #include "cvuserref.h"
 
 #include <QHash>
 #include <QList>
 #include <QString>
+
+#include <functional>
 
 namespace Cv {
 
@@ -80,6 +83,69 @@ CvSyncDiff<T> cvSyncDiff(const QList<T> &fresh, const QList<T> &cached)
             diff.removed.append(item);
     }
     return diff;
+}
+
+//! When a synchronization may remove the cached items the service no longer lists.
+enum class CvRemovalRule {
+    Windowed, //!< only when the request's filter bounds a time window (since or until valid)
+    Always //!< on every complete reply (collections without a time window)
+};
+
+//! Whether a synchronization under \a rule for a request with \a filter may remove anything.
+//! A reply that is not \a complete (malformed, or with pages left) never removes.
+inline bool cvMayRemove(CvRemovalRule rule, const CvDataFilter &filter, bool complete)
+{
+    if (!complete)
+        return false;
+    return rule == CvRemovalRule::Always || filter.since.isValid() || filter.until.isValid();
+}
+
+//! The cache operations and the update signal of one synchronization (cvSynchronize()).
+template<typename T>
+struct CvSyncSteps
+{
+    //! Reads the cached list under the same owner and filter as the request; false on failure.
+    std::function<bool(QList<T> *cached)> readCached;
+    //! Stores a list (called for added, then for updated); false on failure.
+    std::function<bool(const QList<T> &items)> write;
+    //! Removes cached leftovers; false on failure.
+    std::function<bool(const QList<T> &items)> remove;
+    //! Emits the collection's ...Updated signal.
+    std::function<void(const QList<T> &added, const QList<T> &updated, const QList<T> &removed)>
+        emitUpdated;
+};
+
+/*!
+ * Brings the cache in step with \a fresh, the list the service just returned, and reports it.
+ * The cached list is diffed with cvSyncDiff(); added items are written, then updated ones; the
+ * leftovers are removed only when \a mayRemove (cvMayRemove()), otherwise none are reported as
+ * removed. A cache that cannot be read reports every fresh item as added and writes nothing.
+ *
+ * Returns false, without emitting, when a write or the removal failed: the caller then emits its
+ * collection's warning and the CacheError.
+ */
+template<typename T>
+bool cvSynchronize(const QList<T> &fresh, bool mayRemove, const CvSyncSteps<T> &steps)
+{
+    QList<T> cached;
+    if (!steps.readCached(&cached)) {
+        steps.emitUpdated(fresh, QList<T>(), QList<T>());
+        return true;
+    }
+    CvSyncDiff<T> diff = cvSyncDiff(fresh, cached);
+    bool ok = true;
+    if (!diff.added.isEmpty() && !steps.write(diff.added))
+        ok = false;
+    if (!diff.updated.isEmpty() && !steps.write(diff.updated))
+        ok = false;
+    if (!mayRemove)
+        diff.removed.clear();
+    else if (!diff.removed.isEmpty() && !steps.remove(diff.removed))
+        return false;
+    if (!ok)
+        return false;
+    steps.emitUpdated(diff.added, diff.updated, diff.removed);
+    return true;
 }
 
 } // namespace Cv

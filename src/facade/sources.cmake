@@ -4,7 +4,20 @@ list(APPEND CV_PUBLIC_HEADERS
 list(APPEND CV_SOURCES
     facade/corvana.cpp
     facade/corvana_p.h
-    facade/corvana_people.cpp
     facade/corvana_routing.cpp
     facade/corvanaconfiguration.cpp
-    facade/cvsyncdiff_p.h)
+    facade/cvsyncdiff_p.h
+    # One file per feature, each under its own comment.
+    # Profiles, friends and birthdays
+    facade/corvana_people.cpp
+
+    # Feeds, posts and comments
+
+    # Message threads
+
+    # Events, groups, check-ins, pages and places
+
+    # Notifications
+
+    # Photos, albums, videos, tags and search
+)

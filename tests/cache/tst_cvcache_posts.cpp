@@ -6,6 +6,10 @@
 #include "cvplace.h"
 #include "cvpost.h"
 
+#include <QScopeGuard>
+
+#include <ctime>
+
 using namespace Cv;
 
 namespace {
@@ -237,6 +241,31 @@ private slots:
         CvPosts read {fullPost(s("junk"), day(1))};
         QVERIFY(m_cache->getPosts(s("me"), postType, &read, filter, pattern));
         QCOMPARE(ids(read), expected);
+    }
+
+    // A window given in the caller's local time covers the same instants as in UTC.
+    void feedWindowInLocalTime()
+    {
+        const QByteArray previous = qgetenv("TZ");
+        const auto restore = qScopeGuard([&] {
+            if (previous.isNull())
+                qunsetenv("TZ");
+            else
+                qputenv("TZ", previous);
+            tzset();
+        });
+        qputenv("TZ", "IST-5:30");
+        tzset();
+        const QDateTime since = day(2).addSecs(-1).toLocalTime();
+        QCOMPARE(since.offsetFromUtc(), 5 * 3600 + 1800);
+
+        QVERIFY(m_cache->updatePosts(
+            s("me"), CvCache::NewsFeed,
+            {fullPost(s("d2"), day(2)), fullPost(s("d6"), day(6)), fullPost(s("d7"), day(7))}));
+        CvPosts read;
+        QVERIFY(m_cache->getPosts(s("me"), CvCache::NewsFeed, &read,
+                                  window(since, day(6).addSecs(1).toLocalTime())));
+        QCOMPARE(ids(read), (QStringList {s("d6"), s("d2")}));
     }
 
     void boxes()

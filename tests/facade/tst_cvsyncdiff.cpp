@@ -145,6 +145,69 @@ private slots:
         QCOMPARE(diff.updated.first().id(), QStringLiteral("p2"));
         QCOMPARE(diff.removed.first().id(), QStringLiteral("p1"));
     }
+
+    // Cached X, Y; the service lists Y, Z. The log shows the cache calls and the signal in order.
+    void synchronize_data()
+    {
+        QTest::addColumn<bool>("always");
+        QTest::addColumn<bool>("windowed");
+        QTest::addColumn<bool>("complete");
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QString>("log");
+
+        const QString all = QStringLiteral("write:Z write:Y remove:X emit:Z|Y|X");
+        const QString kept = QStringLiteral("write:Z write:Y emit:Z|Y|");
+        QTest::newRow("window") << false << true << true << QString() << true << all;
+        QTest::newRow("no window") << false << false << true << QString() << true << kept;
+        QTest::newRow("always") << true << false << true << QString() << true << all;
+        QTest::newRow("page left") << true << true << false << QString() << true << kept;
+        QTest::newRow("unreadable cache")
+            << true << true << true << "read" << true << QStringLiteral("emit:Y Z||");
+        QTest::newRow("write fails") << true << true << true << "write" << false
+                                     << QStringLiteral("write:Z write:Y remove:X");
+        QTest::newRow("removal fails") << true << true << true << "remove" << false
+                                       << QStringLiteral("write:Z write:Y remove:X");
+    }
+    void synchronize()
+    {
+        QFETCH(bool, always);
+        QFETCH(bool, windowed);
+        QFETCH(bool, complete);
+        QFETCH(QString, failing);
+
+        CvDataFilter filter;
+        if (windowed)
+            filter.until = QDateTime(QDate(2026, 12, 1), QTime(0, 0), Qt::UTC);
+        const auto names = [](const CvUserRefs &list) {
+            QStringList out;
+            for (const CvUserRef &ref : list)
+                out.append(ref.id);
+            return out.join(QLatin1Char(' '));
+        };
+        QStringList log;
+        const CvSyncSteps<CvUserRef> steps {
+            [&](CvUserRefs *cached) {
+                *cached = refs(QStringLiteral("X Y"));
+                return failing != QLatin1String("read");
+            },
+            [&](const CvUserRefs &items) {
+                log.append(QStringLiteral("write:") + names(items));
+                return failing != QLatin1String("write");
+            },
+            [&](const CvUserRefs &items) {
+                log.append(QStringLiteral("remove:") + names(items));
+                return failing != QLatin1String("remove");
+            },
+            [&](const CvUserRefs &added, const CvUserRefs &updated, const CvUserRefs &removed) {
+                log.append(QStringLiteral("emit:%1|%2|%3")
+                               .arg(names(added), names(updated), names(removed)));
+            }};
+        const bool mayRemove = cvMayRemove(always ? CvRemovalRule::Always : CvRemovalRule::Windowed,
+                                           filter, complete);
+        QTEST(cvSynchronize(refs(QStringLiteral("Y Z")), mayRemove, steps), "result");
+        QTEST(log.join(QLatin1Char(' ')), "log");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCvSyncDiff)

@@ -1,0 +1,78 @@
+#ifndef FACADEFIXTURE_H
+#define FACADEFIXTURE_H
+
+#include "corvana.h"
+#include "cvcache.h"
+#include "testservice.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariantList>
+
+#include <functional>
+#include <memory>
+
+/*!
+ * A Corvana facade signed in against a scripted TestService on 127.0.0.1 (test code only).
+ *
+ * Both endpoints point at the service. Replies are scripted by path (setPath), by query-language
+ * statement (setQueryRows, for "/method/cvql.query") and for batches (setBatchResponder); any
+ * other request is answered {"data":[]}. The cache lives in a temporary directory.
+ *
+ * Create one fixture per test function (in init(), destroyed in cleanup()).
+ */
+class FacadeFixture
+{
+public:
+    //! One sub-reply of a batch answer: HTTP code and body as JSON text.
+    using SubReply = QPair<int, QByteArray>;
+    //! Answers a batch, given its sub-requests (maps with "method", "relative_url", ...).
+    using BatchResponder = std::function<QList<SubReply>(const QVariantList &subRequests)>;
+
+    FacadeFixture();
+    ~FacadeFixture();
+
+    //! False when the service could not listen or the endpoints refused it.
+    bool isValid() const;
+    TestService &service() { return *m_service; }
+    Cv::CvCache &cache() { return *m_cache; }
+    //! The cache's database file, for tests that reach into it with their own connection.
+    QString databasePath() const { return m_dir->filePath(QStringLiteral("cache.db")); }
+    //! The signed-in user's id.
+    static QString profileId() { return QStringLiteral("100"); }
+
+    //! Answers requests on \a path (decoded, e.g. "/100/home") with \a json and \a status.
+    void setPath(const QString &path, const QByteArray &json, int status = 200);
+    //! Answers the statement \a query (exact text) with the row list \a rows.
+    void setQueryRows(const QString &query, const QByteArray &rows);
+    //! Answers every batch with \a responder.
+    void setBatchResponder(const BatchResponder &responder);
+
+    //! A facade signed in as profileId(), with the sign-in requests (profile and picture) done,
+    //! so that later requests are the test's own; null on failure.
+    std::unique_ptr<Cv::Corvana> signIn();
+    //! A facade for the same cache, initialized offline (no access token).
+    std::unique_ptr<Cv::Corvana> signInOffline();
+
+    //! The requests received since the service had received \a count.
+    QList<TestService::Request> requestsSince(int count) const;
+    //! The sub-requests of the batch request \a request.
+    static QVariantList batchRequests(const TestService::Request &request);
+
+private:
+    TestService::Reply answer(const TestService::Request &request);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestService> m_service;
+    std::unique_ptr<Cv::CvCache> m_cache;
+    QHash<QString, TestService::Reply> m_paths;
+    QHash<QString, QByteArray> m_queries;
+    BatchResponder m_batch;
+    bool m_valid = false;
+};
+
+#endif // FACADEFIXTURE_H
