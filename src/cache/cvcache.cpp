@@ -62,6 +62,7 @@ bool CvCachePrivate::initDb(CvCache::InitOptions options)
     CV_TRACE_FUNCTION;
     if (db.isValid())
         return false;
+    initFailure = InitFailure::Unavailable;
 
     if (options & CvCache::ClearDiskCache)
         clearDiskCache();
@@ -80,6 +81,7 @@ bool CvCachePrivate::initDb(CvCache::InitOptions options)
         // database is caught here rather than by the first table creation.
         bool opened = db.open();
         QSqlError openError = opened ? QSqlError() : db.lastError();
+        bool unusable = false;
         if (opened) {
             QSqlQuery probe(db);
             if (!probe.exec(QStringLiteral("PRAGMA schema_version"))) {
@@ -87,18 +89,21 @@ bool CvCachePrivate::initDb(CvCache::InitOptions options)
                 const int code = sqliteCode(openError);
                 probe = QSqlQuery();
                 if (code != SqliteNotADatabase && code != SqliteCorrupt) {
-                    // Busy or locked by someone else: the file is fine, do not delete it.
+                    // Busy, locked, unreadable: the file may be fine, do not delete it.
                     closeDb();
                     recordError(openError);
                     return false;
                 }
                 opened = false;
+                unusable = true;
                 db.close();
             }
         }
 
         if (!opened) {
-            if (!QFile::exists(databaseName) || recreations >= MaxRecreations) {
+            // A file that could not even be opened (permissions, a directory in its place) is
+            // not known to be broken, so it is never deleted.
+            if (!unusable || !QFile::exists(databaseName) || recreations >= MaxRecreations) {
                 closeDb();
                 recordError(openError);
                 return false;
@@ -157,6 +162,7 @@ bool CvCachePrivate::initDb(CvCache::InitOptions options)
             cvDebug(QStringLiteral("The database schema version is not compatible."));
             if (!(options & CvCache::RecreateIncompatibleDatabase)
                 || recreations >= MaxRecreations) {
+                initFailure = InitFailure::Incompatible;
                 closeDb();
                 recordError(QStringLiteral("Incompatible database schema and init options prevent "
                                            "the recreation of the database"),
@@ -188,6 +194,7 @@ bool CvCachePrivate::initDb(CvCache::InitOptions options)
                 return false;
             }
         }
+        initFailure = InitFailure::None;
         return true;
     }
 }
@@ -246,7 +253,10 @@ void CvCachePrivate::recordError(const QSqlError &error)
 {
     lastSqlError = error;
     lastErrorDescription = error.text();
-    switch (sqliteCode(error)) {
+    const int code = sqliteCode(error);
+    if (code == SqliteCorrupt || code == SqliteNotADatabase)
+        initFailure = InitFailure::Unusable;
+    switch (code) {
     case SqliteBusy:
         lastErrorType = CvCache::DatabaseBusy;
         break;

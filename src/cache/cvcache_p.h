@@ -29,6 +29,13 @@ public:
 
     bool isOpen() const { return db.isValid(); }
 
+    // Why the last initDb() failed. Only an unusable file, or one of another schema that the
+    // options allow to recreate, is worth clearing; anything else (busy, locked, read-only, full,
+    // an I/O error, a protected schema) holds data that must survive.
+    enum class InitFailure { None, Unusable, Incompatible, Unavailable };
+    InitFailure initFailure = InitFailure::None;
+    static const CvCachePrivate *get(const CvCache *cache) { return cache->d_func(); }
+
     // --- lifecycle (cvcache.cpp) ---------------------------------------------------------------
     bool initDb(CvCache::InitOptions options);
     void closeDb();

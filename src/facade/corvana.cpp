@@ -1,5 +1,6 @@
 #include "facade/corvana_p.h"
 
+#include "cache/cvcache_p.h"
 #include "convert/cvlog_p.h"
 #include "cvcache.h"
 #include "cvdataconverter.h"
@@ -110,7 +111,14 @@ void Corvana::init()
         if (!d->cache->init(options)) {
             cvWarning(
                 QStringLiteral("Cache init failed: %1").arg(d->cache->lastErrorDescription()));
-            d->cache->clear();
+            // Only a file that cannot serve as this cache is cleared; a busy, locked, read-only
+            // or full one, or a schema the options protect, keeps the user's data.
+            using Failure = CvCachePrivate::InitFailure;
+            const Failure failure = CvCachePrivate::get(d->cache)->initFailure;
+            if (failure == Failure::Unusable
+                || (failure == Failure::Incompatible
+                    && options.testFlag(CvCache::RecreateIncompatibleDatabase)))
+                d->cache->clear();
             if (!d->cache->init(options)) {
                 const QString description = d->cache->lastErrorDescription();
                 cvWarning(QStringLiteral("Cache init failed(2): %1").arg(description));
