@@ -166,6 +166,26 @@ public:
 
     // Notifications
 
+    //! Asks the service for the signed-in user's notifications (notificationsRetrieved()).
+    //! NotInitialized, then NetworkUnavailable without an access token, then Success or
+    //! RequestFailed.
+    ReturnCode retrieveNotifications();
+    //! Asks for the signed-in user's notification list since \a startTime (when valid), with the
+    //! read ones when \a includeRead (notificationListRetrieved()). Return codes as
+    //! retrieveNotifications().
+    ReturnCode retrieveNotificationList(bool includeRead, const QDateTime &startTime);
+    //! Marks the notifications \a ids read (notificationsMarkedRead()). Return codes as
+    //! retrieveNotifications().
+    ReturnCode markNotificationsRead(const QStringList &ids);
+    /*!
+     * Asks in one batch for the number of unread inbox threads, the event invitations not yet
+     * answered, the pending friend requests and the notifications in the configured locale
+     * (allNotificationsRetrieved(); error() of type GeneralError when any part fails).
+     * NotInitialized, then NetworkUnavailable without an access token; InvalidArgument when the
+     * batch is refused.
+     */
+    ReturnCode retrieveAllNotifications();
+
     // Photos, albums, videos, tags and search
 
 public Q_SLOTS:
@@ -259,10 +279,15 @@ Q_SIGNALS:
     //! Whether \a userId likes the object \a post.
     void ifUserLikesObjectChecked(const QString &userId, bool yes, const Cv::CvObject &post);
     void eventInvitationsRetrieved(const Cv::CvEvents &events);
+    //! The notifications asked for by retrieveNotifications().
     void notificationsRetrieved(const Cv::CvNotifications &notifications);
+    //! The notification list asked for by retrieveNotificationList().
     void notificationListRetrieved(const Cv::CvNotificationList &notifications);
+    //! The notifications \a ids were marked read (\a ok) or the service refused.
     void notificationsMarkedRead(const QStringList &ids, bool ok);
     void numberOfUnreadThreadsRetrieved(Cv::MessageBoxType mboxType, quint32 number);
+    //! The answer to retrieveAllNotifications(): pending friend requests, unanswered event
+    //! invitations, notifications and the number of unread inbox threads.
     void allNotificationsRetrieved(const Cv::CvUsers &friendRequests,
                                    const Cv::CvEvents &eventInvitations,
                                    const Cv::CvNotificationList &notifications,

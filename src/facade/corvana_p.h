@@ -155,6 +155,7 @@ public:
     // Events, groups, check-ins, pages and places
 
     // Notifications
+    void processAllNotifications(const QList<CvGraphReply> &replies);
 
     // Photos, albums, videos, tags and search
 

@@ -161,7 +161,10 @@ const NameRoute<QueryHandler> queryRoutes[] = {
 const NameRoute<BatchHandler> batchRoutes[] = {
     {&RequestName::BatchNamePhotoTags, &colon, nullptr},
     {&RequestName::BatchNameLatestStatusMessage, &colon, nullptr},
-    {&RequestName::BatchNameAllNotifications, &colon, nullptr},
+    {&RequestName::BatchNameAllNotifications, &colon,
+     [](CorvanaPrivate *d, const QString &, const QList<CvGraphReply> &replies) {
+         d->processAllNotifications(replies);
+     }},
     {&RequestName::BatchNameEventDetails, &colon, nullptr},
     {&RequestName::BatchNameProfileDetails, &colon,
      [](CorvanaPrivate *d, const QString &name, const QList<CvGraphReply> &replies) {

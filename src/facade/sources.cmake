@@ -18,6 +18,7 @@ list(APPEND CV_SOURCES
     # Events, groups, check-ins, pages and places
 
     # Notifications
+    facade/corvana_notifications.cpp
 
     # Photos, albums, videos, tags and search
 )

@@ -88,11 +88,12 @@ TestService::Reply FacadeFixture::answer(const TestService::Request &request)
     return TestService::Reply::json(R"({"data":[]})").header("Date", serviceDate);
 }
 
-std::unique_ptr<Cv::Corvana> FacadeFixture::signIn()
+std::unique_ptr<Cv::Corvana> FacadeFixture::signIn(const QString &locale)
 {
     Cv::CorvanaConfiguration configuration(QStringLiteral("token-1234"),
                                            Cv::CorvanaConfiguration::AccessToken);
     configuration.setCache(m_cache.get());
+    configuration.setLocale(locale);
     auto corvana = std::make_unique<Cv::Corvana>(configuration);
     QSignalSpy initialized(corvana.get(), qOverload<>(&Cv::Corvana::initialized));
     QSignalSpy picture(corvana.get(), &Cv::Corvana::profilePictureUpdated);

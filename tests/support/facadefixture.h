@@ -53,8 +53,9 @@ public:
     void setBatchResponder(const BatchResponder &responder);
 
     //! A facade signed in as profileId(), with the sign-in requests (profile and picture) done,
-    //! so that later requests are the test's own; null on failure.
-    std::unique_ptr<Cv::Corvana> signIn();
+    //! so that later requests are the test's own; null on failure. \a locale is the
+    //! configuration's.
+    std::unique_ptr<Cv::Corvana> signIn(const QString &locale = QString());
     //! A facade for the same cache, initialized offline (no access token).
     std::unique_ptr<Cv::Corvana> signInOffline();
 
