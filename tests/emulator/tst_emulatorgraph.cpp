@@ -24,7 +24,9 @@ private slots:
     void wallPostAppearsInFeeds();
     void likeCommentAndRsvpAreRemembered();
     void deletedObjectIsGone();
-    void multipartUploadIsServed();
+    void multipartUpload_data();
+    void multipartUpload();
+    void albumCountsItsPhotos();
     void httpsWithDevelopmentCa();
 
 private:
@@ -276,21 +278,98 @@ void tst_EmulatorGraph::deletedObjectIsGone()
     QCOMPARE(emu.get(s("/") + note).status, 400);
 }
 
-void tst_EmulatorGraph::multipartUploadIsServed()
+namespace {
+
+const QByteArray boundary = "AaBbCcDdEeFfGgHhIi";
+// Picture signatures followed by bytes that look like the framing around them.
+const QByteArray gif = "GIF89a\r\n--AaBbCcDdEe\r\n\r\nrest";
+const QByteArray png = "\x89PNG\r\n\x1a\n--AaBbCcDdEeFfGgHhIi-";
+
+QByteArray filePart(const QByteArray &bytes, const QByteArray &type,
+                    const QByteArray &disposition = "name=\"image\"; filename=\"/tmp/a b.gif\"")
 {
-    const QByteArray image("GIF89a-not-really-but-bytes\r\nwith a line break");
-    const QByteArray body = "--AaBbCcDdEeFfGgHhIi\r\nContent-Disposition: form-data; "
-                            "name=\"image\"; filename=\"/tmp/x.gif\"\r\n"
-                            "Content-Type: image/gif\r\n\r\n"
-        + image + "\r\n--AaBbCcDdEeFfGgHhIi--\r\n";
+    return "--" + boundary + "\r\nContent-Disposition: form-data; " + disposition
+        + "\r\nContent-Type: " + type + "\r\n\r\n" + bytes + "\r\n";
+}
+
+const QByteArray closing = "--" + boundary + "--\r\n";
+
+} // namespace
+
+void tst_EmulatorGraph::multipartUpload_data()
+{
+    QTest::addColumn<QByteArray>("contentType");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QByteArray>("served"); // the picture's bytes; empty when refused
+    const QByteArray comma = "multipart/form-data, boundary=" + boundary;
+    QTest::newRow("gif, comma before the boundary")
+        << comma << filePart(gif, "image/gif") + closing << gif;
+    QTest::newRow("png, quoted boundary after a semicolon")
+        << "multipart/form-data; boundary=\"" + boundary + '"'
+        << filePart(png, "image/png") + "--" + boundary + "--" << png;
+    QTest::newRow("no boundary") << QByteArray("multipart/form-data")
+                                 << filePart(gif, "image/gif") + closing << QByteArray();
+    QTest::newRow("body framed by another boundary")
+        << QByteArray("multipart/form-data, boundary=Other") << filePart(gif, "image/gif") + closing
+        << QByteArray();
+    QTest::newRow("declared type differs from the bytes")
+        << comma << filePart(gif, "image/png") + closing << QByteArray();
+    QTest::newRow("not a picture")
+        << comma << filePart("plain text", "image/gif") + closing << QByteArray();
+    QTest::newRow("no file name") << comma << filePart(gif, "image/gif", "name=\"image\"") + closing
+                                  << QByteArray();
+    QTest::newRow("no closing boundary") << comma << filePart(gif, "image/gif") << QByteArray();
+    QTest::newRow("a second part")
+        << comma << filePart(gif, "image/gif") + filePart(png, "image/png") + closing
+        << QByteArray();
+}
+
+void tst_EmulatorGraph::multipartUpload()
+{
+    QFETCH(QByteArray, contentType);
+    QFETCH(QByteArray, body);
+    QFETCH(QByteArray, served);
+    const int before = emu.get(s("/me/photos"), {{s("limit"), s("1000")}}).data().size();
     const Answer a = emu.send(
-        emu.url(s("/me/photos"), {{s("message"), s("up")}, {s("source"), s("@/tmp/x.gif")}}),
-        "POST", body, "multipart/form-data, boundary=AaBbCcDdEeFfGgHhIi");
+        emu.url(s("/me/photos"), {{s("message"), s("up")}, {s("source"), s("@/tmp/a b.gif")}}),
+        "POST", body, contentType);
+    const QStringList photos = emu.get(s("/me/photos"), {{s("limit"), s("1000")}}).ids();
+    if (served.isEmpty()) {
+        QCOMPARE(a.status, 400);
+        QVERIFY2(a.value("error.message").toString().startsWith(s("(#324)")), a.body.constData());
+        QCOMPARE(photos.size(), before);
+        return;
+    }
     QCOMPARE(a.status, 200);
+    QCOMPARE(photos.value(0), a.id());
     const Answer photo = emu.get(s("/") + a.id());
     QCOMPARE(photo.value("name").toString(), s("up"));
-    QCOMPARE(emu.send(QUrl(photo.value("source").toString())).body, image);
-    QVERIFY(emu.get(s("/me/photos")).ids().contains(a.id()));
+    const Answer picture = emu.send(QUrl(photo.value("source").toString()));
+    QCOMPARE(picture.body, served);
+    QCOMPARE(picture.header("Content-Type"), QByteArray(served == gif ? "image/gif" : "image/png"));
+}
+
+void tst_EmulatorGraph::albumCountsItsPhotos()
+{
+    const QString album = emu.post(s("/me/albums"), {{s("name"), s("trip")}}).id();
+    QCOMPARE(emu.get(s("/") + album).value("count").toInt(), 0);
+    QStringList uploaded;
+    for (int i = 0; i < 2; ++i) {
+        const Answer a = emu.send(emu.url(s("/") + album + s("/photos")), "POST",
+                                  filePart(gif, "image/gif") + closing,
+                                  "multipart/form-data, boundary=" + boundary);
+        QCOMPARE(a.status, 200);
+        uploaded.prepend(a.id());
+    }
+    QCOMPARE(emu.get(s("/") + album + s("/photos")).ids(), uploaded);
+    QCOMPARE(emu.get(s("/") + album).value("count").toInt(), 2);
+    QCOMPARE(emu.get(s("/") + uploaded.first()).value("position").toInt(), 2);
+
+    const QString source = emu.get(s("/") + uploaded.first()).value("source").toString();
+    QVERIFY(emu.posted(s("/") + uploaded.first(), {{s("method"), s("delete")}}));
+    QCOMPARE(emu.get(s("/") + album + s("/photos")).ids(), uploaded.mid(1));
+    QCOMPARE(emu.get(s("/") + album).value("count").toInt(), 1);
+    QCOMPARE(emu.send(QUrl(source)).status, 404);
 }
 
 void tst_EmulatorGraph::httpsWithDevelopmentCa()

@@ -929,7 +929,12 @@ bool DataSet::remove(const QString &id)
     const QString parent = it->value(u"_parent"_s).toString();
     if (!parent.isEmpty())
         m_comments[parent].removeAll(id);
-    m_objects.erase(it);
+    // An album counts the photos it still holds.
+    const auto album = m_objects.find(it->value(u"_album"_s).toString());
+    if (album != m_objects.end())
+        album->insert(u"count"_s, std::max(0, album->value(u"count"_s).toInt() - 1));
+    m_objects.erase(m_objects.find(id));
+    m_blobs.remove(id);
     return true;
 }
 

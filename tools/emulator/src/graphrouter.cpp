@@ -56,6 +56,84 @@ QStringList splitFields(const QString &text)
     return text.split(u',', Qt::SkipEmptyParts);
 }
 
+// The one file part of a photo upload.
+struct FilePart
+{
+    QByteArray name;
+    QByteArray fileName;
+    QByteArray contentType;
+    QByteArray bytes;
+};
+
+// A parameter of a header value such as form-data; name="image"; filename="a.png".
+QByteArray headerParameter(const QByteArray &value, const QByteArray &key)
+{
+    for (const QByteArray &item : value.split(';')) {
+        const QByteArray trimmed = item.trimmed();
+        if (!trimmed.startsWith(QByteArray(key + '=')))
+            continue;
+        QByteArray v = trimmed.mid(key.size() + 1);
+        if (v.size() >= 2 && v.startsWith('"') && v.endsWith('"'))
+            v = v.mid(1, v.size() - 2);
+        return v;
+    }
+    return QByteArray();
+}
+
+// Reads the body of a photo upload: one form-data part holding a picture, framed by the
+// boundary the Content-Type header names. Returns what is wrong, or an empty text.
+QString readFilePart(const Request &r, FilePart *part)
+{
+    // "multipart/form-data, boundary=X" (clients of this service separate with a comma) or "; ".
+    const QByteArray type = r.header("Content-Type");
+    const qsizetype at = type.indexOf("boundary=");
+    if (!type.startsWith("multipart/form-data") || at < 0)
+        return u"a multipart/form-data body with a boundary"_s;
+    QByteArray boundary = type.mid(at + 9);
+    const qsizetype parameterEnd = boundary.indexOf(';');
+    if (parameterEnd >= 0)
+        boundary.truncate(parameterEnd);
+    boundary = boundary.trimmed();
+    if (boundary.size() >= 2 && boundary.startsWith('"') && boundary.endsWith('"'))
+        boundary = boundary.mid(1, boundary.size() - 2);
+    if (boundary.isEmpty() || boundary.size() > 70)
+        return u"a boundary of 1 to 70 characters"_s;
+    const QByteArray delimiter = "--" + boundary;
+    if (!r.body.startsWith(QByteArray(delimiter + "\r\n")))
+        return u"the body to open with the boundary"_s;
+    const qsizetype headersBegin = delimiter.size() + 2;
+    const qsizetype headersEnd = r.body.indexOf("\r\n\r\n", headersBegin);
+    if (headersEnd < 0)
+        return u"part headers ended by an empty line"_s;
+    for (const QByteArray &line : r.body.mid(headersBegin, headersEnd - headersBegin).split('\n')) {
+        const qsizetype colon = line.indexOf(':');
+        const QByteArray name = line.left(colon).trimmed().toLower();
+        const QByteArray value = line.mid(colon + 1).trimmed();
+        if (name == "content-disposition" && value.startsWith("form-data")) {
+            part->name = headerParameter(value, "name");
+            part->fileName = headerParameter(value, "filename");
+        } else if (name == "content-type") {
+            part->contentType = value.toLower();
+        }
+    }
+    if (part->name.isEmpty() || part->fileName.isEmpty())
+        return u"a form-data part with a name and a file name"_s;
+    const qsizetype close = r.body.indexOf(QByteArray("\r\n" + delimiter), headersEnd + 4);
+    if (close < 0)
+        return u"the part to end with the boundary"_s;
+    const QByteArray rest = r.body.mid(close + 2 + delimiter.size());
+    if (rest != "--" && rest != "--\r\n")
+        return u"exactly one part, followed by the closing boundary"_s;
+    part->bytes = r.body.mid(headersEnd + 4, close - headersEnd - 4);
+    const QByteArray sniffed = imageMimeType(part->bytes);
+    if (sniffed.isEmpty())
+        return u"a GIF, JPEG or PNG picture"_s;
+    if (part->contentType != sniffed)
+        return u"the part's content type to be %1 for its bytes, not '%2'"_s.arg(
+            QString::fromLatin1(sniffed), QString::fromLatin1(part->contentType));
+    return QString();
+}
+
 double distanceMetres(double lat1, double lon1, double lat2, double lon2)
 {
     const double r = 6371000.0;
@@ -431,44 +509,41 @@ Reply GraphRouter::write(const Request &r, const QStringList &segments)
 
 Reply GraphRouter::uploadPhoto(const Request &r, const QString &target)
 {
-    // "multipart/form-data, boundary=X" (clients of this service separate with a comma) or "; ".
-    const QByteArray type = r.header("Content-Type");
-    const int at = type.indexOf("boundary=");
-    if (!type.startsWith("multipart/form-data") || at < 0)
-        return missing(u"source (multipart body)"_s);
-    QByteArray boundary = type.mid(at + 9).trimmed();
-    if (boundary.startsWith('"') && boundary.endsWith('"'))
-        boundary = boundary.mid(1, boundary.size() - 2);
-    const QByteArray delimiter = "--" + boundary;
-    const qsizetype first = r.body.indexOf(delimiter);
-    const qsizetype headerEnd = first < 0 ? -1 : r.body.indexOf("\r\n\r\n", first);
-    const qsizetype close
-        = headerEnd < 0 ? -1 : r.body.indexOf(QByteArray("\r\n" + delimiter), headerEnd);
-    if (close < 0)
-        return missing(u"source (multipart body)"_s);
-    const QByteArray bytes = r.body.mid(headerEnd + 4, close - headerEnd - 4);
+    FilePart part;
+    const QString problem = readFilePart(r, &part);
+    if (!problem.isEmpty())
+        return Reply::graphError(u"OAuthException"_s, u"(#324) Requires upload file: "_s + problem);
     const QString kind = m_data.kindOf(target);
     if (kind != u"user"_s && kind != u"album"_s && kind != u"page"_s)
         return unsupported(r);
     const QString owner
         = kind == u"album"_s ? m_data.raw(target).value(u"_owner"_s).toString() : target;
+    const QString now = DataSet::isoTime(m_data.nextTime());
     QJsonObject photo {{u"from"_s, m_data.ref(r.viewer)},
                        {u"name"_s, r.param(u"message"_s)},
-                       {u"tags"_s, QJsonObject {{u"data"_s, QJsonArray()}}}};
+                       {u"icon"_s, QString(m_data.baseUrl() + u"/_pictures/icon_photo.gif"_s)},
+                       {u"tags"_s, QJsonObject {{u"data"_s, QJsonArray()}}},
+                       {u"created_time"_s, now},
+                       {u"updated_time"_s, now}};
+    if (kind == u"album"_s) {
+        const int count = m_data.raw(target).value(u"count"_s).toInt() + 1;
+        photo.insert(u"_album"_s, target);
+        photo.insert(u"position"_s, count);
+        m_data.setField(target, u"count"_s, count);
+        m_data.setField(target, u"updated_time"_s, now);
+    }
     const QString id = m_data.addObject(u"photo"_s, owner, photo, u"photos"_s);
-    QByteArray mime = "image/jpeg";
-    if (bytes.startsWith("GIF8"))
-        mime = "image/gif";
-    else if (bytes.startsWith("\x89PNG"))
-        mime = "image/png";
-    const QString source = m_data.baseUrl() + u"/_pictures/upload_"_s + id
-        + (mime == "image/gif"       ? u".gif"_s
-               : mime == "image/png" ? u".png"_s
-                                     : u".jpg"_s);
+    static const QHash<QByteArray, QString> suffixes
+        = {{"image/gif", u".gif"_s}, {"image/png", u".png"_s}, {"image/jpeg", u".jpg"_s}};
+    const QString source
+        = m_data.baseUrl() + u"/_pictures/upload_"_s + id + suffixes.value(part.contentType);
     m_data.setField(id, u"source"_s, source);
     m_data.setField(id, u"picture"_s, source);
     m_data.setField(id, u"images"_s, QJsonArray {QJsonObject {{u"source"_s, source}}});
-    m_data.storeBlob(id, bytes);
+    m_data.setField(id, u"link"_s,
+                    QString(m_data.baseUrl() + u"/photo.php?set=a."_s
+                            + photo.value(u"_album"_s).toString() + u"&cvid="_s + id));
+    m_data.storeBlob(id, part.bytes);
     if (kind == u"album"_s)
         m_data.addEdge(target + u"/photos"_s, id);
     return created(u"id"_s, id);
@@ -480,8 +555,9 @@ Reply GraphRouter::picture(const Request &r) const
     QByteArray mime;
     QByteArray bytes;
     if (name.startsWith(u"upload_"_s)) {
+        // Uploads were checked to be pictures of the type they declared.
         bytes = m_data.blob(name.mid(7).section(u'.', 0, 0));
-        mime = "application/octet-stream";
+        mime = imageMimeType(bytes);
     } else {
         bytes = imageForName(name, &mime);
     }

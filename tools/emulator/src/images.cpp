@@ -123,4 +123,15 @@ QByteArray imageForName(const QString &fileName, QByteArray *mimeType)
     return QByteArray();
 }
 
+QByteArray imageMimeType(const QByteArray &bytes)
+{
+    if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))
+        return "image/gif";
+    if (bytes.startsWith("\xff\xd8\xff"))
+        return "image/jpeg";
+    if (bytes.startsWith("\x89PNG\r\n\x1a\n"))
+        return "image/png";
+    return QByteArray();
+}
+
 } // namespace Emu
