@@ -160,6 +160,123 @@ public:
 
     // Feeds, posts and comments
 
+    /*!
+     * The signed-in user's news feed: the cached posts of \a filter's window into \a posts,
+     * and the feed asked from the service (newsFeedRetrieved(), newsFeedUpdated()).
+     * InvalidArgument unless \a filter's id is "me" or the signed-in user's id.
+     *
+     * With a \a postType, the cache answer and the reply are limited to posts of that type, and
+     * the reply is compared with the cached posts of that type only: a typed window never
+     * removes, or reports as removed, posts of other types. Types wait in one first-in
+     * first-out queue shared with the profile feed: a type is queued when its request is sent
+     * and taken by the next feed reply, so a request that never gets an answer leaves its type
+     * queued for the next reply. A request without a type queues nothing.
+     *
+     * A reply whose list is malformed is reported as error() with OperationFailed; a reply
+     * with a next page removes nothing from the cache.
+     */
+    ReturnCode retrieveNewsFeed(Cv::CvPosts *posts, const Cv::CvDataFilter &filter,
+                                const QString &postType,
+                                RetrieveBehavior behavior = CacheAndNetwork);
+    //! The news feed of \a filter's window, posts of every type.
+    ReturnCode retrieveNewsFeed(Cv::CvPosts *posts, const Cv::CvDataFilter &filter,
+                                RetrieveBehavior behavior = CacheAndNetwork);
+    //! The signed-in user's news feed, posts of every type.
+    ReturnCode retrieveNewsFeed(Cv::CvPosts *posts, RetrieveBehavior behavior = CacheAndNetwork);
+    /*!
+     * The feed of \a filter's id ("me" for the signed-in user), optionally of one \a postType
+     * (profileFeedRetrieved(), profileFeedUpdated()). Types are queued and compared as for
+     * retrieveNewsFeed(). A cache failure while synchronizing is reported by error() alone.
+     */
+    ReturnCode retrieveProfileFeed(Cv::CvPosts *posts, const Cv::CvDataFilter &filter,
+                                   const QString &postType,
+                                   RetrieveBehavior behavior = CacheAndNetwork);
+    //! The feed of \a filter's id, posts of every type.
+    ReturnCode retrieveProfileFeed(Cv::CvPosts *posts, const Cv::CvDataFilter &filter,
+                                   RetrieveBehavior behavior = CacheAndNetwork);
+    //! The feed of \a id, posts of every type.
+    ReturnCode retrieveProfileFeed(Cv::CvPosts *posts, const QString &id,
+                                   RetrieveBehavior behavior = CacheAndNetwork);
+    /*!
+     * The status messages of \a filter's id (statusMessagesRetrieved(),
+     * statusMessagesUpdated()). After a successful synchronization the comments each status
+     * carries are stored; statuses that did not convert to a valid post are skipped, and a
+     * status without a "comments" member loses its stored comments.
+     */
+    ReturnCode retrieveStatusMessages(Cv::CvPosts *posts, const Cv::CvDataFilter &filter,
+                                      RetrieveBehavior behavior = CacheAndNetwork);
+    //! The status messages of \a id with their id, author, text, time, likes and comments.
+    ReturnCode retrieveStatusMessages(Cv::CvPosts *posts, const QString &id,
+                                      RetrieveBehavior behavior = CacheAndNetwork);
+    /*!
+     * The latest status message of each of \a ids (1 to 20 plain ids), asked in one batch
+     * (latestStatusMessageRetrieved(), with an empty post for a user without one). Checks, in
+     * order: NotInitialized, NetworkUnavailable, InvalidArgument (no ids, more than 20, an id
+     * that is not a plain identifier, or a batch the Graph layer refuses). A failed sub-request
+     * is reported as error() with GeneralError and that user's id, and leaves its post out.
+     */
+    ReturnCode retrieveLatestStatusMessage(const QStringList &ids);
+    /*!
+     * The post \a id: cached into \a post, and asked from the service; the reply is stored in
+     * the news feed of the post's author (newsFeedRetrieved(), newsFeedUpdated() when it was
+     * inserted or changed). Needs no initialization.
+     */
+    ReturnCode retrieveNewsPost(Cv::CvPost *post, const QString &id,
+                                RetrieveBehavior behavior = CacheAndNetwork);
+    //! The post \a id, stored in its author's profile feed (profileFeedRetrieved(),
+    //! profileFeedUpdated()). Needs no initialization.
+    ReturnCode retrieveProfilePost(Cv::CvPost *post, const QString &id,
+                                   RetrieveBehavior behavior = CacheAndNetwork);
+    /*!
+     * The comments on \a filter's id (a post for PostComments, a photo for PhotoComments):
+     * cached into \a comments, and asked from the service (commentsRetrieved(),
+     * commentsUpdated()). The target is remembered under the object id sent until its reply
+     * arrives; the reply is synchronized under that target.
+     */
+    ReturnCode retrieveComments(Cv::CvMessages *comments, Cv::CommentTarget target,
+                                const Cv::CvDataFilter &filter,
+                                RetrieveBehavior behavior = CacheAndNetwork);
+    //! The comments on \a id.
+    ReturnCode retrieveComments(Cv::CvMessages *comments, Cv::CommentTarget target,
+                                const QString &id, RetrieveBehavior behavior = CacheAndNetwork);
+    //! Asks the service for the comments on \a filter's id without touching the cache
+    //! (commentsRetrieved() only). Without an access token nothing is sent and the result is
+    //! Success.
+    ReturnCode retrieveComments(const Cv::CvDataFilter &filter);
+    //! Asks the service for the comments on \a id (commentsRetrieved() only).
+    ReturnCode retrieveComments(const QString &id);
+    //! The users who like \a filter's id (likesRetrieved(), as references when the service
+    //! sent only ids and names).
+    ReturnCode retrieveLikes(const Cv::CvDataFilter &filter);
+    //! The users who like \a id.
+    ReturnCode retrieveLikes(const QString &id);
+    /*!
+     * Whether \a userId ("me" for the signed-in user) likes the post \a postId, with the post
+     * (ifUserLikesPostChecked(); the post is stored when it is cached already). Both ids must be
+     * plain identifiers. When a sub-request fails nothing is emitted (a debug line is logged);
+     * a post that does not convert is reported as error() with OperationFailed.
+     */
+    ReturnCode checkIfUserLikesPost(const QString &userId, const QString &postId);
+    //! Whether \a userId likes the object \a objectId, with the object
+    //! (ifUserLikesObjectChecked()), as checkIfUserLikesPost() does for posts.
+    ReturnCode checkIfUserLikesObject(const QString &userId, const QString &objectId);
+    //! Posts \a info on the wall of \a id (wallWriteComplete()). Checks, in order:
+    //! NotInitialized, NetworkUnavailable, InvalidArgument (empty id or message).
+    ReturnCode writeToWall(const QString &id, const Cv::CvWallPostInfo &info);
+    //! Comments \a message on \a objectId (commentWritten()). Checks, in order:
+    //! NotInitialized, NetworkUnavailable, InvalidArgument (either empty).
+    ReturnCode writeComment(const QString &objectId, const QString &message);
+    /*!
+     * Writes a note for \a id (noteWritten()). Checks, in order: NotInitialized,
+     * InvalidArgument (empty id, or both \a subject and \a message empty),
+     * NetworkUnavailable. A note refreshed with refreshNote() emits no signal (a debug line is
+     * logged).
+     */
+    ReturnCode writeNote(const QString &id, const QString &subject, const QString &message);
+    //! Likes or unlikes \a id (likesWriteComplete()). Checks, in order: NotInitialized,
+    //! NetworkUnavailable, InvalidArgument (empty id).
+    ReturnCode writeToLikes(const QString &id, Cv::LikeType type);
+
     // Message threads
 
     // Events, groups, check-ins, pages and places

@@ -149,6 +149,31 @@ public:
     void storePublicData(const QString &name, const QUrl &location, const QByteArray &data);
 
     // Feeds, posts and comments
+    Corvana::ReturnCode retrievePostList(CvPosts *posts, const CvDataFilter &filter,
+                                         CvCache::PostType type, const QString &postType,
+                                         Corvana::RetrieveBehavior behavior);
+    QString takeQueuedPostType();
+    bool storeTaggedPeople(const CvPosts &posts);
+    bool synchronizePosts(
+        const QString &owner, CvCache::PostType type, const QString &postType,
+        const CvDataFilter &filter, const CvPosts &posts, bool complete,
+        const std::function<void(const CvPosts &, const CvPosts &, const CvPosts &)> &emitUpdated);
+    void processNewsFeed(const CvDataFilter &filter, const QVariantMap &data);
+    void processProfileFeed(const CvDataFilter &filter, const QString &id, const QVariantMap &data);
+    void processStatusMessages(const CvDataFilter &filter, const QString &id,
+                               const QVariantMap &data);
+    void storeStatusComments(const CvPosts &statuses, const QVariantList &raw);
+    void processComments(const CvDataFilter &filter, const QString &objectId,
+                         const QVariantMap &data);
+    void processLikes(const QString &objectId, const QVariantMap &data);
+    void processSinglePost(ObjectType type, const QVariantMap &data);
+    void processSingleComment(ObjectType type, const QString &id, const QVariantMap &data);
+    void processLatestStatusMessages(const QString &name, const QList<CvGraphReply> &replies);
+    void processLikeCheck(const QString &name, const QList<CvGraphReply> &replies);
+    Corvana::ReturnCode sendLikeCheck(const QString &userId, const QString &id, bool object);
+
+    QStringList postTypeFilters; // types of typed feed requests, oldest first
+    QHash<QString, CommentTarget> commentTargets; // object id sent -> target of its comments
 
     // Message threads
 

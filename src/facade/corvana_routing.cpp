@@ -160,7 +160,10 @@ const NameRoute<QueryHandler> queryRoutes[] = {
 
 const NameRoute<BatchHandler> batchRoutes[] = {
     {&RequestName::BatchNamePhotoTags, &colon, nullptr},
-    {&RequestName::BatchNameLatestStatusMessage, &colon, nullptr},
+    {&RequestName::BatchNameLatestStatusMessage, &colon,
+     [](CorvanaPrivate *d, const QString &name, const QList<CvGraphReply> &replies) {
+         d->processLatestStatusMessages(name, replies);
+     }},
     {&RequestName::BatchNameAllNotifications, &colon,
      [](CorvanaPrivate *d, const QString &, const QList<CvGraphReply> &replies) {
          d->processAllNotifications(replies);
@@ -170,7 +173,10 @@ const NameRoute<BatchHandler> batchRoutes[] = {
      [](CorvanaPrivate *d, const QString &name, const QList<CvGraphReply> &replies) {
          d->processProfileDetails(name, replies);
      }},
-    {&RequestName::BatchNameIfUserLikes, &colon, nullptr},
+    {&RequestName::BatchNameIfUserLikes, &colon,
+     [](CorvanaPrivate *d, const QString &name, const QList<CvGraphReply> &replies) {
+         d->processLikeCheck(name, replies);
+     }},
 };
 
 using P = CorvanaPrivate;
@@ -192,10 +198,23 @@ const KeyRoute<P::ObjectType, ObjectHandler> objectRoutes[] = {
      }},
     {P::Group, nullptr},
     {P::LikedPages, nullptr},
-    {P::NewsPost, nullptr},
-    {P::ProfilePost, nullptr},
-    {P::WallPost, nullptr},
-    {P::Note, nullptr},
+    {P::NewsPost,
+     [](P *d, const QString &, const QVariantMap &data) {
+         d->processSinglePost(P::NewsPost, data);
+     }},
+    {P::ProfilePost,
+     [](P *d, const QString &, const QVariantMap &data) {
+         d->processSinglePost(P::ProfilePost, data);
+     }},
+    {P::WallPost,
+     [](P *d, const QString &, const QVariantMap &data) {
+         d->processSinglePost(P::WallPost, data);
+     }},
+    // A note has no signal of its own; its arrival is only logged.
+    {P::Note,
+     [](P *, const QString &id, const QVariantMap &) {
+         cvDebug(QStringLiteral("Note [%1] retrieved").arg(id));
+     }},
     {P::Page,
      [](P *d, const QString &, const QVariantMap &data) {
          Q_EMIT d->q_ptr->pageDetailsRetrieved(CvDataConverter::toPage(data));
@@ -204,8 +223,14 @@ const KeyRoute<P::ObjectType, ObjectHandler> objectRoutes[] = {
      [](P *d, const QString &id, const QVariantMap &data) {
          Q_EMIT d->q_ptr->photoRetrieved(id, CvDataConverter::toPhoto(data));
      }},
-    {P::PostComment, nullptr},
-    {P::PhotoComment, nullptr},
+    {P::PostComment,
+     [](P *d, const QString &id, const QVariantMap &data) {
+         d->processSingleComment(P::PostComment, id, data);
+     }},
+    {P::PhotoComment,
+     [](P *d, const QString &id, const QVariantMap &data) {
+         d->processSingleComment(P::PhotoComment, id, data);
+     }},
     {P::Profile,
      [](P *d, const QString &id, const QVariantMap &data) { d->processProfile(id, data); }},
     {P::Video,
@@ -241,9 +266,16 @@ const KeyRoute<G::ConnectionType, ConnectionHandler> connectionRoutes[] = {
     {G::Friends,
      [](P *d, const CvDataFilter &filter, const QString &, const QString &, const QVariantMap &data,
         const QVariantList &) { d->processFriends(filter, data); }},
-    {G::Home, nullptr},
-    {G::Feed, nullptr},
-    {G::Likes, nullptr},
+    {G::Home,
+     [](P *d, const CvDataFilter &filter, const QString &, const QString &, const QVariantMap &data,
+        const QVariantList &) { d->processNewsFeed(filter, data); }},
+    {G::Feed,
+     [](P *d, const CvDataFilter &filter, const QString &id, const QString &,
+        const QVariantMap &data,
+        const QVariantList &) { d->processProfileFeed(filter, id, data); }},
+    {G::Likes,
+     [](P *d, const CvDataFilter &, const QString &id, const QString &, const QVariantMap &data,
+        const QVariantList &) { d->processLikes(id, data); }},
     {G::Photos, &handOn<&Corvana::photosRetrieved, &CvDataConverter::toPhotos>},
     {G::Albums, &handOn<&Corvana::albumsRetrieved, &CvDataConverter::toAlbums>},
     {G::Videos, &handOn<&Corvana::videosRetrieved, &CvDataConverter::toVideos>},
@@ -252,8 +284,13 @@ const KeyRoute<G::ConnectionType, ConnectionHandler> connectionRoutes[] = {
     {G::Groups, nullptr},
     {G::Members, &handOn<&Corvana::membersRetrieved, &CvDataConverter::toUsers>},
     {G::Checkins, nullptr},
-    {G::Comments, nullptr},
-    {G::Statuses, nullptr},
+    {G::Comments,
+     [](P *d, const CvDataFilter &filter, const QString &id, const QString &,
+        const QVariantMap &data, const QVariantList &) { d->processComments(filter, id, data); }},
+    {G::Statuses,
+     [](P *d, const CvDataFilter &filter, const QString &id, const QString &,
+        const QVariantMap &data,
+        const QVariantList &) { d->processStatusMessages(filter, id, data); }},
     {G::Attending, &invitedUsers<Corvana::RsvpAttending>},
     {G::Maybe, &invitedUsers<Corvana::RsvpUnsure>},
     {G::Declined, &invitedUsers<Corvana::RsvpDeclined>},

@@ -12,6 +12,7 @@ list(APPEND CV_SOURCES
     facade/corvana_people.cpp
 
     # Feeds, posts and comments
+    facade/corvana_feeds.cpp
 
     # Message threads
 

@@ -1,4 +1,5 @@
-// The facade end to end: sign-in, friends and birthdays against the emulator over HTTPS.
+// The facade end to end against the emulator over HTTPS: sign-in, friends and birthdays,
+// feeds, comments and writes.
 
 #include "corvana.h"
 #include "cvcache.h"
@@ -104,6 +105,101 @@ private slots:
             QCOMPARE(query.value(0).toInt(), 1);
         }
         QSqlDatabase::removeDatabase(QStringLiteral("inspect"));
+    }
+
+    // Feeds, comments, a wall post and a like, then the cache file checked.
+    void feedsPostsAndComments()
+    {
+        const QString database = m_dir.filePath(QStringLiteral("feeds.db"));
+        QString wallPost;
+        {
+            CvCacheConfiguration cacheConfiguration;
+            cacheConfiguration.setDatabaseName(database);
+            cacheConfiguration.setPath(m_dir.filePath(QStringLiteral("feeds")));
+            CvCache cache(cacheConfiguration);
+            CorvanaConfiguration configuration(m_emulator.token, CorvanaConfiguration::AccessToken);
+            configuration.setCache(&cache);
+            Corvana corvana(configuration);
+            QSignalSpy errors(&corvana, &Corvana::error);
+            QSignalSpy initialized(&corvana, qOverload<>(&Corvana::initialized));
+            corvana.init();
+            QVERIFY(initialized.wait(20000));
+
+            QSignalSpy news(&corvana, &Corvana::newsFeedRetrieved);
+            QSignalSpy newsUpdated(&corvana, &Corvana::newsFeedUpdated);
+            QCOMPARE(corvana.retrieveNewsFeed(nullptr), Corvana::Success);
+            QVERIFY(newsUpdated.wait(20000));
+            const CvPosts feed = news.first().first().value<CvPosts>();
+            QVERIFY(!feed.isEmpty());
+            QCOMPARE(newsUpdated.first().at(0).value<CvPosts>().size(), feed.size());
+            CvPosts cached;
+            QCOMPARE(corvana.retrieveNewsFeed(&cached, Corvana::CacheOnly), Corvana::Success);
+            QCOMPARE(cached.size(), feed.size());
+
+            QSignalSpy profile(&corvana, &Corvana::profileFeedRetrieved);
+            QCOMPARE(corvana.retrieveProfileFeed(nullptr, QStringLiteral("me")), Corvana::Success);
+            QVERIFY(profile.wait(20000));
+            QCOMPARE(profile.first().first().toString(), corvana.currentProfileId());
+
+            // Comments of the first post that has some, synchronized under the post.
+            QString commented;
+            for (const CvPost &post : feed) {
+                if (post.commentCount() > 0) {
+                    commented = post.id();
+                    break;
+                }
+            }
+            QVERIFY(!commented.isEmpty());
+            QSignalSpy comments(&corvana, &Corvana::commentsUpdated);
+            QCOMPARE(corvana.retrieveComments(nullptr, PostComments, commented), Corvana::Success);
+            QVERIFY(comments.wait(20000));
+            QCOMPARE(comments.first().at(1).toString(), commented);
+            CvMessages storedComments;
+            QVERIFY(cache.getComments(PostComments, commented, &storedComments));
+            QCOMPARE(storedComments.size(), comments.first().at(2).value<CvMessages>().size());
+
+            // A wall post shows up in the next news feed, and can be liked.
+            QSignalSpy written(&corvana, &Corvana::wallWriteComplete);
+            CvWallPostInfo info;
+            info.message = QStringLiteral("Written by the end-to-end test");
+            QCOMPARE(corvana.writeToWall(QStringLiteral("me"), info), Corvana::Success);
+            QVERIFY(written.wait(20000));
+            wallPost = written.first().first().toString();
+            QVERIFY(wallPost.startsWith(corvana.currentProfileId() + QLatin1Char('_')));
+
+            QCOMPARE(corvana.retrieveNewsFeed(nullptr), Corvana::Success);
+            QVERIFY(newsUpdated.wait(20000));
+            QCOMPARE(news.last().first().value<CvPosts>().first().id(), wallPost);
+            QCOMPARE(newsUpdated.last().at(0).value<CvPosts>().first().id(), wallPost);
+
+            QSignalSpy liked(&corvana, &Corvana::likesWriteComplete);
+            QCOMPARE(corvana.writeToLikes(wallPost, Like), Corvana::Success);
+            QVERIFY(liked.wait(20000));
+            QSignalSpy likeChecked(&corvana, &Corvana::ifUserLikesPostChecked);
+            QCOMPARE(corvana.checkIfUserLikesPost(QStringLiteral("me"), wallPost),
+                     Corvana::Success);
+            QVERIFY(likeChecked.wait(20000));
+            QVERIFY(likeChecked.first().at(1).toBool());
+            QCOMPARE(likeChecked.first().at(2).value<CvPost>().likes(), 1);
+            QCOMPARE(errors.size(), 0);
+        }
+
+        {
+            QSqlDatabase db
+                = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("feeds"));
+            db.setDatabaseName(database);
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("PRAGMA integrity_check")));
+            QVERIFY(query.next());
+            QCOMPARE(query.value(0).toString(), QStringLiteral("ok"));
+            QVERIFY(query.exec(
+                QStringLiteral("SELECT message, likes FROM posts WHERE id = '%1'").arg(wallPost)));
+            QVERIFY(query.next());
+            QCOMPARE(query.value(0).toString(), QStringLiteral("Written by the end-to-end test"));
+            QCOMPARE(query.value(1).toInt(), 1);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("feeds"));
     }
 
     void invalidTokenIsReported()
