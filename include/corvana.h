@@ -279,6 +279,46 @@ public:
 
     // Message threads
 
+    /*!
+     * The signed-in user's threads in \a folder: the cached ones into \a threads, and a query
+     * for the page and time window of \a filter (limit 10 and offset 0 when left at -1), answered
+     * by threadsRetrieved() and threadsUpdated(). \a filter's id must be "me" or the current
+     * profile id. A folder outside MessageBoxType gets the cache's answer alone: Success without
+     * the network, InvalidArgument with it.
+     *
+     * The reply names its own window: a bound the query did not carry reads back as the epoch, so
+     * a reply to a query without since and until removes only cached threads of that page that
+     * have no update time.
+     */
+    ReturnCode retrieveThreads(Cv::CvThreads *threads, Cv::MessageBoxType folder,
+                               const Cv::CvDataFilter &filter,
+                               RetrieveBehavior behavior = CacheAndNetwork);
+    //! The signed-in user's threads in \a folder, first page.
+    ReturnCode retrieveThreads(Cv::CvThreads *threads, Cv::MessageBoxType folder,
+                               RetrieveBehavior behavior = CacheAndNetwork);
+    //! The messages of the thread named by \a filter's id in its page and time window: cached
+    //! into \a messages, and asked from the service (messagesUpdated()).
+    ReturnCode retrieveMessages(Cv::CvMessages *messages, const Cv::CvDataFilter &filter,
+                                RetrieveBehavior behavior = CacheAndNetwork);
+    //! The newest messages of \a threadId.
+    ReturnCode retrieveMessages(Cv::CvMessages *messages, const QString &threadId,
+                                RetrieveBehavior behavior = CacheAndNetwork);
+    //! The attachments of \a threadId's messages: cached into \a attachments, and asked from
+    //! the service (threadAttachmentsUpdated()).
+    ReturnCode retrieveThreadAttachments(Cv::CvAttachments *attachments, const QString &threadId,
+                                         RetrieveBehavior behavior = CacheAndNetwork);
+    //! Asks how many threads of \a folder are unread (numberOfUnreadThreadsRetrieved()); any
+    //! folder but "other", "sent" and "spam" counts the inbox.
+    ReturnCode retrieveNumberOfUnreadThreads(Cv::MessageBoxType folder);
+    //! Starts a thread with \a message to \a recipients (messageSent()). RequestFailed when
+    //! the message or the recipients are empty.
+    ReturnCode sendMessage(const QString &message, const QStringList &recipients);
+    //! Adds \a message to \a threadId (messageReplied()). Unlike sendMessage(), an empty
+    //! thread id or message gives InvalidArgument.
+    ReturnCode replyToMessage(const QString &threadId, const QString &message);
+    //! Marks \a threadId read or unread (messageThreadStatusMarked()).
+    ReturnCode markMessageThreadStatus(const QString &threadId, Cv::ReadType type);
+
     // Events, groups, check-ins, pages and places
 
     // Notifications
@@ -366,10 +406,16 @@ Q_SIGNALS:
     //! The cached comments on \a id (a post or a photo, by \a ctarget) brought in step.
     void commentsUpdated(Cv::CommentTarget ctarget, const QString &id, const Cv::CvMessages &added,
                          const Cv::CvMessages &updated, const Cv::CvMessages &removed);
+    //! The threads of \a folder as the service sent them.
     void threadsRetrieved(Cv::MessageBoxType folder, const Cv::CvThreads &threads);
+    //! The cached threads of \a folder brought in step.
     void threadsUpdated(Cv::MessageBoxType folder, const Cv::CvThreads &added,
                         const Cv::CvThreads &updated, const Cv::CvThreads &removed);
+    //! The messages of \a threadId as the service sent them; also when storing them failed
+    //! (error() with CacheError comes first).
     void messagesUpdated(const QString &threadId, const Cv::CvMessages &messages);
+    //! The attachments of \a threadId as the service sent them; also when storing them
+    //! failed (error() with CacheError comes first).
     void threadAttachmentsUpdated(const QString &threadId, const Cv::CvAttachments &attachments);
     void eventsRetrieved(const QString &id, const Cv::CvEvents &events);
     void eventsUpdated(const QString &id, const Cv::CvEvents &added, const Cv::CvEvents &updated,
@@ -402,6 +448,7 @@ Q_SIGNALS:
     void notificationListRetrieved(const Cv::CvNotificationList &notifications);
     //! The notifications \a ids were marked read (\a ok) or the service refused.
     void notificationsMarkedRead(const QStringList &ids, bool ok);
+    //! How many threads of \a mboxType are unread; 0 when the service sent no count.
     void numberOfUnreadThreadsRetrieved(Cv::MessageBoxType mboxType, quint32 number);
     //! The answer to retrieveAllNotifications(): pending friend requests, unanswered event
     //! invitations, notifications and the number of unread inbox threads.
@@ -423,6 +470,7 @@ Q_SIGNALS:
     void likesWriteComplete(const QString &id, Cv::LikeType lt);
     //! A note was written; \a id is the service's id of the new note.
     void noteWritten(const QString &id);
+    //! Marking thread \a id read or unread succeeded (\a ok) or not.
     void messageThreadStatusMarked(const QString &id, bool ok);
     //! A friend request to \a id was sent (\a ok) or refused.
     void friendRequestSent(const QString &id, bool ok);
@@ -433,7 +481,9 @@ Q_SIGNALS:
     //! The answer to the friend request of \a friendId was sent (\a ok) or refused.
     void friendRequestResponded(const QString &friendId, bool ok);
     void photoUploaded(const QString &id, const QString &photoId);
+    //! A new thread \a threadId was started.
     void messageSent(const QString &threadId);
+    //! A message was added to \a threadId.
     void messageReplied(const QString &threadId);
     void photoTagCreated(const QString &photoId, const QString &userId, bool ok);
     void photoTagDeleted(const QString &photoId, const QString &userId, bool ok);

@@ -176,6 +176,17 @@ public:
     QHash<QString, CommentTarget> commentTargets; // object id sent -> target of its comments
 
     // Message threads
+    static QString timestampClause(const CvDataFilter &filter);
+    static MessageBoxType mailboxFromQuery(const QString &query);
+    void processThreadsReply(const QString &query, const QVariantList &rows);
+    void processThreads(const CvDataFilter &filter, const QVariantList &rows,
+                        MessageBoxType folder);
+    bool synchronizeThreads(const CvDataFilter &filter, MessageBoxType folder,
+                            const CvThreads &threads);
+    void processThreadMessages(const QString &query, const QVariantList &rows);
+    void processThreadAttachments(const QString &query, const QVariantList &rows);
+    void processUnreadThreadCount(const QString &query, const QVariantList &rows);
+    bool storeAuthors(const CvMessages &messages);
 
     // Events, groups, check-ins, pages and places
 

@@ -139,8 +139,14 @@ const QString where = QStringLiteral("WHERE");
 const QString colon = QStringLiteral(":");
 
 const NameRoute<QueryHandler> queryRoutes[] = {
-    {&Query::QueryThreadAttachments, &where, nullptr},
-    {&Query::QueryUnreadThreadCount, &where, nullptr},
+    {&Query::QueryThreadAttachments, &where,
+     [](CorvanaPrivate *d, const QString &name, const QVariantList &rows) {
+         d->processThreadAttachments(name, rows);
+     }},
+    {&Query::QueryUnreadThreadCount, &where,
+     [](CorvanaPrivate *d, const QString &name, const QVariantList &rows) {
+         d->processUnreadThreadCount(name, rows);
+     }},
     {&Query::QueryPendingFriendRequest, &where,
      [](CorvanaPrivate *d, const QString &name, const QVariantList &rows) {
          d->processFriendCheck(name, rows, QStringLiteral("uid_to"),
@@ -150,8 +156,14 @@ const NameRoute<QueryHandler> queryRoutes[] = {
      [](CorvanaPrivate *d, const QString &name, const QVariantList &rows) {
          d->processFriendCheck(name, rows, QStringLiteral("uid2"), &Corvana::isFriendChecked);
      }},
-    {&Query::QueryThreads, &where, nullptr},
-    {&Query::QueryThreadMessages, &where, nullptr},
+    {&Query::QueryThreads, &where,
+     [](CorvanaPrivate *d, const QString &name, const QVariantList &rows) {
+         d->processThreadsReply(name, rows);
+     }},
+    {&Query::QueryThreadMessages, &where,
+     [](CorvanaPrivate *d, const QString &name, const QVariantList &rows) {
+         d->processThreadMessages(name, rows);
+     }},
     {&Query::QueryBirthdaysOfFriends, &where,
      [](CorvanaPrivate *d, const QString &, const QVariantList &rows) {
          d->processBirthdaysOfFriends(d->currentProfileId, rows);

@@ -15,6 +15,7 @@ list(APPEND CV_SOURCES
     facade/corvana_feeds.cpp
 
     # Message threads
+    facade/corvana_threads.cpp
 
     # Events, groups, check-ins, pages and places
 

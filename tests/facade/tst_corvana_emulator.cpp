@@ -1,9 +1,10 @@
 // The facade end to end against the emulator over HTTPS: sign-in, friends and birthdays,
-// feeds, comments and writes.
+// feeds, comments and writes, message threads.
 
 #include "corvana.h"
 #include "cvcache.h"
 #include "cvcacheconfiguration.h"
+#include "cvdatafilter.h"
 #include "cvendpoints.h"
 #include "emulatorprocess.h"
 
@@ -219,6 +220,127 @@ private slots:
         QCOMPARE(errors.first().first().value<CvError>().errorType(), CvError::InvalidAccessToken);
         QCOMPARE(initialized.size(), 0);
         QVERIFY(!corvana.isInitialized());
+    }
+
+    // Threads, messages and their attachments stored together, a reply, read marks and the
+    // unread count.
+    void messageThreads()
+    {
+        CvCacheConfiguration cacheConfiguration;
+        cacheConfiguration.setDatabaseName(m_dir.filePath(QStringLiteral("threads.db")));
+        cacheConfiguration.setPath(m_dir.filePath(QStringLiteral("threads")));
+        CvCache cache(cacheConfiguration);
+        CorvanaConfiguration configuration(m_emulator.token, CorvanaConfiguration::AccessToken);
+        configuration.setCache(&cache);
+        Corvana corvana(configuration);
+        QSignalSpy errors(&corvana, &Corvana::error);
+        QSignalSpy initialized(&corvana, qOverload<>(&Corvana::initialized));
+        corvana.init();
+        QVERIFY(initialized.wait(20000));
+        const QString me = corvana.currentProfileId();
+
+        // The inbox: every thread is new to the cache, and the cache answers with them afterwards.
+        CvDataFilter page(QStringLiteral("me"));
+        page.limit = 50;
+        QSignalSpy threadsSynced(&corvana, &Corvana::threadsUpdated);
+        QCOMPARE(corvana.retrieveThreads(nullptr, MessageBoxInbox, page), Corvana::Success);
+        QVERIFY(threadsSynced.wait(20000));
+        const CvThreads inbox = threadsSynced.first().at(1).value<CvThreads>();
+        QVERIFY(inbox.size() >= 2);
+        CvThreads cachedThreads;
+        QCOMPARE(corvana.retrieveThreads(&cachedThreads, MessageBoxInbox, page, Corvana::CacheOnly),
+                 Corvana::Success);
+        QCOMPARE(cachedThreads.size(), inbox.size());
+
+        // Messages of the threads until one carries an attachment.
+        QSignalSpy messagesUpdated(&corvana, &Corvana::messagesUpdated);
+        QString threadId;
+        int attached = 0;
+        CvUserRef other;
+        for (const CvThread &thread : inbox) {
+            messagesUpdated.clear();
+            QCOMPARE(corvana.retrieveMessages(nullptr, thread.id()), Corvana::Success);
+            QVERIFY(messagesUpdated.wait(20000));
+            QCOMPARE(messagesUpdated.first().at(0).toString(), thread.id());
+            const CvMessages messages = messagesUpdated.first().at(1).value<CvMessages>();
+            QCOMPARE(messages.size(), thread.messageCount());
+            for (const CvMessage &message : messages) {
+                if (message.hasAttachment())
+                    ++attached;
+                if (message.from().id != me)
+                    other = message.from();
+            }
+            if (attached > 0) {
+                threadId = thread.id();
+                break;
+            }
+        }
+        QVERIFY2(!threadId.isEmpty(), "no inbox thread with an attachment");
+
+        // Its attachments are stored against their messages and read back from the cache alone.
+        QSignalSpy attachmentsUpdated(&corvana, &Corvana::threadAttachmentsUpdated);
+        QCOMPARE(corvana.retrieveThreadAttachments(nullptr, threadId), Corvana::Success);
+        QVERIFY(attachmentsUpdated.wait(20000));
+        const CvAttachments attachments = attachmentsUpdated.first().at(1).value<CvAttachments>();
+        QCOMPARE(attachments.size(), attached);
+        QCOMPARE(errors.size(), 0);
+        CvAttachments cachedAttachments;
+        QCOMPARE(
+            corvana.retrieveThreadAttachments(&cachedAttachments, threadId, Corvana::CacheOnly),
+            Corvana::Success);
+        QCOMPARE(cachedAttachments.size(), attached);
+        for (int i = 0; i < attached; ++i) {
+            QCOMPARE(cachedAttachments.at(i).id(), attachments.at(i).id());
+            QCOMPARE(cachedAttachments.at(i).type(), attachments.at(i).type());
+            CvMessage message;
+            QVERIFY(cache.getMessage(threadId, cachedAttachments.at(i).id(), &message));
+        }
+
+        // A reply shows up in the thread.
+        QSignalSpy replied(&corvana, &Corvana::messageReplied);
+        const QString text = QStringLiteral("See you at eight");
+        QCOMPARE(corvana.replyToMessage(threadId, text), Corvana::Success);
+        QVERIFY(replied.wait(20000));
+        QCOMPARE(replied.first().first().toString(), threadId);
+        messagesUpdated.clear();
+        QCOMPARE(corvana.retrieveMessages(nullptr, threadId), Corvana::Success);
+        QVERIFY(messagesUpdated.wait(20000));
+        const CvMessages after = messagesUpdated.first().at(1).value<CvMessages>();
+        QCOMPARE(after.first().content(), text);
+        QCOMPARE(after.first().from().id, me);
+        CvMessages cachedMessages;
+        QCOMPARE(corvana.retrieveMessages(&cachedMessages, threadId, Corvana::CacheOnly),
+                 Corvana::Success);
+        QCOMPARE(cachedMessages.first().content(), text);
+
+        // Marked unread the thread counts as unread; marked read, one fewer.
+        QSignalSpy marked(&corvana, &Corvana::messageThreadStatusMarked);
+        QSignalSpy counted(&corvana, &Corvana::numberOfUnreadThreadsRetrieved);
+        const auto markAndCount = [&](ReadType type) -> quint32 {
+            marked.clear();
+            counted.clear();
+            if (corvana.markMessageThreadStatus(threadId, type) != Corvana::Success
+                || !marked.wait(20000) || marked.first().at(0).toString() != threadId
+                || !marked.first().at(1).toBool())
+                return quint32(-1);
+            if (corvana.retrieveNumberOfUnreadThreads(MessageBoxInbox) != Corvana::Success
+                || !counted.wait(20000)
+                || counted.first().at(0).value<MessageBoxType>() != MessageBoxInbox)
+                return quint32(-1);
+            return counted.first().at(1).value<quint32>();
+        };
+        const quint32 unread = markAndCount(MarkUnread);
+        QVERIFY(unread >= 1 && unread != quint32(-1));
+        QCOMPARE(markAndCount(MarkRead), unread - 1);
+
+        // A new thread to the other participant.
+        QVERIFY(!other.id.isEmpty());
+        QSignalSpy sent(&corvana, &Corvana::messageSent);
+        QCOMPARE(corvana.sendMessage(QStringLiteral("Hello again"), {other.id}), Corvana::Success);
+        QVERIFY(sent.wait(20000));
+        const QString started = sent.first().first().toString();
+        QVERIFY(!started.isEmpty() && started != threadId);
+        QCOMPARE(errors.size(), 0);
     }
 
 private:
