@@ -344,6 +344,70 @@ public:
     ReturnCode retrieveAllNotifications();
 
     // Photos, albums, videos, tags and search
+    // These ask the service only: NotInitialized first, then NetworkUnavailable without an
+    // access token. An id of "me" stands for the signed-in user and is sent, and reported back,
+    // as the user's id.
+
+    //! The photos of \a filter's id (a user or an album), with its paging (photosRetrieved()).
+    ReturnCode retrievePhotos(const Cv::CvDataFilter &filter);
+    //! The photos of the user or album \a id (photosRetrieved()).
+    ReturnCode retrievePhotos(const QString &id);
+    //! The albums of \a filter's id, with its paging (albumsRetrieved()).
+    ReturnCode retrieveAlbums(const Cv::CvDataFilter &filter);
+    //! The albums of \a id (albumsRetrieved()).
+    ReturnCode retrieveAlbums(const QString &id);
+    //! The videos \a filter's id appears in, with its paging (videosRetrieved()).
+    ReturnCode retrieveVideos(const Cv::CvDataFilter &filter);
+    //! The videos \a id appears in (videosRetrieved()).
+    ReturnCode retrieveVideos(const QString &id);
+    //! The videos \a filter's id uploaded, with its paging (uploadedVideosRetrieved()).
+    ReturnCode retrieveUploadedVideos(const Cv::CvDataFilter &filter);
+    //! The videos \a id uploaded (uploadedVideosRetrieved()).
+    ReturnCode retrieveUploadedVideos(const QString &id);
+    //! The photo \a photoId (photoRetrieved()): an id of the legacy form "<owner>_<photo>" is
+    //! asked through the legacy interface, any other through the Graph interface.
+    ReturnCode retrievePhoto(const QString &photoId);
+    //! The album \a albumId (albumRetrieved()).
+    ReturnCode retrieveAlbum(const QString &albumId);
+    //! The video \a videoId (videoRetrieved()).
+    ReturnCode retrieveVideo(const QString &videoId);
+    //! Uploads the GIF, JPEG or PNG picture \a fileName with \a message to the user, page or
+    //! album \a id (photoUploaded()). InvalidArgument when \a id or \a fileName is empty;
+    //! RequestFailed when the file cannot be read or is not such a picture.
+    ReturnCode uploadPhoto(const QString &id, const QString &fileName, const QString &message);
+    //! Creates the album \a name with the description \a message for \a id, visible to
+    //! \a privacy (e.g. "EVERYONE"; empty: the service's default) (albumCreated()).
+    ReturnCode createAlbum(const QString &id, const QString &name, const QString &message,
+                           const QString &privacy);
+    //! Creates an album with the service's default privacy.
+    ReturnCode createAlbum(const QString &id, const QString &name, const QString &message);
+    //! Tags the user \a to on the photo \a photoId at (\a x, \a y) (photoTagCreated()).
+    //! InvalidArgument when the request is refused (an id empty or not a plain path segment).
+    ReturnCode createPhotoTag(const QString &photoId, const QString &to, float x, float y);
+    //! Tags every user of \a tags (its id, x and y) on \a photoId in one batch: one
+    //! photoTagCreated() per accepted tag and one error() (GeneralError, the photo id and the
+    //! service's answer as error headers) per refused one, in the order of \a tags.
+    //! InvalidArgument when the photo id is empty, \a tags is empty, or an id holds anything
+    //! but letters, digits, "_", "-", "." and ":".
+    ReturnCode createPhotoTags(const QString &photoId, Cv::CvTags tags);
+    //! Removes the tag of \a to from \a photoId (photoTagDeleted()); InvalidArgument when the
+    //! request is refused.
+    ReturnCode deletePhotoTag(const QString &photoId, const QString &to);
+    //! Deletes the object \a id, e.g. a photo, an album or a post (objectDeleted()).
+    ReturnCode deleteObject(const QString &id);
+    //! The objects \a ids with their types, in one request (objectsRetrieved());
+    //! InvalidArgument when \a ids is empty or the request is refused.
+    ReturnCode retrieveObjects(const QSet<QString> &ids);
+    //! People matching \a query, as references (peopleSearchReady() with \a searchId);
+    //! InvalidArgument for an empty query.
+    ReturnCode searchPeople(const QString &searchId, const QString &query);
+    //! People matching \a query with the profile \a fields (peopleSearchReady() with the
+    //! fields); InvalidArgument for an empty query or an empty field set.
+    ReturnCode searchPeople(const QString &searchId, const QString &query, QSet<QString> fields);
+    //! Pages matching \a query (pageSearchReady()); InvalidArgument for an empty query.
+    ReturnCode searchPage(const QString &searchId, const QString &query);
+    //! Groups matching \a query (groupSearchReady()); InvalidArgument for an empty query.
+    ReturnCode searchGroup(const QString &searchId, const QString &query);
 
 public Q_SLOTS:
     //! Opens the cache and establishes the signed-in user: online by asking the service for the
@@ -425,13 +489,21 @@ Q_SIGNALS:
     void invitedUsersRetrieved(const QString &eventId, Cv::Corvana::EventRsvpStatus status,
                                const Cv::CvUserRefs &users);
     void eventRsvpStatusSet(const QString &id, bool ok, Cv::Corvana::EventRsvpStatus status);
+    //! The albums of \a id (the user's id where "me" was asked).
     void albumsRetrieved(const QString &id, const Cv::CvAlbums &albums);
+    //! The photos of the user or album \a id; photos without an id or a source are left out.
     void photosRetrieved(const QString &id, const Cv::CvPhotos &photos);
+    //! The album asked for as \a id.
     void albumRetrieved(const QString &id, const Cv::CvAlbum &album);
+    //! The photo asked for as \a id.
     void photoRetrieved(const QString &id, const Cv::CvPhoto &photo);
+    //! An album was created; \a id is the new album's id.
     void albumCreated(const QString &id);
+    //! The videos \a id appears in.
     void videosRetrieved(const QString &id, const Cv::CvVideos &videos);
+    //! The videos \a id uploaded.
     void uploadedVideosRetrieved(const QString &id, const Cv::CvVideos &videos);
+    //! The video asked for as \a id.
     void videoRetrieved(const QString &id, const Cv::CvVideo &video);
     //! The users who like \a id, when the service sent only their ids and names.
     void likesRetrieved(const QString &id, const Cv::CvUserRefs &users);
@@ -456,10 +528,14 @@ Q_SIGNALS:
                                    const Cv::CvEvents &eventInvitations,
                                    const Cv::CvNotificationList &notifications,
                                    quint32 numberOfUnreadThreads);
+    //! The people found by the search \a searchId, as references.
     void peopleSearchReady(const QString &searchId, const Cv::CvUserRefs &users);
+    //! The people found by the search \a searchId, with the profile \a fields asked for.
     void peopleSearchReady(const QString &searchId, const QSet<QString> &fields,
                            const Cv::CvUsers &users);
+    //! The pages found by the search \a searchId.
     void pageSearchReady(const QString &searchId, const Cv::CvPages &pages);
+    //! The groups found by the search \a searchId.
     void groupSearchReady(const QString &searchId, const Cv::CvGroups &groups);
     void placeSearchReady(const QString &searchId, const Cv::CvPlaces &places);
     //! A wall post was written; \a id is the service's id of the new post.
@@ -480,13 +556,17 @@ Q_SIGNALS:
     void isFriendChecked(const QString &id, bool yes);
     //! The answer to the friend request of \a friendId was sent (\a ok) or refused.
     void friendRequestResponded(const QString &friendId, bool ok);
+    //! The picture uploaded to \a id (a user's id, never "me") became the photo \a photoId.
     void photoUploaded(const QString &id, const QString &photoId);
     //! A new thread \a threadId was started.
     void messageSent(const QString &threadId);
     //! A message was added to \a threadId.
     void messageReplied(const QString &threadId);
+    //! The tag of \a userId on \a photoId was made (\a ok) or refused.
     void photoTagCreated(const QString &photoId, const QString &userId, bool ok);
+    //! The tag of \a userId on \a photoId was removed (\a ok) or not found.
     void photoTagDeleted(const QString &photoId, const QString &userId, bool ok);
+    //! The object \a id was deleted.
     void objectDeleted(const QString &id);
     void checkinsRetrieved(const QString &id, const Cv::CvCheckins &checkins);
     void checkinsUpdated(const QString &id, const Cv::CvCheckins &added,
@@ -505,6 +585,7 @@ Q_SIGNALS:
     void groupDetailsRetrieved(const Cv::CvGroup &group);
     void groupDetailsUpdated(const Cv::CvGroup &group);
     void membersRetrieved(const QString &id, const Cv::CvUsers &users);
+    //! The objects asked for as \a ids; each knows its type and can be read as that kind.
     void objectsRetrieved(const QSet<QString> &ids, const Cv::CvObjects &objects);
 
 private:

@@ -194,6 +194,17 @@ public:
     void processAllNotifications(const QList<CvGraphReply> &replies);
 
     // Photos, albums, videos, tags and search
+    //! The checks every media operation starts with: NotInitialized, then NetworkUnavailable.
+    Corvana::ReturnCode mediaReady() const;
+    Corvana::ReturnCode retrieveMediaConnection(CvGraph::ConnectionType type, CvDataFilter filter);
+    Corvana::ReturnCode retrieveMediaConnection(CvGraph::ConnectionType type, QString id);
+    Corvana::ReturnCode retrieveMediaObject(const QString &id, ObjectType type);
+    //! A search of \a target; \a fields, when given, must not be empty.
+    Corvana::ReturnCode dispatchSearch(const QString &searchId, const QString &query,
+                                       CvGraph::SearchTarget target,
+                                       const QSet<QString> *fields = nullptr);
+    //! One photoTagCreated() or error() per sub-reply, in the order of the ids in \a name.
+    void processPhotoTags(const QString &name, const QList<CvGraphReply> &replies);
 
     Corvana *q_ptr;
     std::unique_ptr<CvGraph> graph; // the one the private part listens to

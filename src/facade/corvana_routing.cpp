@@ -171,7 +171,10 @@ const NameRoute<QueryHandler> queryRoutes[] = {
 };
 
 const NameRoute<BatchHandler> batchRoutes[] = {
-    {&RequestName::BatchNamePhotoTags, &colon, nullptr},
+    {&RequestName::BatchNamePhotoTags, &colon,
+     [](CorvanaPrivate *d, const QString &name, const QList<CvGraphReply> &replies) {
+         d->processPhotoTags(name, replies);
+     }},
     {&RequestName::BatchNameLatestStatusMessage, &colon,
      [](CorvanaPrivate *d, const QString &name, const QList<CvGraphReply> &replies) {
          d->processLatestStatusMessages(name, replies);

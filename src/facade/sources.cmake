@@ -23,4 +23,5 @@ list(APPEND CV_SOURCES
     facade/corvana_notifications.cpp
 
     # Photos, albums, videos, tags and search
+    facade/corvana_media.cpp
 )
