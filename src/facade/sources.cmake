@@ -17,6 +17,7 @@ list(APPEND CV_SOURCES
     # Message threads
 
     # Events, groups, check-ins, pages and places
+    facade/corvana_social.cpp
 
     # Notifications
     facade/corvana_notifications.cpp
