@@ -67,13 +67,14 @@ public:
     };
     Q_ENUM(RetrieveBehavior)
 
-    //! A user's answer to an event invitation.
-    enum EventRsvpStatus {
-        RsvpAttending = 0,
-        RsvpUnsure = 1,
-        RsvpDeclined = 2,
-        RsvpNotReplied = 3,
-        RsvpInvited = 4
+    //! A user's answer to an event invitation. The type is fixed, so that any number passed in
+    //! stays a defined value and can be refused.
+    enum EventRsvpStatus : int {
+        RsvpAttending = 0, //!< "attending"
+        RsvpUnsure = 1, //!< "unsure"
+        RsvpDeclined = 2, //!< "declined"
+        RsvpNotReplied = 3, //!< "not_replied"
+        RsvpInvited = 4 //!< invited, whatever the answer
     };
     Q_ENUM(EventRsvpStatus)
 
@@ -321,6 +322,92 @@ public:
 
     // Events, groups, check-ins, pages and places
 
+    //! The events of \a filter's id ("me" for the signed-in user): cached into \a events, and the
+    //! list asked from the service (eventsRetrieved(), then eventsUpdated()). The request names
+    //! the user by id, so the reply is filed under that id. Cached events are reported removed
+    //! and deleted only when the filter bounds a time window (since or until) and the reply is
+    //! complete. Events are keyed by id alone in the cache (see CvCache): an event already
+    //! stored for another user fails the write with one CacheError and nothing changes.
+    ReturnCode retrieveEvents(Cv::CvEvents *events, const Cv::CvDataFilter &filter,
+                              RetrieveBehavior behavior = CacheAndNetwork);
+    //! The signed-in user's events.
+    ReturnCode retrieveEvents(Cv::CvEvents *events, RetrieveBehavior behavior = CacheAndNetwork);
+    //! The event \a eventId with the signed-in user's answer to it: cached into \a event, and
+    //! asked from the service as one batch (eventDetailsRetrieved(), then eventDetailsUpdated()
+    //! once stored under the signed-in user). InvalidArgument when the id is not a plain
+    //! identifier or the batch is refused.
+    ReturnCode retrieveEventDetails(Cv::CvEvent *event, const QString &eventId,
+                                    RetrieveBehavior behavior = CacheAndNetwork);
+    //! Answers the invitation to \a eventId (eventRsvpStatusSet()). Only attending, unsure and
+    //! declined name an answer the service takes; InvalidArgument for a value outside
+    //! EventRsvpStatus.
+    ReturnCode setEventRsvpStatus(const QString &eventId, EventRsvpStatus status);
+    //! The events \a filter's id has not answered (eventInvitationsRetrieved()).
+    ReturnCode retrieveEventInvitations(const Cv::CvDataFilter &filter);
+    //! The signed-in user's unanswered invitations, at most 100.
+    ReturnCode retrieveEventInvitations();
+    //! The users who gave \a status to \a eventId, or were invited for RsvpInvited
+    //! (invitedUsersRetrieved()); RequestFailed for a status outside EventRsvpStatus.
+    ReturnCode retrieveInvitedUsers(const QString &eventId, EventRsvpStatus status);
+    //! The groups of \a filter's id: cached into \a groups, and the list asked from the service
+    //! (groupsRetrieved()). Only the signed-in user's groups are kept: groupsUpdated() reports
+    //! them, and groups the service no longer lists are removed once a reply is complete.
+    ReturnCode retrieveGroups(Cv::CvGroups *groups, const Cv::CvDataFilter &filter,
+                              RetrieveBehavior behavior = CacheAndNetwork);
+    //! The signed-in user's groups.
+    ReturnCode retrieveGroups(Cv::CvGroups *groups, RetrieveBehavior behavior = CacheAndNetwork);
+    //! The group \a groupId: cached into \a group, and asked from the service
+    //! (groupDetailsRetrieved(), groupDetailsUpdated()). The reply refreshes a group already in
+    //! the signed-in user's list and never adds one.
+    ReturnCode retrieveGroupDetails(Cv::CvGroup *group, const QString &groupId,
+                                    RetrieveBehavior behavior = CacheAndNetwork);
+    //! The members of the group named by \a filter's id (membersRetrieved()).
+    ReturnCode retrieveMembers(const Cv::CvDataFilter &filter);
+    //! The members of \a groupId.
+    ReturnCode retrieveMembers(const QString &groupId);
+    //! The check-ins of \a filter's id: cached into \a checkins, and the list asked from the
+    //! service (checkinsRetrieved()). Only the signed-in user's check-ins are kept, as for
+    //! retrieveGroups() (checkinsUpdated()).
+    ReturnCode retrieveCheckins(Cv::CvCheckins *checkins, const Cv::CvDataFilter &filter,
+                                RetrieveBehavior behavior = CacheAndNetwork);
+    //! The signed-in user's check-ins.
+    ReturnCode retrieveCheckins(Cv::CvCheckins *checkins,
+                                RetrieveBehavior behavior = CacheAndNetwork);
+    //! The check-in \a id: cached into \a checkin, and asked from the service when an access
+    //! token is held (checkinRetrieved(), checkinUpdated()); it refreshes a stored check-in and
+    //! never adds one.
+    ReturnCode retrieveCheckin(Cv::CvCheckin *checkin, const QString &id);
+    //! Recent check-ins of the user and friends (recentCheckinsRetrieved()); Success without
+    //! sending anything when offline.
+    ReturnCode retrieveRecentCheckins();
+    //! Checks the signed-in user into \a placeId at the given position, with an optional
+    //! \a message and tagged user ids (placeCheckedInto()).
+    ReturnCode checkIntoPlace(const QString &placeId, float latitude, float longitude,
+                              const QString &message, const QStringList &tags = QStringList());
+    //! Checks into \a place at its location.
+    ReturnCode checkIntoPlace(const Cv::CvPlace &place, const QString &message,
+                              const QStringList &tags = QStringList());
+    //! The pages \a filter's id likes (likedPagesRetrieved()); Success without sending anything
+    //! when offline.
+    ReturnCode retrieveLikedPages(const Cv::CvDataFilter &filter);
+    //! The pages the signed-in user likes.
+    ReturnCode retrieveLikedPages();
+    //! The pages the signed-in user administers (myPagesRetrieved()); Success without sending
+    //! anything when offline.
+    ReturnCode retrieveMyPages();
+    //! The page \a pageId (pageDetailsRetrieved()); Success without sending anything when
+    //! offline.
+    ReturnCode retrievePageDetails(const QString &pageId);
+    //! Makes the signed-in user a fan of \a pageId (pageLiked(), or error() of GeneralError);
+    //! InvalidArgument when the request is refused.
+    ReturnCode likePage(const QString &pageId);
+    //! Places matching \a query (not empty) (placeSearchReady() with \a searchId).
+    ReturnCode searchPlace(const QString &searchId, const QString &query);
+    //! Places within \a distance metres of the point, matching \a query ("*", any, when
+    //! empty); the centre is sent with six significant digits (placeSearchReady()).
+    ReturnCode searchPlace(const QString &searchId, const QString &query, float latitude,
+                           float longitude, int distance);
+
     // Notifications
 
     //! Asks the service for the signed-in user's notifications (notificationsRetrieved()).
@@ -481,13 +568,19 @@ Q_SIGNALS:
     //! The attachments of \a threadId as the service sent them; also when storing them
     //! failed (error() with CacheError comes first).
     void threadAttachmentsUpdated(const QString &threadId, const Cv::CvAttachments &attachments);
+    //! The events of \a id as the service listed them.
     void eventsRetrieved(const QString &id, const Cv::CvEvents &events);
+    //! The cached events of \a id brought in step: \a removed only for a windowed request.
     void eventsUpdated(const QString &id, const Cv::CvEvents &added, const Cv::CvEvents &updated,
                        const Cv::CvEvents &removed);
+    //! An event with the signed-in user's answer, as the service sent it.
     void eventDetailsRetrieved(const Cv::CvEvent &event);
+    //! \a event is stored under the signed-in user.
     void eventDetailsUpdated(const Cv::CvEvent &event);
+    //! The users who gave \a status to \a eventId (all invited users for RsvpInvited).
     void invitedUsersRetrieved(const QString &eventId, Cv::Corvana::EventRsvpStatus status,
                                const Cv::CvUserRefs &users);
+    //! The answer \a status to event \a id was taken; a refusal arrives as error().
     void eventRsvpStatusSet(const QString &id, bool ok, Cv::Corvana::EventRsvpStatus status);
     //! The albums of \a id (the user's id where "me" was asked).
     void albumsRetrieved(const QString &id, const Cv::CvAlbums &albums);
@@ -513,6 +606,7 @@ Q_SIGNALS:
     void ifUserLikesPostChecked(const QString &userId, bool yes, const Cv::CvPost &post);
     //! Whether \a userId likes the object \a post.
     void ifUserLikesObjectChecked(const QString &userId, bool yes, const Cv::CvObject &post);
+    //! Events not answered yet.
     void eventInvitationsRetrieved(const Cv::CvEvents &events);
     //! The notifications asked for by retrieveNotifications().
     void notificationsRetrieved(const Cv::CvNotifications &notifications);
@@ -537,6 +631,7 @@ Q_SIGNALS:
     void pageSearchReady(const QString &searchId, const Cv::CvPages &pages);
     //! The groups found by the search \a searchId.
     void groupSearchReady(const QString &searchId, const Cv::CvGroups &groups);
+    //! The places found by the search \a searchId.
     void placeSearchReady(const QString &searchId, const Cv::CvPlaces &places);
     //! A wall post was written; \a id is the service's id of the new post.
     void wallWriteComplete(const QString &id);
@@ -568,22 +663,37 @@ Q_SIGNALS:
     void photoTagDeleted(const QString &photoId, const QString &userId, bool ok);
     //! The object \a id was deleted.
     void objectDeleted(const QString &id);
+    //! The check-ins of \a id as the service listed them.
     void checkinsRetrieved(const QString &id, const Cv::CvCheckins &checkins);
+    //! The signed-in user's cached check-ins brought in step.
     void checkinsUpdated(const QString &id, const Cv::CvCheckins &added,
                          const Cv::CvCheckins &updated, const Cv::CvCheckins &removed);
+    //! One check-in as the service sent it.
     void checkinRetrieved(const Cv::CvCheckin &checkin);
+    //! A check-in reply was handled (stored when it was already cached).
     void checkinUpdated(const Cv::CvCheckin &checkin);
+    //! Recent check-ins of the signed-in user and friends.
     void recentCheckinsRetrieved(const Cv::CvCheckins &checkins);
+    //! A check-in was made; \a id names it.
     void placeCheckedInto(const QString &id);
+    //! The pages user \a id likes.
     void likedPagesRetrieved(const QString &id, const Cv::CvPages &pages);
+    //! The signed-in user became a fan of page \a id.
     void pageLiked(const QString &id);
+    //! The pages the signed-in user administers.
     void myPagesRetrieved(const Cv::CvPages &pages);
+    //! One page.
     void pageDetailsRetrieved(const Cv::CvPage &page);
+    //! The groups of \a id as the service listed them.
     void groupsRetrieved(const QString &id, const Cv::CvGroups &groups);
+    //! The signed-in user's cached groups brought in step.
     void groupsUpdated(const QString &id, const Cv::CvGroups &added, const Cv::CvGroups &updated,
                        const Cv::CvGroups &removed);
+    //! One group as the service sent it.
     void groupDetailsRetrieved(const Cv::CvGroup &group);
+    //! A group reply was handled (stored when it was already cached).
     void groupDetailsUpdated(const Cv::CvGroup &group);
+    //! The members of group \a id.
     void membersRetrieved(const QString &id, const Cv::CvUsers &users);
     //! The objects asked for as \a ids; each knows its type and can be read as that kind.
     void objectsRetrieved(const QSet<QString> &ids, const Cv::CvObjects &objects);

@@ -189,6 +189,16 @@ public:
     bool storeAuthors(const CvMessages &messages);
 
     // Events, groups, check-ins, pages and places
+    //! Collection replies of \a owner (the filter's id, resolved); only complete lists remove.
+    void processEvents(const CvDataFilter &filter, const QString &owner, const QVariantMap &data);
+    void processGroups(const CvDataFilter &filter, const QString &owner, const QVariantMap &data);
+    void processCheckins(const CvDataFilter &filter, const QString &owner, const QVariantMap &data);
+    //! Reports \a event and stores it under \a profileId.
+    void processEvent(const QString &profileId, const CvEvent &event);
+    void processEventDetails(const QString &name, const QList<CvGraphReply> &replies);
+    void processGroup(const QVariantMap &data);
+    void processCheckin(const QVariantMap &data);
+    void processLikedPages(const QString &id, const QVariantMap &data);
 
     // Notifications
     void processAllNotifications(const QList<CvGraphReply> &replies);

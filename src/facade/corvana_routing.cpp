@@ -183,7 +183,10 @@ const NameRoute<BatchHandler> batchRoutes[] = {
      [](CorvanaPrivate *d, const QString &, const QList<CvGraphReply> &replies) {
          d->processAllNotifications(replies);
      }},
-    {&RequestName::BatchNameEventDetails, &colon, nullptr},
+    {&RequestName::BatchNameEventDetails, &colon,
+     [](CorvanaPrivate *d, const QString &name, const QList<CvGraphReply> &replies) {
+         d->processEventDetails(name, replies);
+     }},
     {&RequestName::BatchNameProfileDetails, &colon,
      [](CorvanaPrivate *d, const QString &name, const QList<CvGraphReply> &replies) {
          d->processProfileDetails(name, replies);
@@ -205,14 +208,18 @@ const KeyRoute<P::ObjectType, ObjectHandler> objectRoutes[] = {
      [](P *d, const QString &, const QVariantMap &data) {
          d->processBirthdaysOfFriends(d->currentProfileId, dataList(data));
      }},
-    {P::Checkin, nullptr},
-    {P::Event, nullptr},
+    {P::Checkin, [](P *d, const QString &, const QVariantMap &data) { d->processCheckin(data); }},
+    {P::Event,
+     [](P *d, const QString &, const QVariantMap &data) {
+         d->processEvent(d->currentProfileId, CvDataConverter::toEvent(data));
+     }},
     {P::Friends,
      [](P *d, const QString &, const QVariantMap &data) {
          d->synchronizeFriends(d->currentProfileId, data);
      }},
-    {P::Group, nullptr},
-    {P::LikedPages, nullptr},
+    {P::Group, [](P *d, const QString &, const QVariantMap &data) { d->processGroup(data); }},
+    {P::LikedPages,
+     [](P *d, const QString &id, const QVariantMap &data) { d->processLikedPages(id, data); }},
     {P::NewsPost,
      [](P *d, const QString &, const QVariantMap &data) {
          d->processSinglePost(P::NewsPost, data);
@@ -295,10 +302,16 @@ const KeyRoute<G::ConnectionType, ConnectionHandler> connectionRoutes[] = {
     {G::Albums, &handOn<&Corvana::albumsRetrieved, &CvDataConverter::toAlbums>},
     {G::Videos, &handOn<&Corvana::videosRetrieved, &CvDataConverter::toVideos>},
     {G::UploadedVideos, &handOn<&Corvana::uploadedVideosRetrieved, &CvDataConverter::toVideos>},
-    {G::Events, nullptr},
-    {G::Groups, nullptr},
+    {G::Events,
+     [](P *d, const CvDataFilter &filter, const QString &id, const QString &,
+        const QVariantMap &data, const QVariantList &) { d->processEvents(filter, id, data); }},
+    {G::Groups,
+     [](P *d, const CvDataFilter &filter, const QString &id, const QString &,
+        const QVariantMap &data, const QVariantList &) { d->processGroups(filter, id, data); }},
     {G::Members, &handOn<&Corvana::membersRetrieved, &CvDataConverter::toUsers>},
-    {G::Checkins, nullptr},
+    {G::Checkins,
+     [](P *d, const CvDataFilter &filter, const QString &id, const QString &,
+        const QVariantMap &data, const QVariantList &) { d->processCheckins(filter, id, data); }},
     {G::Comments,
      [](P *d, const CvDataFilter &filter, const QString &id, const QString &,
         const QVariantMap &data, const QVariantList &) { d->processComments(filter, id, data); }},

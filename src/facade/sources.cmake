@@ -18,6 +18,7 @@ list(APPEND CV_SOURCES
     facade/corvana_threads.cpp
 
     # Events, groups, check-ins, pages and places
+    facade/corvana_social.cpp
 
     # Notifications
     facade/corvana_notifications.cpp

@@ -400,7 +400,6 @@ void DataSet::generateEvents(int count)
                        {u"updated_time"_s, isoTime(m_clock - 3600 * i)}};
         const QString id = addObject(u"event"_s, owner, e, QString());
         m_objects[id].insert(u"picture"_s, pictureUrl(id, u"square"_s));
-        m_events.prepend(id);
         m_rsvp[id].insert(owner, u"attending"_s);
         m_rsvp[id].insert(me, rsvpStates.at(i % rsvpStates.size()));
         for (int k = 0; k < 4 && !friends.isEmpty(); ++k)
