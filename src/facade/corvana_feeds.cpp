@@ -456,10 +456,8 @@ Corvana::ReturnCode Corvana::retrieveLikes(const CvDataFilter &filter)
 {
     CV_TRACE_FUNCTION;
     Q_D(Corvana);
-    if (!isInitialized())
-        return NotInitialized;
-    if (!d->shouldDispatchToNetwork(CacheAndNetwork))
-        return NetworkUnavailable;
+    if (const ReturnCode online = checkOnline(d); online != Success)
+        return online;
     CvDataFilter request = filter;
     const ReturnCode checked = resolveId(d, &request.id);
     if (checked != Success)
@@ -493,10 +491,8 @@ Corvana::ReturnCode Corvana::retrieveLatestStatusMessage(const QStringList &ids)
 {
     CV_TRACE_FUNCTION;
     Q_D(Corvana);
-    if (!isInitialized())
-        return NotInitialized;
-    if (!d->shouldDispatchToNetwork(CacheAndNetwork))
-        return NetworkUnavailable;
+    if (const ReturnCode online = checkOnline(d); online != Success)
+        return online;
     if (ids.isEmpty() || ids.size() > maxLatestStatusIds || !areQueryIdentifiers(ids))
         return InvalidArgument;
     QList<CvGraphRequest> requests;
@@ -612,10 +608,8 @@ Corvana::ReturnCode Corvana::writeToWall(const QString &id, const CvWallPostInfo
 {
     CV_TRACE_FUNCTION;
     Q_D(Corvana);
-    if (!isInitialized())
-        return NotInitialized;
-    if (!d->shouldDispatchToNetwork(CacheAndNetwork))
-        return NetworkUnavailable;
+    if (const ReturnCode online = checkOnline(d); online != Success)
+        return online;
     QString wall = id;
     const ReturnCode checked = resolveId(d, &wall);
     if (checked != Success)
@@ -629,10 +623,8 @@ Corvana::ReturnCode Corvana::writeComment(const QString &objectId, const QString
 {
     CV_TRACE_FUNCTION;
     Q_D(Corvana);
-    if (!isInitialized())
-        return NotInitialized;
-    if (!d->shouldDispatchToNetwork(CacheAndNetwork))
-        return NetworkUnavailable;
+    if (const ReturnCode online = checkOnline(d); online != Success)
+        return online;
     if (objectId.isEmpty() || message.isEmpty())
         return InvalidArgument;
     return dispatched(d->graph->writeComment(objectId, message));
@@ -658,10 +650,8 @@ Corvana::ReturnCode Corvana::writeToLikes(const QString &id, LikeType type)
 {
     CV_TRACE_FUNCTION;
     Q_D(Corvana);
-    if (!isInitialized())
-        return NotInitialized;
-    if (!d->shouldDispatchToNetwork(CacheAndNetwork))
-        return NetworkUnavailable;
+    if (const ReturnCode online = checkOnline(d); online != Success)
+        return online;
     if (id.isEmpty())
         return InvalidArgument;
     return dispatched(d->graph->writeToLikes(id, type));

@@ -10,16 +10,6 @@ namespace Cv {
 
 namespace {
 
-// Every notification operation needs the network: the cache keeps no notifications.
-Corvana::ReturnCode checkOnline(const CorvanaPrivate *d)
-{
-    if (d->currentProfileId.isEmpty())
-        return Corvana::NotInitialized;
-    if (!d->shouldDispatchToNetwork(Corvana::CacheAndNetwork))
-        return Corvana::NetworkUnavailable;
-    return Corvana::Success;
-}
-
 // The sub-requests of the all-notifications batch; its reply is read back by position.
 QList<CvGraphRequest> allNotificationsRequests(const QString &locale)
 {

@@ -267,6 +267,10 @@ public Q_SLOTS:
 //! The checks every operation starts with: initialized, then the id present, then "me" resolved.
 Corvana::ReturnCode resolveId(const CorvanaPrivate *d, QString *id);
 
+//! The checks of an operation that only the service can answer: initialized, then an access
+//! token held (NetworkUnavailable otherwise).
+Corvana::ReturnCode checkOnline(const CorvanaPrivate *d);
+
 //! Success when the Graph layer accepted the request, else RequestFailed.
 inline Corvana::ReturnCode dispatched(bool accepted)
 {

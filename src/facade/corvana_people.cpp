@@ -248,10 +248,8 @@ Corvana::ReturnCode Corvana::sendFriendRequest(const QString &id)
 {
     CV_TRACE_FUNCTION;
     Q_D(Corvana);
-    if (!isInitialized())
-        return NotInitialized;
-    if (!d->shouldDispatchToNetwork(CacheAndNetwork))
-        return NetworkUnavailable;
+    if (const ReturnCode online = checkOnline(d); online != Success)
+        return online;
     if (id.isEmpty())
         return InvalidArgument;
     QString friendId = id;
@@ -263,10 +261,8 @@ Corvana::ReturnCode Corvana::respondToFriendRequest(const QString &id, RespondTy
 {
     CV_TRACE_FUNCTION;
     Q_D(Corvana);
-    if (!isInitialized())
-        return NotInitialized;
-    if (!d->shouldDispatchToNetwork(CacheAndNetwork))
-        return NetworkUnavailable;
+    if (const ReturnCode online = checkOnline(d); online != Success)
+        return online;
     if (id.isEmpty())
         return InvalidArgument;
     QString friendId = id;

@@ -22,6 +22,15 @@ Corvana::ReturnCode resolveId(const CorvanaPrivate *d, QString *id)
     return d->getId(id);
 }
 
+Corvana::ReturnCode checkOnline(const CorvanaPrivate *d)
+{
+    if (d->currentProfileId.isEmpty())
+        return Corvana::NotInitialized;
+    if (!d->shouldDispatchToNetwork(Corvana::CacheAndNetwork))
+        return Corvana::NetworkUnavailable;
+    return Corvana::Success;
+}
+
 bool areQueryIdentifiers(std::initializer_list<QString> texts)
 {
     return std::all_of(texts.begin(), texts.end(), &CvGraph::isQueryIdentifier);
