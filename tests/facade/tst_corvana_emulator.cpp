@@ -2,11 +2,8 @@
 // feeds, comments and writes, message threads.
 
 #include "corvana.h"
-#include "cvcache.h"
-#include "cvcacheconfiguration.h"
 #include "cvdatafilter.h"
-#include "cvendpoints.h"
-#include "emulatorprocess.h"
+#include "facadeemulator.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -21,27 +18,19 @@ class TestCorvanaEmulator : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_emulator.start({QStringLiteral("--seed"), QStringLiteral("3")}, true));
-        QVERIFY(CvEndpoints::setGraphBaseUrl(QUrl(m_emulator.graph)));
-        QVERIFY(CvEndpoints::setRestBaseUrl(QUrl(m_emulator.rest)));
-        CvEndpoints::setCaCertificates(
-            QSslCertificate::fromPath(QStringLiteral(CV_EMULATOR_CA), QSsl::Pem));
-        QVERIFY(m_dir.isValid());
+        QVERIFY(m_service.start({QStringLiteral("--seed"), QStringLiteral("3")}));
     }
-    void cleanupTestCase() { CvEndpoints::reset(); }
 
     void signInFriendsAndBirthdays()
     {
-        const QString database = m_dir.filePath(QStringLiteral("cache.db"));
+        const QString database = m_service.databasePath(QStringLiteral("cache"));
         QString profileId;
         int friendCount = 0;
         {
-            CvCacheConfiguration cacheConfiguration;
-            cacheConfiguration.setDatabaseName(database);
-            cacheConfiguration.setPath(m_dir.filePath(QStringLiteral("files")));
-            CvCache cache(cacheConfiguration);
-            CorvanaConfiguration configuration(m_emulator.token, CorvanaConfiguration::AccessToken);
-            configuration.setCache(&cache);
+            const auto cache = m_service.cache(QStringLiteral("cache"));
+            CorvanaConfiguration configuration(m_service.emulator().token,
+                                               CorvanaConfiguration::AccessToken);
+            configuration.setCache(cache.get());
             Corvana corvana(configuration);
             QSignalSpy errors(&corvana, &Corvana::error);
 
@@ -111,20 +100,15 @@ private slots:
     // Feeds, comments, a wall post and a like, then the cache file checked.
     void feedsPostsAndComments()
     {
-        const QString database = m_dir.filePath(QStringLiteral("feeds.db"));
+        const QString database = m_service.databasePath(QStringLiteral("feeds"));
         QString wallPost;
         {
-            CvCacheConfiguration cacheConfiguration;
-            cacheConfiguration.setDatabaseName(database);
-            cacheConfiguration.setPath(m_dir.filePath(QStringLiteral("feeds")));
-            CvCache cache(cacheConfiguration);
-            CorvanaConfiguration configuration(m_emulator.token, CorvanaConfiguration::AccessToken);
-            configuration.setCache(&cache);
-            Corvana corvana(configuration);
+            const auto cachePointer = m_service.cache(QStringLiteral("feeds"));
+            CvCache &cache = *cachePointer;
+            const auto signedIn = m_service.signIn(&cache);
+            QVERIFY(signedIn);
+            Corvana &corvana = *signedIn;
             QSignalSpy errors(&corvana, &Corvana::error);
-            QSignalSpy initialized(&corvana, qOverload<>(&Corvana::initialized));
-            corvana.init();
-            QVERIFY(initialized.wait(20000));
 
             QSignalSpy news(&corvana, &Corvana::newsFeedRetrieved);
             QSignalSpy newsUpdated(&corvana, &Corvana::newsFeedUpdated);
@@ -205,13 +189,10 @@ private slots:
 
     void invalidTokenIsReported()
     {
-        CvCacheConfiguration cacheConfiguration;
-        cacheConfiguration.setDatabaseName(m_dir.filePath(QStringLiteral("other.db")));
-        cacheConfiguration.setPath(m_dir.filePath(QStringLiteral("other")));
-        CvCache cache(cacheConfiguration);
+        const auto cache = m_service.cache(QStringLiteral("other"));
         CorvanaConfiguration configuration(QStringLiteral("not-a-token"),
                                            CorvanaConfiguration::AccessToken);
-        configuration.setCache(&cache);
+        configuration.setCache(cache.get());
         Corvana corvana(configuration);
         QSignalSpy errors(&corvana, &Corvana::error);
         QSignalSpy initialized(&corvana, qOverload<>(&Corvana::initialized));
@@ -226,17 +207,12 @@ private slots:
     // unread count.
     void messageThreads()
     {
-        CvCacheConfiguration cacheConfiguration;
-        cacheConfiguration.setDatabaseName(m_dir.filePath(QStringLiteral("threads.db")));
-        cacheConfiguration.setPath(m_dir.filePath(QStringLiteral("threads")));
-        CvCache cache(cacheConfiguration);
-        CorvanaConfiguration configuration(m_emulator.token, CorvanaConfiguration::AccessToken);
-        configuration.setCache(&cache);
-        Corvana corvana(configuration);
+        const auto cachePointer = m_service.cache(QStringLiteral("threads"));
+        CvCache &cache = *cachePointer;
+        const auto signedIn = m_service.signIn(&cache);
+        QVERIFY(signedIn);
+        Corvana &corvana = *signedIn;
         QSignalSpy errors(&corvana, &Corvana::error);
-        QSignalSpy initialized(&corvana, qOverload<>(&Corvana::initialized));
-        corvana.init();
-        QVERIFY(initialized.wait(20000));
         const QString me = corvana.currentProfileId();
 
         // The inbox: every thread is new to the cache, and the cache answers with them afterwards.
@@ -344,8 +320,7 @@ private slots:
     }
 
 private:
-    EmulatorProcess m_emulator;
-    QTemporaryDir m_dir;
+    FacadeEmulator m_service;
 };
 
 QTEST_GUILESS_MAIN(TestCorvanaEmulator)

@@ -1,10 +1,7 @@
 // Photos, albums, tags and search end to end against the emulator over HTTPS.
 
 #include "corvana.h"
-#include "cvcache.h"
-#include "cvcacheconfiguration.h"
-#include "cvendpoints.h"
-#include "emulatorprocess.h"
+#include "facadeemulator.h"
 
 #include <QImage>
 #include <QtTest>
@@ -56,8 +53,7 @@ private:
     bool arrived(QSignalSpy &spy);
     CvPhoto photo(const QString &id);
 
-    EmulatorProcess m_emulator;
-    QTemporaryDir m_dir;
+    FacadeEmulator m_service;
     std::unique_ptr<CvCache> m_cache;
     std::unique_ptr<Corvana> m_corvana;
     std::unique_ptr<QSignalSpy> m_errors;
@@ -65,24 +61,11 @@ private:
 
 void TestCorvanaMediaEmulator::initTestCase()
 {
-    QVERIFY(m_emulator.start({QStringLiteral("--seed"), QStringLiteral("5")}, true));
-    QVERIFY(CvEndpoints::setGraphBaseUrl(QUrl(m_emulator.graph)));
-    QVERIFY(CvEndpoints::setRestBaseUrl(QUrl(m_emulator.rest)));
-    CvEndpoints::setCaCertificates(
-        QSslCertificate::fromPath(QStringLiteral(CV_EMULATOR_CA), QSsl::Pem));
-    QVERIFY(m_dir.isValid());
-
-    CvCacheConfiguration cacheConfiguration;
-    cacheConfiguration.setDatabaseName(m_dir.filePath(QStringLiteral("cache.db")));
-    cacheConfiguration.setPath(m_dir.filePath(QStringLiteral("files")));
-    m_cache = std::make_unique<CvCache>(cacheConfiguration);
-    CorvanaConfiguration configuration(m_emulator.token, CorvanaConfiguration::AccessToken);
-    configuration.setCache(m_cache.get());
-    m_corvana = std::make_unique<Corvana>(configuration);
+    QVERIFY(m_service.start({QStringLiteral("--seed"), QStringLiteral("5")}));
+    m_cache = m_service.cache(QStringLiteral("cache"));
+    m_corvana = m_service.signIn(m_cache.get());
+    QVERIFY(m_corvana);
     m_errors = std::make_unique<QSignalSpy>(m_corvana.get(), &Corvana::error);
-    QSignalSpy initialized(m_corvana.get(), qOverload<>(&Corvana::initialized));
-    m_corvana->init();
-    QVERIFY(arrived(initialized));
 }
 
 void TestCorvanaMediaEmulator::cleanupTestCase()
@@ -90,7 +73,6 @@ void TestCorvanaMediaEmulator::cleanupTestCase()
     m_errors.reset();
     m_corvana.reset();
     m_cache.reset();
-    CvEndpoints::reset();
 }
 
 bool TestCorvanaMediaEmulator::arrived(QSignalSpy &spy)
@@ -167,7 +149,7 @@ void TestCorvanaMediaEmulator::uploadTagAndDelete()
 
     QImage image(24, 16, QImage::Format_RGB32);
     image.fill(QColor(0x33, 0x99, 0xcc));
-    const QString file = m_dir.filePath(QStringLiteral("holiday picture.png"));
+    const QString file = m_service.path(QStringLiteral("holiday picture.png"));
     QVERIFY(image.save(file, "PNG"));
     QFile written(file);
     QVERIFY(written.open(QIODevice::ReadOnly));
@@ -186,7 +168,7 @@ void TestCorvanaMediaEmulator::uploadTagAndDelete()
     // The service hands back the very picture that was sent.
     const CvPhoto stored = photo(id);
     QCOMPARE(stored.name(), QStringLiteral("sunset"));
-    const Answer served = m_emulator.send(QUrl(stored.source()));
+    const Answer served = m_service.emulator().send(QUrl(stored.source()));
     QCOMPARE(served.body, bytes);
     QCOMPARE(served.header("Content-Type"), QByteArray("image/png"));
     QCOMPARE(QImage::fromData(served.body).size(), image.size());
@@ -224,7 +206,7 @@ void TestCorvanaMediaEmulator::uploadTagAndDelete()
     QCOMPARE(m_corvana->retrievePhotos(album), Corvana::Success);
     QVERIFY(arrived(photos));
     QVERIFY(photos.last().at(1).value<CvPhotos>().isEmpty());
-    QCOMPARE(m_emulator.send(QUrl(stored.source())).status, 404);
+    QCOMPARE(m_service.emulator().send(QUrl(stored.source())).status, 404);
 }
 
 void TestCorvanaMediaEmulator::searchesAndObjects()

@@ -1,10 +1,7 @@
 // Events, groups, check-ins, pages and places end to end against the emulator over HTTPS.
 
 #include "corvana.h"
-#include "cvcache.h"
-#include "cvcacheconfiguration.h"
-#include "cvendpoints.h"
-#include "emulatorprocess.h"
+#include "facadeemulator.h"
 
 #include <QtTest>
 
@@ -36,7 +33,6 @@ class TestCorvanaSocialEmulator : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -46,8 +42,7 @@ private slots:
     void pages();
 
 private:
-    EmulatorProcess m_emulator;
-    QTemporaryDir m_dir;
+    FacadeEmulator m_service;
     std::unique_ptr<CvCache> m_cache;
     std::unique_ptr<Corvana> m_corvana;
     std::unique_ptr<QSignalSpy> m_errors;
@@ -55,34 +50,16 @@ private:
 
 void TestCorvanaSocialEmulator::initTestCase()
 {
-    QVERIFY(m_emulator.start({QStringLiteral("--seed"), QStringLiteral("5")}, true));
-    QVERIFY(CvEndpoints::setGraphBaseUrl(QUrl(m_emulator.graph)));
-    QVERIFY(CvEndpoints::setRestBaseUrl(QUrl(m_emulator.rest)));
-    CvEndpoints::setCaCertificates(
-        QSslCertificate::fromPath(QStringLiteral(CV_EMULATOR_CA), QSsl::Pem));
-    QVERIFY(m_dir.isValid());
-}
-
-void TestCorvanaSocialEmulator::cleanupTestCase()
-{
-    CvEndpoints::reset();
+    QVERIFY(m_service.start({QStringLiteral("--seed"), QStringLiteral("5")}));
 }
 
 // Each test signs in afresh on its own cache file.
 void TestCorvanaSocialEmulator::init()
 {
-    const QString name = QString::fromLatin1(QTest::currentTestFunction());
-    CvCacheConfiguration cacheConfiguration;
-    cacheConfiguration.setDatabaseName(m_dir.filePath(name + QStringLiteral(".db")));
-    cacheConfiguration.setPath(m_dir.filePath(name));
-    m_cache = std::make_unique<CvCache>(cacheConfiguration);
-    CorvanaConfiguration configuration(m_emulator.token, CorvanaConfiguration::AccessToken);
-    configuration.setCache(m_cache.get());
-    m_corvana = std::make_unique<Corvana>(configuration);
+    m_cache = m_service.cache(QString::fromLatin1(QTest::currentTestFunction()));
+    m_corvana = m_service.signIn(m_cache.get());
+    QVERIFY(m_corvana);
     m_errors = std::make_unique<QSignalSpy>(m_corvana.get(), &Corvana::error);
-    QSignalSpy initialized(m_corvana.get(), qOverload<>(&Corvana::initialized));
-    m_corvana->init();
-    QVERIFY(initialized.wait(20000));
 }
 
 void TestCorvanaSocialEmulator::cleanup()
