@@ -75,128 +75,148 @@ bool CvCachePrivate::initDb(CvCache::InitOptions options)
     if (options & CvCache::ClearDatabase)
         removeDatabaseFile();
 
-    int recreations = 0;
-    for (;;) {
-        // Opening an SQLite file does not read it; the probe does, so that a file that is not a
-        // database is caught here rather than by the first table creation.
-        bool opened = db.open();
-        QSqlError openError = opened ? QSqlError() : db.lastError();
-        bool unusable = false;
-        if (opened) {
-            QSqlQuery probe(db);
-            if (!probe.exec(QStringLiteral("PRAGMA schema_version"))) {
-                openError = probe.lastError();
-                const int code = sqliteCode(openError);
-                probe = QSqlQuery();
-                if (code != SqliteNotADatabase && code != SqliteCorrupt) {
-                    // Busy, locked, unreadable: the file may be fine, do not delete it.
-                    closeDb();
-                    recordError(openError);
-                    return false;
-                }
-                opened = false;
-                unusable = true;
-                db.close();
-            }
-        }
+    for (int recreations = 0;; ++recreations) {
+        const bool mayRecreate = recreations < MaxRecreations;
 
-        if (!opened) {
-            // A file that could not even be opened (permissions, a directory in its place) is
-            // not known to be broken, so it is never deleted.
-            if (!unusable || !QFile::exists(databaseName) || recreations >= MaxRecreations) {
-                closeDb();
+        QSqlError openError;
+        switch (openAndProbe(&openError)) {
+        case OpenResult::Failed:
+            return failInit();
+        case OpenResult::Unusable:
+            if (!mayRecreate || !QFile::exists(databaseName)) {
                 recordError(openError);
-                return false;
+                return failInit();
             }
             cvWarning(
                 QStringLiteral("Failed to open the existing database file: %1").arg(databaseName));
             cvDebug(QStringLiteral(
                 "Recreating the database: opening failed even the datebase exists."));
             removeDatabaseFile();
-            ++recreations;
             continue;
+        case OpenResult::Opened:
+            break;
         }
 
-        bool compatible = false;
-        {
-            QSqlQuery query(db);
-            const QString setup[] = {QStringLiteral("PRAGMA synchronous = OFF"),
-                                     QStringLiteral("PRAGMA foreign_keys = ON"),
-                                     // Room for the feed index of a long feed (default 2 MiB).
-                                     QStringLiteral("PRAGMA cache_size = -16384"),
-                                     CvQueries::createTableTexts().first()};
-            for (const QString &text : setup) {
-                if (!query.exec(text)) {
-                    recordError(query);
-                    query = QSqlQuery();
-                    closeDb();
-                    return false;
-                }
-            }
-
-            if (!query.exec(QStringLiteral("SELECT version FROM cache_info"))) {
-                recordError(query);
-                query = QSqlQuery();
-                closeDb();
-                return false;
-            }
-            if (query.next()) {
-                compatible = query.value(0).toInt() == SchemaVersion;
-                query.finish();
-            } else {
-                query.finish();
-                QSqlQuery insert(db);
-                if (insert.prepare(
-                        QStringLiteral("INSERT INTO cache_info (id, version) VALUES (1, ?)"))) {
-                    insert.bindValue(0, SchemaVersion);
-                    if (!insert.exec())
-                        recordError(insert);
-                } else {
-                    recordError(insert);
-                }
-                compatible = true;
-            }
-        }
-
-        if (!compatible) {
+        switch (readSchemaVersion()) {
+        case SchemaState::Failed:
+            return failInit();
+        case SchemaState::Incompatible:
             cvDebug(QStringLiteral("The database schema version is not compatible."));
-            if (!(options & CvCache::RecreateIncompatibleDatabase)
-                || recreations >= MaxRecreations) {
+            if (!(options & CvCache::RecreateIncompatibleDatabase) || !mayRecreate) {
                 initFailure = InitFailure::Incompatible;
-                closeDb();
                 recordError(QStringLiteral("Incompatible database schema and init options prevent "
                                            "the recreation of the database"),
                             CvCache::DatabaseError);
-                return false;
+                return failInit();
             }
             cvDebug(QStringLiteral("Recreating the database."));
             db.close();
             removeDatabaseFile();
-            ++recreations;
             continue;
+        case SchemaState::Compatible:
+            break;
         }
 
-        QSqlQuery query(db);
-        const QStringList &tables = CvQueries::createTableTexts();
-        for (int i = 1; i < tables.size(); ++i) {
-            if (!query.exec(tables.at(i))) {
-                recordError(query);
-                query = QSqlQuery();
-                closeDb();
-                return false;
-            }
-        }
-        for (const QString &index : CvQueries::createIndexTexts()) {
-            if (!query.exec(index)) {
-                recordError(query);
-                query = QSqlQuery();
-                closeDb();
-                return false;
-            }
-        }
+        if (!createSchema())
+            return failInit();
         initFailure = InitFailure::None;
         return true;
     }
+}
+
+CvCachePrivate::OpenResult CvCachePrivate::openAndProbe(QSqlError *unusableError)
+{
+    // A file that could not even be opened (permissions, a directory in its place) is not known
+    // to be broken, so it is never deleted.
+    if (!db.open()) {
+        recordError(db.lastError());
+        return OpenResult::Failed;
+    }
+
+    // Opening an SQLite file does not read it; the probe does, so that a file that is not a
+    // database is caught here rather than by the first table creation.
+    {
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("PRAGMA schema_version"))) {
+            const QSqlError error = probe.lastError();
+            const int code = sqliteCode(error);
+            if (code != SqliteNotADatabase && code != SqliteCorrupt) {
+                // Busy, locked, unreadable: the file may be fine, do not delete it.
+                recordError(error);
+                return OpenResult::Failed;
+            }
+            *unusableError = error;
+            probe = QSqlQuery();
+            db.close();
+            return OpenResult::Unusable;
+        }
+    }
+
+    QSqlQuery query(db);
+    const QString settings[]
+        = {QStringLiteral("PRAGMA synchronous = OFF"), QStringLiteral("PRAGMA foreign_keys = ON"),
+           // Room for the feed index of a long feed (default 2 MiB).
+           QStringLiteral("PRAGMA cache_size = -16384")};
+    for (const QString &text : settings) {
+        if (!query.exec(text)) {
+            recordError(query);
+            return OpenResult::Failed;
+        }
+    }
+    return OpenResult::Opened;
+}
+
+CvCachePrivate::SchemaState CvCachePrivate::readSchemaVersion()
+{
+    QSqlQuery query(db);
+    if (!query.exec(CvQueries::createTableTexts().first())
+        || !query.exec(QStringLiteral("SELECT version FROM cache_info"))) {
+        recordError(query);
+        return SchemaState::Failed;
+    }
+    if (query.next()) {
+        const bool compatible = query.value(0).toInt() == SchemaVersion;
+        return compatible ? SchemaState::Compatible : SchemaState::Incompatible;
+    }
+    query.finish();
+
+    // A new file: stamp it with this schema. A failed stamp is reported, but the tables can
+    // still be created and used for this session.
+    QSqlQuery insert(db);
+    if (!insert.prepare(QStringLiteral("INSERT INTO cache_info (id, version) VALUES (1, ?)"))) {
+        recordError(insert);
+        return SchemaState::Compatible;
+    }
+    insert.bindValue(0, SchemaVersion);
+    if (!insert.exec())
+        recordError(insert);
+    return SchemaState::Compatible;
+}
+
+bool CvCachePrivate::createSchema()
+{
+    QSqlQuery query(db);
+    const QStringList &tables = CvQueries::createTableTexts();
+    // The first table (cache_info) exists already: readSchemaVersion() needs it.
+    for (qsizetype i = 1; i < tables.size(); ++i) {
+        if (!query.exec(tables.at(i))) {
+            recordError(query);
+            return false;
+        }
+    }
+    for (const QString &index : CvQueries::createIndexTexts()) {
+        if (!query.exec(index)) {
+            recordError(query);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CvCachePrivate::failInit()
+{
+    closeDb();
+    return false;
 }
 
 void CvCachePrivate::closeDb()

@@ -37,7 +37,22 @@ public:
     static const CvCachePrivate *get(const CvCache *cache) { return cache->d_func(); }
 
     // --- lifecycle (cvcache.cpp) ---------------------------------------------------------------
+    // Opens the connection, creating the schema when the file is new. A file that is not a
+    // database, or (with RecreateIncompatibleDatabase) one of another schema, is deleted and
+    // opened again once. Every failure is recorded and leaves the cache closed.
     bool initDb(CvCache::InitOptions options);
+    // The steps of initDb(). Each records its own error; failInit() is the one exit for all.
+    enum class OpenResult { Opened, Unusable, Failed };
+    // Opens and reads the file, then applies the connection settings. Unusable (not a database,
+    // corrupt) leaves the connection closed and the reason in \a unusableError, not recorded,
+    // since a recreation may follow.
+    OpenResult openAndProbe(QSqlError *unusableError);
+    enum class SchemaState { Compatible, Incompatible, Failed };
+    // Compares the stored schema version with SchemaVersion; a new file is stamped with it.
+    SchemaState readSchemaVersion();
+    // Creates the tables and indexes that do not exist yet.
+    bool createSchema();
+    bool failInit();
     void closeDb();
     void clearDiskCache();
     void removeDatabaseFile();
