@@ -26,6 +26,7 @@ public:
 
 //! Compares link, then name.
 CV_EXPORT bool operator==(const CvAction &a, const CvAction &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvAction &a, const CvAction &b);
 
 } // namespace Cv

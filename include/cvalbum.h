@@ -22,10 +22,13 @@ public:
     CvAlbum();
     //! The album \a id.
     explicit CvAlbum(const QString &id);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvAlbum(const CvAlbum &other);
     ~CvAlbum();
+    //! Makes this a copy of \a other.
     CvAlbum &operator=(const CvAlbum &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvAlbum)
+    //! Swaps this with \a other; never fails.
     void swap(CvAlbum &other) noexcept { d.swap(other.d); }
 
     //! True when the id is not empty.
@@ -85,6 +88,7 @@ private:
 //! Compares id, name, from, picture, description, location, link, privacy, count, createdTime,
 //! updatedTime, type.
 CV_EXPORT bool operator==(const CvAlbum &a, const CvAlbum &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvAlbum &a, const CvAlbum &b);
 
 } // namespace Cv

@@ -23,10 +23,13 @@ public:
     CvAttachment();
     //! The attachment \a id of kind \a type.
     CvAttachment(const QString &id, const QString &type);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvAttachment(const CvAttachment &other);
     ~CvAttachment();
+    //! Makes this a copy of \a other.
     CvAttachment &operator=(const CvAttachment &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvAttachment)
+    //! Swaps this with \a other; never fails.
     void swap(CvAttachment &other) noexcept { d.swap(other.d); }
 
     //! True when the id and the type are set.
@@ -55,6 +58,7 @@ private:
 
 //! Compares id, linkInfo, photo, type.
 CV_EXPORT bool operator==(const CvAttachment &a, const CvAttachment &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvAttachment &a, const CvAttachment &b);
 
 } // namespace Cv

@@ -48,6 +48,7 @@ public:
         RecreateIncompatibleDatabase = 0x2, //!< recreate a database of another schema version
         ClearDiskCache = 0x4 //!< empty the file store before opening
     };
+    //! A combination of InitOption values.
     Q_DECLARE_FLAGS(InitOptions, InitOption)
     Q_FLAG(InitOptions)
 

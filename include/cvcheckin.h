@@ -25,10 +25,13 @@ public:
     explicit CvCheckin(const QString &id);
     //! The check-in \a id of \a from at \a place.
     CvCheckin(const QString &id, const CvUserRef &from, const CvPlace &place);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvCheckin(const CvCheckin &other);
     ~CvCheckin();
+    //! Makes this a copy of \a other.
     CvCheckin &operator=(const CvCheckin &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvCheckin)
+    //! Swaps this with \a other; never fails.
     void swap(CvCheckin &other) noexcept { d.swap(other.d); }
 
     //! True when the id and the user's id are set and the place is valid.
@@ -67,6 +70,7 @@ private:
 
 //! Compares id, from, tags, place, message, createdTime.
 CV_EXPORT bool operator==(const CvCheckin &a, const CvCheckin &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvCheckin &a, const CvCheckin &b);
 
 } // namespace Cv

@@ -53,6 +53,7 @@ public:
 //! Compares id, limit, offset, until and since (to the second, as ISO texts), fields, locale and
 //! params.
 CV_EXPORT bool operator==(const CvDataFilter &a, const CvDataFilter &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvDataFilter &a, const CvDataFilter &b);
 
 } // namespace Cv

@@ -42,10 +42,13 @@ public:
     explicit CvEvent(const QString &id);
     //! The event \a id organised by \a owner.
     CvEvent(const QString &id, const CvUserRef &owner);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvEvent(const CvEvent &other);
     ~CvEvent();
+    //! Makes this a copy of \a other.
     CvEvent &operator=(const CvEvent &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvEvent)
+    //! Swaps this with \a other; never fails.
     void swap(CvEvent &other) noexcept { d.swap(other.d); }
 
     //! True when the id is not empty.
@@ -105,6 +108,7 @@ private:
 //! Compares id, startTime, name, endTime, location, rsvpStatus, owner, description, privacy,
 //! updatedTime, venue, picture.
 CV_EXPORT bool operator==(const CvEvent &a, const CvEvent &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvEvent &a, const CvEvent &b);
 
 } // namespace Cv

@@ -113,6 +113,7 @@ public:
 
     //! The locale sent with the requests that take one; empty (not sent) by default.
     QString locale() const;
+    //! Sets locale().
     void setLocale(const QString &locale);
 
     //! The transport this object sends through (for its lastError()).
@@ -330,50 +331,87 @@ Q_SIGNALS:
                      const QSet<QString> &filter, const QVariantMap &data);
     //! The connection URLs the object lists, in ascending order of their names.
     void connectionTypesRetrieved(const QStringList &connectionTypes);
-    // Answers of the write, REST method, query and batch operations; ok is true when the
-    // service confirmed the change, an id is the new object's.
+    //! The wall post of writeToWall() was written; \a id is the new post's id.
     void wallWriteComplete(const QString &id);
+    //! The object \a id of deleteObject() was deleted.
     void objectDeleted(const QString &id);
+    //! The comment of writeComment() was written; \a id is the new comment's id.
     void commentWritten(const QString &id);
+    //! The like or unlike \a lt of writeToLikes() on the object \a id was written.
     void likesWriteComplete(const QString &id, Cv::LikeType lt);
+    //! The note of writeNote() was written; \a id is the new note's id.
     void noteWritten(const QString &id);
+    //! The link of writeLink() was posted; \a id is the new post's id.
     void linkWritten(const QString &id);
+    //! The check-in of checkIntoPlace() was written; \a id is the new check-in's id.
     void placeCheckedInto(const QString &id);
     //! The invitations not yet answered (retrieveEventInvitations()).
     void eventInvitationsRetrieved(const QString &id, const QVariantList &list);
+    //! The thread \a id was marked read or unread (\a ok) or the service refused.
     void messageThreadStatusMarked(const QString &id, bool ok);
     //! The notifications (retrieveNotifications()).
     void notificationsRetrieved(const QString &id, const QVariantMap &data);
+    //! The notification list of retrieveNotificationList(), labelled \a id.
     void notificationListRetrieved(const QString &id, const QVariantMap &data);
+    //! The notifications \a ids were marked read (\a ok) or the service refused.
     void notificationsMarkedRead(const QStringList &ids, bool ok);
+    //! The answer to the friend request of \a friendId was sent (\a ok) or refused.
     void friendRequestResponded(const QString &friendId, bool ok);
+    //! The event of createEvent() was created; \a id is the new event's id.
     void eventCreated(const QString &id);
+    //! The answer \a ack to the invitation to the event \a id was sent (\a ok) or refused.
     void eventAcknowledged(const QString &id, bool ok, Cv::CvGraph::EventAcknowledgement ack);
+    //! The album of createAlbum() was created; \a id is the new album's id.
     void albumCreated(const QString &id);
+    //! The message of sendMessage() was sent; \a threadId is the thread it started (the reply text
+    //! for the REST method).
     void messageSent(const QString &threadId);
+    //! The reply of replyToMessage() in \a threadId was sent.
     void messageReplied(const QString &threadId);
+    //! The thread \a id was deleted from \a folder (\a ok) or the service refused.
     void messageThreadDeleted(const QString &id, int folder, bool ok);
+    //! The signed-in user became a fan of \a pageId (\a ok) or the service refused.
     void fanToPageAdded(const QString &pageId, bool ok);
+    //! The photo of uploadPhoto() to \a id was stored as \a photoId.
     void photoUploaded(const QString &id, const QString &photoId);
+    //! A tag of tagPhotoWithId() or tagPhotoWithText() was added to the photo \a pid.
     void photoTagged(const QString &pid);
+    //! The tag of \a userId was removed from the photo \a pid (\a ok) or the service refused.
     void userTagDeleted(const QString &pid, const QString &userId, bool ok);
+    //! The text tag \a text was removed from the photo \a pid (\a ok) or the service refused.
     void textTagDeleted(const QString &pid, const QString &text, bool ok);
+    //! The profile picture of \a id was replaced (\a ok) or the service refused.
     void profilePictureUploaded(const QString &id, bool ok);
+    //! The threads of \a folder asked for by retrieveMessageThreads(), labelled \a id, one map per
+    //! thread in \a list.
     void messageThreadsRetrieved(const QString &id, int folder, const QVariantList &list);
+    //! The album \a id was deleted (\a ok) or the service refused.
     void albumDeleted(const QString &id, bool ok);
+    //! A friend request to \a id was sent (\a ok) or refused.
     void friendRequestSent(const QString &id, bool ok);
+    //! The photo \a id was liked (\a ok) or the service refused.
     void photoLikeAdded(const QString &id, bool ok);
+    //! The like of the photo \a id was removed (\a ok) or the service refused.
     void photoLikeRemoved(const QString &id, bool ok);
     //! The raw bytes found at \a location (retrievePublicData()).
     void publicDataRetrieved(const QString &name, const QUrl &location, const QByteArray &data);
+    //! The rows of the query-language statement run as \a name, one map per row in \a data.
     void queryExecuted(const QString &name, const QVariantList &data);
+    //! The inbox threads of retrieveInbox() for \a id, labelled \a name.
     void inboxRetrieved(const QString &id, const QString &name, const QVariantList &list);
+    //! The outbox threads of retrieveOutbox() for \a id, labelled \a name.
     void outboxRetrieved(const QString &id, const QString &name, const QVariantList &list);
+    //! The thread \a id of retrieveThread().
     void threadRetrieved(const QString &id, const QVariantMap &data);
+    //! The messages of the thread \a id of retrieveThreadMessages(), labelled \a name.
     void threadMessagesRetrieved(const QString &id, const QString &name, const QVariantList &list);
+    //! The tag of \a to on the photo \a photoId was created (\a ok) or refused.
     void photoTagCreated(const QString &photoId, const QString &to, bool ok);
+    //! The tag of \a to on the photo \a photoId was removed (\a ok) or refused.
     void photoTagDeleted(const QString &photoId, const QString &to, bool ok);
+    //! The replies of the batch \a name, one per request in the order sent.
     void batchExecuted(const QString &name, QList<Cv::CvGraphReply> replies);
+    //! The photo \a pid of retrievePhoto(); an empty map if the service knows none.
     void photoRetrieved(const QString &pid, const QVariantMap &data);
 
 private:

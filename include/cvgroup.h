@@ -24,10 +24,13 @@ public:
     explicit CvGroup(const QString &id);
     //! The group \a id owned by \a owner.
     CvGroup(const QString &id, const CvUserRef &owner);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvGroup(const CvGroup &other);
     ~CvGroup();
+    //! Makes this a copy of \a other.
     CvGroup &operator=(const CvGroup &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvGroup)
+    //! Swaps this with \a other; never fails.
     void swap(CvGroup &other) noexcept { d.swap(other.d); }
 
     //! True when the id is not empty.
@@ -83,6 +86,7 @@ private:
 //! Compares id, version, owner, name, picture, description, privacy, icon, updatedTime, email,
 //! link.
 CV_EXPORT bool operator==(const CvGroup &a, const CvGroup &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvGroup &a, const CvGroup &b);
 
 } // namespace Cv

@@ -18,10 +18,13 @@ class CV_EXPORT CvImage
 public:
     //! An empty image, invalid.
     CvImage();
+    //! A copy of \a other, sharing its data until one of them changes.
     CvImage(const CvImage &other);
     ~CvImage();
+    //! Makes this a copy of \a other.
     CvImage &operator=(const CvImage &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvImage)
+    //! Swaps this with \a other; never fails.
     void swap(CvImage &other) noexcept { d.swap(other.d); }
 
     //! True when the source is set and neither dimension is 0.
@@ -46,6 +49,7 @@ private:
 
 //! Compares source, height, width.
 CV_EXPORT bool operator==(const CvImage &a, const CvImage &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvImage &a, const CvImage &b);
 
 } // namespace Cv

@@ -35,6 +35,7 @@ public:
 
 //! Compares caption, description, name, link.
 CV_EXPORT bool operator==(const CvLinkInfo &a, const CvLinkInfo &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvLinkInfo &a, const CvLinkInfo &b);
 
 } // namespace Cv

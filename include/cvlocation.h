@@ -18,10 +18,13 @@ class CV_EXPORT CvLocation
 public:
     //! An empty location, invalid.
     CvLocation();
+    //! A copy of \a other, sharing its data until one of them changes.
     CvLocation(const CvLocation &other);
     ~CvLocation();
+    //! Makes this a copy of \a other.
     CvLocation &operator=(const CvLocation &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvLocation)
+    //! Swaps this with \a other; never fails.
     void swap(CvLocation &other) noexcept { d.swap(other.d); }
 
     //! True when both coordinates are non-zero; the address does not count.
@@ -62,6 +65,7 @@ private:
 
 //! Compares street, city, state, country, zip, latitude, longitude.
 CV_EXPORT bool operator==(const CvLocation &a, const CvLocation &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvLocation &a, const CvLocation &b);
 
 } // namespace Cv

@@ -24,10 +24,13 @@ public:
     CvMedia();
     //! The media object \a id.
     explicit CvMedia(const QString &id);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvMedia(const CvMedia &other);
     ~CvMedia();
+    //! Makes this a copy of \a other.
     CvMedia &operator=(const CvMedia &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvMedia)
+    //! Swaps this with \a other; never fails.
     void swap(CvMedia &other) noexcept { d.swap(other.d); }
 
     //! True when the id is not empty.
@@ -73,6 +76,7 @@ private:
 
 //! Compares id, from, tags, name, icon, source, createdTime, updatedTime.
 CV_EXPORT bool operator==(const CvMedia &a, const CvMedia &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvMedia &a, const CvMedia &b);
 
 } // namespace Cv

@@ -22,10 +22,13 @@ public:
     CvMessage();
     //! The message \a id by \a from.
     CvMessage(const QString &id, const CvUserRef &from);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvMessage(const CvMessage &other);
     ~CvMessage();
+    //! Makes this a copy of \a other.
     CvMessage &operator=(const CvMessage &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvMessage)
+    //! Swaps this with \a other; never fails.
     void swap(CvMessage &other) noexcept { d.swap(other.d); }
 
     //! True when the id is not empty.
@@ -70,6 +73,7 @@ private:
 
 //! Compares id, from, content, subject, updated, created, likes, userLikes.
 CV_EXPORT bool operator==(const CvMessage &a, const CvMessage &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvMessage &a, const CvMessage &b);
 
 } // namespace Cv

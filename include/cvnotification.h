@@ -24,10 +24,13 @@ public:
     CvNotification(const QString &id, const CvUserRef &from);
     //! The notification \a id from \a from made at \a createdTime.
     CvNotification(const QString &id, const CvUserRef &from, const QDateTime &createdTime);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvNotification(const CvNotification &other);
     ~CvNotification();
+    //! Makes this a copy of \a other.
     CvNotification &operator=(const CvNotification &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvNotification)
+    //! Swaps this with \a other; never fails.
     void swap(CvNotification &other) noexcept { d.swap(other.d); }
 
     //! True when the id and the sender's id are set.
@@ -103,6 +106,7 @@ private:
 //! Compares id, from, createdTime, updatedTime, title, titleHtml, body, bodyHtml, link,
 //! applicationId, unread, hidden, objectId, objectType, icon, albumId.
 CV_EXPORT bool operator==(const CvNotification &a, const CvNotification &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvNotification &a, const CvNotification &b);
 
 } // namespace Cv

@@ -18,10 +18,13 @@ class CV_EXPORT CvNotifications
 public:
     //! All counters 0 and no invitations.
     CvNotifications();
+    //! A copy of \a other, sharing its data until one of them changes.
     CvNotifications(const CvNotifications &other);
     ~CvNotifications();
+    //! Makes this a copy of \a other.
     CvNotifications &operator=(const CvNotifications &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvNotifications)
+    //! Swaps this with \a other; never fails.
     void swap(CvNotifications &other) noexcept { d.swap(other.d); }
 
     //! Number of unread messages.
@@ -68,6 +71,7 @@ private:
 //! Compares friendRequests, groupInvites, eventInvites, numberOfUnreadMessages,
 //! numberOfUnreadPokes, numberOfUnreadShares, mostRecentMessage, mostRecentPoke, mostRecentShare.
 CV_EXPORT bool operator==(const CvNotifications &a, const CvNotifications &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvNotifications &a, const CvNotifications &b);
 
 } // namespace Cv

@@ -33,10 +33,13 @@ public:
     CvObject();
     //! An object with \a id, \a name and \a type.
     CvObject(const QString &id, const QString &name, const QString &type);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvObject(const CvObject &other);
     ~CvObject();
+    //! Makes this a copy of \a other.
     CvObject &operator=(const CvObject &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvObject)
+    //! Swaps this with \a other; never fails.
     void swap(CvObject &other) noexcept { d.swap(other.d); }
 
     //! True when the id or the type is not empty.
@@ -88,6 +91,7 @@ private:
 
 //! Compares id, name, type.
 CV_EXPORT bool operator==(const CvObject &a, const CvObject &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvObject &a, const CvObject &b);
 
 } // namespace Cv

@@ -21,10 +21,13 @@ public:
     CvPage();
     //! The page \a id.
     explicit CvPage(const QString &id);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvPage(const CvPage &other);
     ~CvPage();
+    //! Makes this a copy of \a other.
     CvPage &operator=(const CvPage &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvPage)
+    //! Swaps this with \a other; never fails.
     void swap(CvPage &other) noexcept { d.swap(other.d); }
 
     //! True when the id is not empty.
@@ -88,6 +91,7 @@ private:
 //! Compares id, name, picture, link, category, website, username, founded, companyOverview, likes,
 //! checkins, phoneNumber, location.
 CV_EXPORT bool operator==(const CvPage &a, const CvPage &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvPage &a, const CvPage &b);
 
 } // namespace Cv

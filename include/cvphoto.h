@@ -23,10 +23,13 @@ public:
     CvPhoto();
     //! The photo \a id.
     explicit CvPhoto(const QString &id);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvPhoto(const CvPhoto &other);
     ~CvPhoto();
+    //! Makes this a copy of \a other.
     CvPhoto &operator=(const CvPhoto &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvPhoto)
+    //! Swaps this with \a other; never fails.
     void swap(CvPhoto &other) noexcept
     {
         CvMedia::swap(other);
@@ -62,6 +65,7 @@ private:
 
 //! Compares the CvMedia part, images, height, width, link, position.
 CV_EXPORT bool operator==(const CvPhoto &a, const CvPhoto &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvPhoto &a, const CvPhoto &b);
 
 } // namespace Cv

@@ -22,10 +22,13 @@ public:
     CvPlace();
     //! The place \a id.
     explicit CvPlace(const QString &id);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvPlace(const CvPlace &other);
     ~CvPlace();
+    //! Makes this a copy of \a other.
     CvPlace &operator=(const CvPlace &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvPlace)
+    //! Swaps this with \a other; never fails.
     void swap(CvPlace &other) noexcept { d.swap(other.d); }
 
     //! True when the id is set and the location has both coordinates.
@@ -51,6 +54,7 @@ private:
 
 //! Compares id, name, category, location.
 CV_EXPORT bool operator==(const CvPlace &a, const CvPlace &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvPlace &a, const CvPlace &b);
 
 } // namespace Cv

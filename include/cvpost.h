@@ -28,10 +28,13 @@ public:
     CvPost(const QString &id, const CvUserRef &from);
     //! The post \a id by \a from made at \a created.
     CvPost(const QString &id, const CvUserRef &from, const QDateTime &created);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvPost(const CvPost &other);
     ~CvPost();
+    //! Makes this a copy of \a other.
     CvPost &operator=(const CvPost &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvPost)
+    //! Swaps this with \a other; never fails.
     void swap(CvPost &other) noexcept { d.swap(other.d); }
 
     //! True when the id and the author's id are set.
@@ -132,6 +135,7 @@ private:
 //! picture, source, to, updated, type, subject, commentCount, albumId, objectId, place, story,
 //! withTags.
 CV_EXPORT bool operator==(const CvPost &a, const CvPost &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvPost &a, const CvPost &b);
 
 } // namespace Cv

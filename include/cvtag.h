@@ -21,10 +21,13 @@ public:
     CvTag();
     //! A tag of the user \a id.
     explicit CvTag(const QString &id);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvTag(const CvTag &other);
     ~CvTag();
+    //! Makes this a copy of \a other.
     CvTag &operator=(const CvTag &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvTag)
+    //! Swaps this with \a other; never fails.
     void swap(CvTag &other) noexcept { d.swap(other.d); }
 
     //! True when the id or the name is not empty.
@@ -55,6 +58,7 @@ private:
 
 //! Compares id, name, x, y, createdTime.
 CV_EXPORT bool operator==(const CvTag &a, const CvTag &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvTag &a, const CvTag &b);
 
 } // namespace Cv

@@ -22,10 +22,13 @@ public:
     CvThread();
     //! The thread \a id started by \a from.
     CvThread(const QString &id, const CvUserRef &from);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvThread(const CvThread &other);
     ~CvThread();
+    //! Makes this a copy of \a other.
     CvThread &operator=(const CvThread &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvThread)
+    //! Swaps this with \a other; never fails.
     void swap(CvThread &other) noexcept { d.swap(other.d); }
 
     //! True when the id is not empty.
@@ -70,6 +73,7 @@ private:
 
 //! Compares id, from, to, senders, updatedTime, subject, snippet, messageCount, unread.
 CV_EXPORT bool operator==(const CvThread &a, const CvThread &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvThread &a, const CvThread &b);
 
 } // namespace Cv

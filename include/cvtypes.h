@@ -7,6 +7,8 @@
 #include <QMetaType>
 #include <QString>
 
+//! Everything the library exports: the facade, the Graph layer, the transport, the value
+//! classes, the converter, the logger and the cache.
 namespace Cv {
 
 class CvAction;
@@ -70,24 +72,43 @@ enum CommentTarget : int {
     PhotoComments = 1 //!< Comments on a photo.
 };
 
+//! A list of CvUser values.
 typedef QList<CvUser> CvUsers;
+//! A list of CvUserRef values.
 typedef QList<CvUserRef> CvUserRefs;
+//! A list of CvPost values.
 typedef QList<CvPost> CvPosts;
+//! A list of CvMessage values.
 typedef QList<CvMessage> CvMessages;
+//! Comments on a post or photo (messages).
 typedef QList<CvMessage> CvComments;
+//! A list of CvThread values.
 typedef QList<CvThread> CvThreads;
+//! A list of CvAttachment values.
 typedef QList<CvAttachment> CvAttachments;
+//! A list of CvEvent values.
 typedef QList<CvEvent> CvEvents;
+//! A list of CvGroup values.
 typedef QList<CvGroup> CvGroups;
+//! A list of CvCheckin values.
 typedef QList<CvCheckin> CvCheckins;
+//! A list of CvPage values.
 typedef QList<CvPage> CvPages;
+//! A list of CvPlace values.
 typedef QList<CvPlace> CvPlaces;
+//! A list of CvAlbum values.
 typedef QList<CvAlbum> CvAlbums;
+//! A list of CvPhoto values.
 typedef QList<CvPhoto> CvPhotos;
+//! A list of CvVideo values.
 typedef QList<CvVideo> CvVideos;
+//! A list of CvTag values.
 typedef QList<CvTag> CvTags;
+//! A list of CvAction values.
 typedef QList<CvAction> CvActions;
+//! A list of CvObject values.
 typedef QList<CvObject> CvObjects;
+//! A list of notifications, in the order the service sent them.
 typedef QList<CvNotification> CvNotificationList;
 
 //! The service's name of \a type ("square", "small", "normal", "large"); a null string for

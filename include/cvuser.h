@@ -23,10 +23,13 @@ public:
     CvUser(const QString &id, const QString &name);
     //! The user that \a ref names.
     explicit CvUser(const CvUserRef &ref);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvUser(const CvUser &other);
     ~CvUser();
+    //! Makes this a copy of \a other.
     CvUser &operator=(const CvUser &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvUser)
+    //! Swaps this with \a other; never fails.
     void swap(CvUser &other) noexcept { d.swap(other.d); }
 
     //! True when the id is not empty.
@@ -138,6 +141,7 @@ private:
 //! political, picture, religion, mobilePhone, website, location, interestedIn, meetingFor,
 //! relationshipStatus, significantOther, timezone, locale.
 CV_EXPORT bool operator==(const CvUser &a, const CvUser &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvUser &a, const CvUser &b);
 
 } // namespace Cv

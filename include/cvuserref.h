@@ -28,6 +28,7 @@ public:
 
 //! Compares id, then name.
 CV_EXPORT bool operator==(const CvUserRef &a, const CvUserRef &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvUserRef &a, const CvUserRef &b);
 
 } // namespace Cv

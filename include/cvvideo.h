@@ -21,10 +21,13 @@ public:
     CvVideo();
     //! The video \a id.
     explicit CvVideo(const QString &id);
+    //! A copy of \a other, sharing its data until one of them changes.
     CvVideo(const CvVideo &other);
     ~CvVideo();
+    //! Makes this a copy of \a other.
     CvVideo &operator=(const CvVideo &other);
     QT_MOVE_ASSIGNMENT_OPERATOR_IMPL_VIA_PURE_SWAP(CvVideo)
+    //! Swaps this with \a other; never fails.
     void swap(CvVideo &other) noexcept
     {
         CvMedia::swap(other);
@@ -42,6 +45,7 @@ private:
 
 //! Compares the CvMedia part, embeddedHtml.
 CV_EXPORT bool operator==(const CvVideo &a, const CvVideo &b);
+//! True when operator==() is false.
 CV_EXPORT bool operator!=(const CvVideo &a, const CvVideo &b);
 
 } // namespace Cv
