@@ -1,11 +1,5 @@
 # Script mode: install, inspect, and build the consumer both ways.
-function(run)
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
-    if(NOT rc EQUAL 0)
-        message(FATAL_ERROR "Command failed (${rc}): ${ARGN}\n${out}")
-    endif()
-    set(last_output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})
