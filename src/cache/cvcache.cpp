@@ -370,7 +370,7 @@ bool CvCachePrivate::updateTableTarget(const QString &table, const QPair<QString
     if (!statements)
         return false;
 
-    QSqlQuery *select = statements->select.get();
+    QSqlQuery *select = &statements->select;
     select->bindValue(0, first.second);
     select->bindValue(1, second.second);
     if (!exec(select) || !select->next()) {
@@ -382,7 +382,7 @@ bool CvCachePrivate::updateTableTarget(const QString &table, const QPair<QString
     if (count != 0)
         return true;
 
-    QSqlQuery *insert = statements->insert.get();
+    QSqlQuery *insert = &statements->insert;
     insert->bindValue(0, first.second);
     insert->bindValue(1, second.second);
     return execWrite(insert);

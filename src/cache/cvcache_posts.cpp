@@ -64,8 +64,8 @@ bool CvCachePrivate::writePostDetails(const QString &userId, CvCache::PostType t
     }
     // The tags are replaced as a whole; a post inserted just now has none to drop.
     if (!fresh) {
-        QSqlQuery *clear
-            = queries.keptBound(QStringLiteral("DELETE FROM post_tags WHERE post_id = ?"), {id});
+        QSqlQuery *clear = queries.boundStatement(
+            QStringLiteral("DELETE FROM post_tags WHERE post_id = ?"), {id});
         if (clear) {
             clear->exec();
             clear->finish();
@@ -95,7 +95,7 @@ bool CvCachePrivate::writePostActions(const CvPost &post, bool fresh)
     if (!fresh && !execPerCall(QStringLiteral("DELETE FROM post_actions WHERE post_id = ?"), {id}))
         return false;
     for (const CvAction &action : actions) {
-        QSqlQuery *insert = queries.keptBound(
+        QSqlQuery *insert = queries.boundStatement(
             QStringLiteral(
                 "INSERT OR REPLACE INTO post_actions (post_id, name, link) VALUES (?, ?, ?)"),
             {id, action.name, action.link});
@@ -250,8 +250,8 @@ CvCache::UpdateResult CvCachePrivate::updateCommentStep(CommentTarget target,
 bool CvCachePrivate::removeComments(const CvComments &comments)
 {
     return runBatch(comments, [this](const CvMessage &comment) {
-        QSqlQuery *query = queries.keptBound(QStringLiteral("DELETE from comments WHERE id = ?"),
-                                             {comment.id()});
+        QSqlQuery *query = queries.boundStatement(
+            QStringLiteral("DELETE from comments WHERE id = ?"), {comment.id()});
         return query && execWrite(query);
     });
 }
@@ -344,8 +344,8 @@ bool CvCache::removePosts(const QString &userId, PostType type, const CvPosts &p
     Q_UNUSED(userId)
     Q_UNUSED(type)
     return d->runBatch(posts, [d](const CvPost &post) {
-        QSqlQuery *query
-            = d->queries.keptBound(QStringLiteral("DELETE from posts WHERE id = ?"), {post.id()});
+        QSqlQuery *query = d->queries.boundStatement(
+            QStringLiteral("DELETE from posts WHERE id = ?"), {post.id()});
         if (!query || !d->execWrite(query))
             return false;
         const QString placeId = post.place().id();

@@ -17,11 +17,11 @@ CvQueries::~CvQueries()
     clear();
 }
 
-QSqlQuery *CvQueries::kept(const QString &text)
+QSqlQuery *CvQueries::keptStatement(const QString &text)
 {
-    auto it = m_kept.constFind(text);
-    if (it != m_kept.constEnd())
-        return it.value();
+    const auto it = m_kept.find(text);
+    if (it != m_kept.end())
+        return it->second.get();
 
     auto query = std::make_unique<QSqlQuery>(d->db);
     query->setForwardOnly(true);
@@ -29,14 +29,12 @@ QSqlQuery *CvQueries::kept(const QString &text)
         d->recordError(*query);
         return nullptr;
     }
-    QSqlQuery *result = query.release();
-    m_kept.insert(text, result);
-    return result;
+    return m_kept.emplace(text, std::move(query)).first->second.get();
 }
 
-QSqlQuery *CvQueries::keptBound(const QString &text, std::initializer_list<QVariant> values)
+QSqlQuery *CvQueries::boundStatement(const QString &text, std::initializer_list<QVariant> values)
 {
-    QSqlQuery *query = kept(text);
+    QSqlQuery *query = keptStatement(text);
     if (!query)
         return nullptr;
     int position = 0;
@@ -66,35 +64,28 @@ UpdateTableTargetQuery *CvQueries::tableTargetQuery(const QString &table,
     const QString selectText
         = QStringLiteral("SELECT COUNT(*) AS num FROM %1 WHERE %2 = ? AND %3 = ?")
               .arg(table, firstColumn, secondColumn);
-    for (const auto &entry : m_tableTargets) {
-        if (entry->selectText == selectText)
-            return entry.get();
-    }
+    const auto it = m_tableTargets.find(selectText);
+    if (it != m_tableTargets.end())
+        return it->second.get();
 
-    auto entry = std::make_unique<UpdateTableTargetQuery>();
-    entry->selectText = selectText;
-    entry->insertText = QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
-                            .arg(table, firstColumn, secondColumn);
-    entry->select = std::make_unique<QSqlQuery>(d->db);
-    entry->select->setForwardOnly(true);
-    entry->insert = std::make_unique<QSqlQuery>(d->db);
+    auto entry = std::make_unique<UpdateTableTargetQuery>(d->db);
+    entry->select.setForwardOnly(true);
     // A table name that does not exist fails here; keep nothing so that the error is reported
     // now and the statements are prepared again next time.
-    if (!entry->select->prepare(entry->selectText)) {
-        d->recordError(*entry->select);
+    if (!entry->select.prepare(selectText)) {
+        d->recordError(entry->select);
         return nullptr;
     }
-    if (!entry->insert->prepare(entry->insertText)) {
-        d->recordError(*entry->insert);
+    if (!entry->insert.prepare(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
+                                   .arg(table, firstColumn, secondColumn))) {
+        d->recordError(entry->insert);
         return nullptr;
     }
-    m_tableTargets.push_back(std::move(entry));
-    return m_tableTargets.back().get();
+    return m_tableTargets.emplace(selectText, std::move(entry)).first->second.get();
 }
 
 void CvQueries::clear()
 {
-    qDeleteAll(m_kept);
     m_kept.clear();
     m_tableTargets.clear();
 }
@@ -231,20 +222,20 @@ QString CvQueries::upperBound(const CvDataFilter &filter)
                           : text;
 }
 
-QString CvQueries::postTypeTable(int type)
+QString CvQueries::postTypeTable(CvCache::PostType type)
 {
     switch (type) {
-    case 0:
+    case CvCache::NewsFeed:
         return QStringLiteral("news_feeds");
-    case 1:
+    case CvCache::ProfileFeed:
         return QStringLiteral("profile_feeds");
-    case 2:
+    case CvCache::Inbox:
         return QStringLiteral("inboxes");
-    case 3:
+    case CvCache::Outbox:
         return QStringLiteral("outboxes");
-    default:
-        return QString();
     }
+    // A value cast from a number outside the enumeration.
+    return QString();
 }
 
 } // namespace Cv

@@ -10,7 +10,51 @@ namespace Cv {
 
 namespace {
 
-// Columns of events from name to picture, the part shared by the insert and the update.
+// Column order of table events, shared by the insert, the update and parseEvents.
+enum EventColumn {
+    EventId,
+    EventName,
+    EventOwnerId,
+    EventDescription,
+    EventStartTime,
+    EventEndTime,
+    EventLocation,
+    EventPrivacy,
+    EventUpdatedTime,
+    EventRsvpStatus,
+    EventStreet,
+    EventCity,
+    EventState,
+    EventCountry,
+    EventLatitude,
+    EventLongitude,
+    EventPicture,
+    EventUserId,
+    EventColumnCount
+};
+// Name to picture: the columns the update sets, followed by its keys user_id and id.
+constexpr int EventDetailCount = EventUserId - EventName;
+
+// Column order of table groups, shared by the insert, the update and parseGroups.
+enum GroupColumn {
+    GroupId,
+    GroupVersion,
+    GroupOwnerId,
+    GroupName,
+    GroupDescription,
+    GroupPrivacy,
+    GroupIcon,
+    GroupUpdatedTime,
+    GroupEmail,
+    GroupLink,
+    GroupPicture,
+    GroupUserId,
+    GroupColumnCount
+};
+// Version to picture: the columns the update sets, followed by its keys user_id and id.
+constexpr int GroupDetailCount = GroupUserId - GroupVersion;
+
+// Binds the event's columns from name to picture at \a first and on.
 void bindEventDetails(QSqlQuery *query, int first, const CvEvent &event)
 {
     const CvEvent::CvVenue venue = event.venue();
@@ -19,17 +63,19 @@ void bindEventDetails(QSqlQuery *query, int first, const CvEvent &event)
            event.endTime(),    event.location(), event.privacy(),     event.updatedTime(),
            event.rsvpStatus(), venue.street,     venue.city,          venue.state,
            venue.country,      venue.latitude,   venue.longitude,     event.picture()};
+    static_assert(sizeof(values) / sizeof(values[0]) == EventDetailCount);
     int position = first;
     for (const QVariant &value : values)
         query->bindValue(position++, value);
 }
 
-// Columns of groups from version to picture.
+// Binds the group's columns from version to picture at \a first and on.
 void bindGroupDetails(QSqlQuery *query, int first, const CvGroup &group)
 {
     const QVariant values[] = {
         group.version(), group.owner().id,    group.name(),  group.description(), group.privacy(),
         group.icon(),    group.updatedTime(), group.email(), group.link(),        group.picture()};
+    static_assert(sizeof(values) / sizeof(values[0]) == GroupDetailCount);
     int position = first;
     for (const QVariant &value : values)
         query->bindValue(position++, value);
@@ -39,21 +85,21 @@ void bindGroupDetails(QSqlQuery *query, int first, const CvGroup &group)
 
 QSqlQuery *CvQueries::prepareInsertEventQuery(const QString &userId, const CvEvent &event)
 {
-    QSqlQuery *query = kept(QStringLiteral(
+    QSqlQuery *query = keptStatement(QStringLiteral(
         "INSERT INTO events (id, name, owner_id, description, start_time, end_time, location, "
         "privacy, updated_time, rsvp_status, street, city, state, country, latitude, longitude, "
         "picture, user_id)VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     if (!query)
         return nullptr;
-    query->bindValue(0, event.id());
-    bindEventDetails(query, 1, event);
-    query->bindValue(17, userId);
+    query->bindValue(EventId, event.id());
+    bindEventDetails(query, EventName, event);
+    query->bindValue(EventUserId, userId);
     return query;
 }
 
 QSqlQuery *CvQueries::prepareUpdateEventQuery(const QString &userId, const CvEvent &event)
 {
-    QSqlQuery *query = kept(QStringLiteral(
+    QSqlQuery *query = keptStatement(QStringLiteral(
         "UPDATE events SET name = ?, owner_id = ?, description = ?, start_time = ?, "
         "end_time = ?, location = ?, privacy = ?, updated_time = ? ,rsvp_status = ?, "
         "street = ?, city = ?, state = ?, country = ?, latitude = ?, longitude = ?, "
@@ -61,20 +107,20 @@ QSqlQuery *CvQueries::prepareUpdateEventQuery(const QString &userId, const CvEve
     if (!query)
         return nullptr;
     bindEventDetails(query, 0, event);
-    query->bindValue(16, userId);
-    query->bindValue(17, event.id());
+    query->bindValue(EventDetailCount, userId);
+    query->bindValue(EventDetailCount + 1, event.id());
     return query;
 }
 
 QSqlQuery *CvQueries::prepareSelectEventQuery(const QString &userId, const QString &eventId)
 {
-    return keptBound(QStringLiteral("SELECT * FROM events WHERE user_id = ? AND id = ?"),
-                     {userId, eventId});
+    return boundStatement(QStringLiteral("SELECT * FROM events WHERE user_id = ? AND id = ?"),
+                          {userId, eventId});
 }
 
 QSqlQuery *CvQueries::prepareSelectEventsQuery(const QString &userId, const CvDataFilter &filter)
 {
-    return keptBound(
+    return boundStatement(
         QStringLiteral("SELECT * FROM events WHERE user_id = ? AND (start_time IS NULL OR "
                        "(datetime(start_time) >= datetime(?) AND datetime(start_time) <= "
                        "datetime(?))) ORDER BY start_time DESC LIMIT ?, ?"),
@@ -83,14 +129,14 @@ QSqlQuery *CvQueries::prepareSelectEventsQuery(const QString &userId, const CvDa
 
 QSqlQuery *CvQueries::prepareInsertGroupQuery(const QString &userId, const CvGroup &group)
 {
-    QSqlQuery *query = kept(QStringLiteral(
+    QSqlQuery *query = keptStatement(QStringLiteral(
         "INSERT INTO groups (id, version, owner_id, name, description, privacy, icon, "
         "updated_time, email, link, picture, user_id)VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     if (!query)
         return nullptr;
-    query->bindValue(0, group.id());
-    bindGroupDetails(query, 1, group);
-    query->bindValue(11, userId);
+    query->bindValue(GroupId, group.id());
+    bindGroupDetails(query, GroupVersion, group);
+    query->bindValue(GroupUserId, userId);
     return query;
 }
 
@@ -98,34 +144,34 @@ QSqlQuery *CvQueries::prepareInsertGroupQuery(const QString &userId, const CvGro
 // updates below separate them with a space.
 QSqlQuery *CvQueries::prepareUpdateGroupQuery(const QString &userId, const CvGroup &group)
 {
-    QSqlQuery *query = kept(QStringLiteral(
+    QSqlQuery *query = keptStatement(QStringLiteral(
         "UPDATE groups SET version = ?,owner_id = ?,name = ?,description = ?,privacy = ?,"
         "icon = ?,updated_time = ?,email = ?,link = ?,picture = ? WHERE user_id = ? AND id = ?"));
     if (!query)
         return nullptr;
     bindGroupDetails(query, 0, group);
-    query->bindValue(10, userId);
-    query->bindValue(11, group.id());
+    query->bindValue(GroupDetailCount, userId);
+    query->bindValue(GroupDetailCount + 1, group.id());
     return query;
 }
 
 QSqlQuery *CvQueries::prepareSelectGroupQuery(const QString &groupId, const QString &userId)
 {
-    return keptBound(QStringLiteral("SELECT * FROM groups WHERE id = ? AND user_id = ?"),
-                     {groupId, userId});
+    return boundStatement(QStringLiteral("SELECT * FROM groups WHERE id = ? AND user_id = ?"),
+                          {groupId, userId});
 }
 
 QSqlQuery *CvQueries::prepareSelectGroupsQuery(const QString &userId, const CvDataFilter &filter)
 {
-    return keptBound(QStringLiteral("SELECT * FROM groups WHERE user_id = ? ORDER BY "
-                                    "updated_time DESC LIMIT ?, ?"),
-                     {userId, filter.offset, filter.limit});
+    return boundStatement(QStringLiteral("SELECT * FROM groups WHERE user_id = ? ORDER BY "
+                                         "updated_time DESC LIMIT ?, ?"),
+                          {userId, filter.offset, filter.limit});
 }
 
 QSqlQuery *CvQueries::prepareInsertCheckinQuery(const QString &userId, const CvCheckin &checkin)
 {
     const CvUserRef application = checkin.application();
-    return keptBound(
+    return boundStatement(
         QStringLiteral("INSERT INTO checkins (id, from_id, place_id, message, app_id, app_name, "
                        "created_time, user_id)VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
         {checkin.id(), checkin.from().id, checkin.place().id(), checkin.message(), application.id,
@@ -134,27 +180,28 @@ QSqlQuery *CvQueries::prepareInsertCheckinQuery(const QString &userId, const CvC
 
 QSqlQuery *CvQueries::prepareUpdateCheckinQuery(const QString &userId, const CvCheckin &checkin)
 {
-    return keptBound(QStringLiteral("UPDATE checkins SET message = ? WHERE user_id = ? AND id = ?"),
-                     {checkin.message(), userId, checkin.id()});
+    return boundStatement(
+        QStringLiteral("UPDATE checkins SET message = ? WHERE user_id = ? AND id = ?"),
+        {checkin.message(), userId, checkin.id()});
 }
 
 QSqlQuery *CvQueries::prepareSelectCheckinQuery(const QString &checkinId, const QString &userId)
 {
-    return keptBound(QStringLiteral("SELECT * FROM checkins WHERE id = ? AND user_id = ?"),
-                     {checkinId, userId});
+    return boundStatement(QStringLiteral("SELECT * FROM checkins WHERE id = ? AND user_id = ?"),
+                          {checkinId, userId});
 }
 
 QSqlQuery *CvQueries::prepareSelectCheckinsQuery(const QString &userId, const CvDataFilter &filter)
 {
-    return keptBound(QStringLiteral("SELECT * FROM checkins WHERE user_id = ? ORDER BY "
-                                    "created_time DESC LIMIT ?, ?"),
-                     {userId, filter.offset, filter.limit});
+    return boundStatement(QStringLiteral("SELECT * FROM checkins WHERE user_id = ? ORDER BY "
+                                         "created_time DESC LIMIT ?, ?"),
+                          {userId, filter.offset, filter.limit});
 }
 
 QSqlQuery *CvQueries::prepareInsertPlaceQuery(const CvPlace &place, const QString &parentId)
 {
     const CvLocation location = place.location();
-    return keptBound(
+    return boundStatement(
         QStringLiteral("INSERT OR REPLACE INTO places (id, name, category, street, city, state, "
                        "country, zip, latitude, longitude, parent_id)VALUES (?, ?, ?, ?, ?, ?, "
                        "?, ?, ?, ?, ?)"),
@@ -165,8 +212,8 @@ QSqlQuery *CvQueries::prepareInsertPlaceQuery(const CvPlace &place, const QStrin
 
 QSqlQuery *CvQueries::prepareSelectPlaceQuery(const QString &placeId, const QString &parentId)
 {
-    return keptBound(QStringLiteral("SELECT * FROM places WHERE id = ? AND parent_id = ?"),
-                     {placeId, parentId});
+    return boundStatement(QStringLiteral("SELECT * FROM places WHERE id = ? AND parent_id = ?"),
+                          {placeId, parentId});
 }
 
 CvPlace CvQueries::parsePlace(const QSqlQuery &query)
@@ -222,28 +269,28 @@ CvEvents CvQueries::parseEvents(QSqlQuery *query)
 {
     CvEvents events;
     while (query->next()) {
-        const QString ownerId = query->value(2).toString();
+        const QString ownerId = query->value(EventOwnerId).toString();
         CvUserRef owner(ownerId, QString());
         if (!ownerId.isEmpty())
             getUserRef(ownerId, &owner);
-        CvEvent event(query->value(0).toString(), owner);
-        event.setName(query->value(1).toString());
-        event.setDescription(query->value(3).toString());
-        event.setStartTime(query->value(4).toDateTime());
-        event.setEndTime(query->value(5).toDateTime());
-        event.setLocation(query->value(6).toString());
-        event.setPrivacy(query->value(7).toString());
-        event.setUpdatedTime(query->value(8).toDateTime());
-        event.setRsvpStatus(query->value(9).toString());
+        CvEvent event(query->value(EventId).toString(), owner);
+        event.setName(query->value(EventName).toString());
+        event.setDescription(query->value(EventDescription).toString());
+        event.setStartTime(query->value(EventStartTime).toDateTime());
+        event.setEndTime(query->value(EventEndTime).toDateTime());
+        event.setLocation(query->value(EventLocation).toString());
+        event.setPrivacy(query->value(EventPrivacy).toString());
+        event.setUpdatedTime(query->value(EventUpdatedTime).toDateTime());
+        event.setRsvpStatus(query->value(EventRsvpStatus).toString());
         CvEvent::CvVenue venue;
-        venue.street = query->value(10).toString();
-        venue.city = query->value(11).toString();
-        venue.state = query->value(12).toString();
-        venue.country = query->value(13).toString();
-        venue.latitude = query->value(14).toFloat();
-        venue.longitude = query->value(15).toFloat();
+        venue.street = query->value(EventStreet).toString();
+        venue.city = query->value(EventCity).toString();
+        venue.state = query->value(EventState).toString();
+        venue.country = query->value(EventCountry).toString();
+        venue.latitude = query->value(EventLatitude).toFloat();
+        venue.longitude = query->value(EventLongitude).toFloat();
         event.setVenue(venue);
-        event.setPicture(query->value(16).toString());
+        event.setPicture(query->value(EventPicture).toString());
         events << event;
     }
     return events;
@@ -253,22 +300,22 @@ CvGroups CvQueries::parseGroups(QSqlQuery *query)
 {
     CvGroups groups;
     while (query->next()) {
-        const QString ownerId = query->value(2).toString();
+        const QString ownerId = query->value(GroupOwnerId).toString();
         CvUserRef owner(ownerId, QString());
         if (!ownerId.isEmpty())
             getUserRef(ownerId, &owner);
-        CvGroup group(query->value(0).toString(), owner);
+        CvGroup group(query->value(GroupId).toString(), owner);
         if (!group.isValid())
             continue;
-        group.setVersion(query->value(1).toInt());
-        group.setName(query->value(3).toString());
-        group.setDescription(query->value(4).toString());
-        group.setPrivacy(query->value(5).toString());
-        group.setIcon(query->value(6).toString());
-        group.setUpdatedTime(query->value(7).toDateTime());
-        group.setEmail(query->value(8).toString());
-        group.setLink(query->value(9).toString());
-        group.setPicture(query->value(10).toString());
+        group.setVersion(query->value(GroupVersion).toInt());
+        group.setName(query->value(GroupName).toString());
+        group.setDescription(query->value(GroupDescription).toString());
+        group.setPrivacy(query->value(GroupPrivacy).toString());
+        group.setIcon(query->value(GroupIcon).toString());
+        group.setUpdatedTime(query->value(GroupUpdatedTime).toDateTime());
+        group.setEmail(query->value(GroupEmail).toString());
+        group.setLink(query->value(GroupLink).toString());
+        group.setPicture(query->value(GroupPicture).toString());
         groups << group;
     }
     return groups;
@@ -286,7 +333,7 @@ CvCheckins CvQueries::parseCheckins(QSqlQuery *query)
         CvCheckin checkin(id, from, readPlace(query->value(2).toString(), id));
         if (!checkin.isValid())
             continue;
-        checkin.setTags(readUserRefs(keptBound(
+        checkin.setTags(readUserRefs(boundStatement(
             QStringLiteral("SELECT user_id FROM checkin_tags WHERE checkin_id = ?"), {id})));
         checkin.setMessage(query->value(3).toString());
         checkin.setApplication(CvUserRef(query->value(4).toString(), query->value(5).toString()));

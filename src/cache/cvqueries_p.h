@@ -1,6 +1,7 @@
 #ifndef CVQUERIES_P_H
 #define CVQUERIES_P_H
 
+#include "cvcache.h"
 #include "cvtypes.h"
 #include "cvuser.h"
 #include "cvuserref.h"
@@ -15,7 +16,6 @@
 #include "cvpost.h"
 #include "cvthread.h"
 
-#include <QHash>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
@@ -23,7 +23,7 @@
 
 #include <initializer_list>
 #include <memory>
-#include <vector>
+#include <unordered_map>
 
 namespace Cv {
 
@@ -33,10 +33,13 @@ class CvDataFilter;
 // The select and insert statements of one link table and column pair, prepared once.
 struct UpdateTableTargetQuery
 {
-    QString selectText;
-    QString insertText;
-    std::unique_ptr<QSqlQuery> select;
-    std::unique_ptr<QSqlQuery> insert;
+    explicit UpdateTableTargetQuery(const QSqlDatabase &db)
+        : select(db)
+        , insert(db)
+    {
+    }
+    QSqlQuery select;
+    QSqlQuery insert;
 };
 
 // Statement cache and schema texts of a cache. Statements are prepared on first use on the cache's
@@ -50,9 +53,10 @@ public:
 
     // The kept statement for \a text, prepared (forward only) on first use. Null when preparing
     // fails; the failure is recorded and the statement is prepared again on the next call.
-    QSqlQuery *kept(const QString &text);
-    // The kept statement for \a text with \a values bound by position, or null as kept().
-    QSqlQuery *keptBound(const QString &text, std::initializer_list<QVariant> values);
+    QSqlQuery *keptStatement(const QString &text);
+    // The kept statement for \a text with \a values bound by position, or null as
+    // keptStatement().
+    QSqlQuery *boundStatement(const QString &text, std::initializer_list<QVariant> values);
     // Prepares \a text on the caller's own \a query and binds \a values; records a failure.
     bool preparePerCall(QSqlQuery *query, const QString &text,
                         std::initializer_list<QVariant> values = {});
@@ -66,7 +70,7 @@ public:
     QSqlQuery *prepareUpdateUserQuery(const CvUser &user);
     QSqlQuery *prepareInsertUserRefQuery(const CvUserRef &ref);
     QSqlQuery *prepareUpdateUserNameQuery(const CvUserRef &ref);
-    QSqlQuery *prepareSelectUserQuery(const QString &value, int field);
+    QSqlQuery *prepareSelectUserQuery(const QString &value, CvCache::UserSearchField field);
     QSqlQuery *prepareSelectUsersQuery();
     QSqlQuery *prepareSelectUserNameQuery(const QString &id);
     QSqlQuery *prepareInsertFriendshipQuery(const QString &user, const QString &friendId);
@@ -113,23 +117,25 @@ public:
     QSqlQuery *prepareUpdatePostQuery(const CvPost &post);
     QSqlQuery *prepareSelectPostQuery(const QString &id);
     // The feed statement of NewsFeed and ProfileFeed, or null for another type.
-    QSqlQuery *prepareSelectFeedQuery(int type, const QString &userId, const CvDataFilter &filter,
-                                      const QString &typePattern);
+    QSqlQuery *prepareSelectFeedQuery(CvCache::PostType type, const QString &userId,
+                                      const CvDataFilter &filter, const QString &typePattern);
     QSqlQuery *prepareInsertCommentQuery(const CvMessage &comment);
     QSqlQuery *prepareSelectCommentQuery(const QString &id);
     CvPosts parsePosts(QSqlQuery *query);
     CvComments parseComments(QSqlQuery *query, QString *target = nullptr);
     static CvActions parseActions(QSqlQuery *query);
-    // Comment link table of a CommentTarget value, or an empty name.
-    static QString commentTargetTable(int target);
+    // Comment link table of \a target, or an empty name for a value outside the enumeration.
+    static QString commentTargetTable(CommentTarget target);
 
     // Threads, messages and attachments (cvqueries_threads.cpp)
     // Stored key of a thread: its id, "_" and the box value.
-    static QString threadKey(const QString &threadId, int box);
-    QSqlQuery *prepareInsertThreadQuery(const QString &viewerId, int box, const CvThread &thread);
-    QSqlQuery *prepareUpdateThreadQuery(const QString &viewerId, int box, const CvThread &thread);
+    static QString threadKey(const QString &threadId, MessageBoxType box);
+    QSqlQuery *prepareInsertThreadQuery(const QString &viewerId, MessageBoxType box,
+                                        const CvThread &thread);
+    QSqlQuery *prepareUpdateThreadQuery(const QString &viewerId, MessageBoxType box,
+                                        const CvThread &thread);
     QSqlQuery *prepareSelectThreadQuery(const QString &viewerId, const QString &key);
-    QSqlQuery *prepareSelectThreadsQuery(const QString &viewerId, int box,
+    QSqlQuery *prepareSelectThreadsQuery(const QString &viewerId, MessageBoxType box,
                                          const CvDataFilter &filter);
     QSqlQuery *prepareInsertMessageQuery(const QString &threadId, const CvMessage &message);
     QSqlQuery *prepareUpdateMessageQuery(const QString &threadId, const CvMessage &message);
@@ -139,7 +145,7 @@ public:
                                             const CvAttachment &attachment);
     QSqlQuery *prepareSelectAttachmentQuery(const QString &threadId, const QString &messageId);
     QSqlQuery *prepareSelectAttachmentsQuery(const QString &threadId);
-    CvThreads parseThreads(QSqlQuery *query, int box);
+    CvThreads parseThreads(QSqlQuery *query, MessageBoxType box);
     CvMessages parseMessages(QSqlQuery *query);
     static CvAttachments parseAttachments(QSqlQuery *query);
 
@@ -155,13 +161,15 @@ public:
     // epoch; the filter's until, or a thousand years from now.
     static QString lowerBound(const CvDataFilter &filter);
     static QString upperBound(const CvDataFilter &filter);
-    // Link table of a CvCache::PostType value, or an empty name outside 0 to 3.
-    static QString postTypeTable(int type);
+    // Link table of \a type, or an empty name for a value outside the enumeration.
+    static QString postTypeTable(CvCache::PostType type);
 
 private:
     CvCachePrivate *const d;
-    QHash<QString, QSqlQuery *> m_kept;
-    std::vector<std::unique_ptr<UpdateTableTargetQuery>> m_tableTargets;
+    // Keyed by statement text. The map owns the statements; clear() finalizes them all.
+    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_kept;
+    // Keyed by the select text, which names the table and both columns.
+    std::unordered_map<QString, std::unique_ptr<UpdateTableTargetQuery>> m_tableTargets;
 };
 
 } // namespace Cv

@@ -10,25 +10,59 @@ namespace Cv {
 
 namespace {
 
-// Columns 2 to 11 of posts (message to likes), shared by the insert and the update.
+// Column order of table posts, shared by the insert, the update and parsePosts.
+enum PostColumn {
+    PostId,
+    PostSender,
+    PostMessage,
+    PostPicture,
+    PostLink,
+    PostName,
+    PostCaption,
+    PostDescription,
+    PostSource,
+    PostIcon,
+    PostAttribution,
+    PostLikes,
+    PostCreatedTime,
+    PostUpdatedTime,
+    PostCommentCount,
+    PostTypeName,
+    PostSubject,
+    PostAlbumId,
+    PostObjectId,
+    PostApplication,
+    PostApplicationId,
+    PostPlaceId,
+    PostStory,
+    PostColumnCount
+};
+// The update sets message to likes and updated_time to story (the sender and the creation time
+// never change), then matches the id.
+constexpr int PostContentCount = PostCreatedTime - PostMessage;
+constexpr int PostTailCount = PostColumnCount - PostUpdatedTime;
+
+// Binds the post's columns from message to likes at \a first and on.
 void bindPostContent(QSqlQuery *query, int first, const CvPost &post)
 {
     const CvLinkInfo &link = post.linkInfo();
     const QVariant values[]
         = {post.message(),   post.picture(), link.link,   link.name,          link.caption,
            link.description, post.source(),  post.icon(), post.attribution(), post.likes()};
+    static_assert(sizeof(values) / sizeof(values[0]) == PostContentCount);
     int position = first;
     for (const QVariant &value : values)
         query->bindValue(position++, value);
 }
 
-// Columns 13 to 22 of posts (updated_time to story).
+// Binds the post's columns from updated_time to story at \a first and on.
 void bindPostTail(QSqlQuery *query, int first, const CvPost &post)
 {
     const QPair<QString, QString> application = post.application();
     const QVariant values[] = {
         post.updated(),  post.commentCount(), post.type(),       post.subject(),    post.albumId(),
         post.objectId(), application.second,  application.first, post.place().id(), post.story()};
+    static_assert(sizeof(values) / sizeof(values[0]) == PostTailCount);
     int position = first;
     for (const QVariant &value : values)
         query->bindValue(position++, value);
@@ -63,21 +97,21 @@ const QStringList &CvQueries::createIndexTexts()
     return texts;
 }
 
-QString CvQueries::commentTargetTable(int target)
+QString CvQueries::commentTargetTable(CommentTarget target)
 {
     switch (target) {
-    case 0:
+    case PostComments:
         return QStringLiteral("post_comments");
-    case 1:
+    case PhotoComments:
         return QStringLiteral("photo_comments");
-    default:
-        return QString();
     }
+    // A value cast from a number outside the enumeration.
+    return QString();
 }
 
 QSqlQuery *CvQueries::prepareInsertPostQuery(const CvPost &post)
 {
-    QSqlQuery *query = kept(QStringLiteral(
+    QSqlQuery *query = keptStatement(QStringLiteral(
         "INSERT OR FAIL INTO posts (id, sender, message, picture, link, name, caption, "
         "description, source, icon, attribution, likes, created_time, updated_time, "
         "comment_count, type, subject, album_id, object_id, application, applicationId, "
@@ -85,17 +119,17 @@ QSqlQuery *CvQueries::prepareInsertPostQuery(const CvPost &post)
         "?, ?, ?)"));
     if (!query)
         return nullptr;
-    query->bindValue(0, post.id());
-    query->bindValue(1, post.from().id);
-    bindPostContent(query, 2, post);
-    query->bindValue(12, post.created());
-    bindPostTail(query, 13, post);
+    query->bindValue(PostId, post.id());
+    query->bindValue(PostSender, post.from().id);
+    bindPostContent(query, PostMessage, post);
+    query->bindValue(PostCreatedTime, post.created());
+    bindPostTail(query, PostUpdatedTime, post);
     return query;
 }
 
 QSqlQuery *CvQueries::prepareUpdatePostQuery(const CvPost &post)
 {
-    QSqlQuery *query = kept(QStringLiteral(
+    QSqlQuery *query = keptStatement(QStringLiteral(
         "UPDATE posts SET message = ?, picture = ?, link = ?, name = ?, caption = ?, "
         "description = ?, source = ?, icon = ?, attribution = ?, likes = ?, updated_time = ?, "
         "comment_count = ?, type = ?, subject = ?, album_id = ?, object_id = ?, "
@@ -103,89 +137,97 @@ QSqlQuery *CvQueries::prepareUpdatePostQuery(const CvPost &post)
     if (!query)
         return nullptr;
     bindPostContent(query, 0, post);
-    bindPostTail(query, 10, post);
-    query->bindValue(20, post.id());
+    bindPostTail(query, PostContentCount, post);
+    query->bindValue(PostContentCount + PostTailCount, post.id());
     return query;
 }
 
 QSqlQuery *CvQueries::prepareSelectPostQuery(const QString &id)
 {
-    return keptBound(QStringLiteral("SELECT * from posts WHERE id = ?"), {id});
+    return boundStatement(QStringLiteral("SELECT * from posts WHERE id = ?"), {id});
 }
 
-QSqlQuery *CvQueries::prepareSelectFeedQuery(int type, const QString &userId,
+QSqlQuery *CvQueries::prepareSelectFeedQuery(CvCache::PostType type, const QString &userId,
                                              const CvDataFilter &filter, const QString &typePattern)
 {
     QString text;
-    if (type == 0) {
+    switch (type) {
+    case CvCache::NewsFeed:
         text = QStringLiteral(
             "SELECT * FROM posts INNER JOIN (SELECT * FROM news_feeds WHERE user_id = ?) ON "
             "post_id = id WHERE (created_time IS NULL OR (datetime(created_time) > datetime(?) "
             "AND datetime(created_time) < datetime(?))) AND (type IS NULL OR type LIKE ?) "
             "ORDER BY created_time DESC, updated_time DESC LIMIT ?");
-    } else if (type == 1) {
+        break;
+    case CvCache::ProfileFeed:
         text = QStringLiteral(
             "SELECT * FROM posts INNER JOIN (SELECT * FROM profile_feeds WHERE user_id = ?) ON "
             "post_id = id WHERE (created_time IS NULL OR (datetime(created_time) > datetime(?) "
             "AND datetime(created_time) < datetime(?))) AND (type LIKE ?) "
             "ORDER BY created_time DESC, updated_time DESC LIMIT ?");
-    } else {
+        break;
+    case CvCache::Inbox:
+    case CvCache::Outbox:
         return nullptr;
     }
-    return keptBound(text,
-                     {userId, lowerBound(filter), upperBound(filter), typePattern, filter.limit});
+    if (text.isEmpty())
+        return nullptr;
+    return boundStatement(
+        text, {userId, lowerBound(filter), upperBound(filter), typePattern, filter.limit});
 }
 
 QSqlQuery *CvQueries::prepareInsertCommentQuery(const CvMessage &comment)
 {
-    return keptBound(QStringLiteral("INSERT INTO comments (id, sender, message, created_time, "
-                                    "updated_time, likes, user_likes) VALUES (?, ?, ?, ?, ?, "
-                                    "?, ?)"),
-                     {comment.id(), comment.from().id, comment.content(), comment.created(),
-                      comment.updated(), comment.likes(), comment.userLikes()});
+    return boundStatement(QStringLiteral("INSERT INTO comments (id, sender, message, created_time, "
+                                         "updated_time, likes, user_likes) VALUES (?, ?, ?, ?, ?, "
+                                         "?, ?)"),
+                          {comment.id(), comment.from().id, comment.content(), comment.created(),
+                           comment.updated(), comment.likes(), comment.userLikes()});
 }
 
 QSqlQuery *CvQueries::prepareSelectCommentQuery(const QString &id)
 {
-    return keptBound(QStringLiteral("SELECT * FROM comments WHERE id = ?"), {id});
+    return boundStatement(QStringLiteral("SELECT * FROM comments WHERE id = ?"), {id});
 }
 
 CvPosts CvQueries::parsePosts(QSqlQuery *query)
 {
     CvPosts posts;
     while (query->next()) {
-        const QString id = query->value(0).toString();
-        const QString senderId = query->value(1).toString();
+        const QString id = query->value(PostId).toString();
+        const QString senderId = query->value(PostSender).toString();
         CvUserRef from(senderId, QString());
         getUserRef(senderId, &from);
         CvPost post(id, from);
         if (!post.isValid())
             continue;
-        post.setTo(readUserRefs(
-            keptBound(QStringLiteral("SELECT user_id FROM post_targets WHERE post_id = ?"), {id})));
-        post.setWithTags(readUserRefs(
-            keptBound(QStringLiteral("SELECT user_id FROM post_tags WHERE post_id = ?"), {id})));
+        post.setTo(readUserRefs(boundStatement(
+            QStringLiteral("SELECT user_id FROM post_targets WHERE post_id = ?"), {id})));
+        post.setWithTags(readUserRefs(boundStatement(
+            QStringLiteral("SELECT user_id FROM post_tags WHERE post_id = ?"), {id})));
         post.setActions(readPostActions(id));
-        post.setMessage(query->value(2).toString());
-        post.setPicture(query->value(3).toString());
-        post.setLinkInfo(CvLinkInfo(query->value(4).toString(), query->value(5).toString(),
-                                    query->value(6).toString(), query->value(7).toString()));
-        post.setSource(query->value(8).toString());
-        post.setIcon(query->value(9).toString());
-        post.setAttribution(query->value(10).toString());
-        post.setLikes(query->value(11).toInt());
-        post.setCreated(query->value(12).toDateTime());
-        post.setUpdated(query->value(13).toDateTime());
-        post.setCommentCount(query->value(14).toInt());
-        post.setType(query->value(15).toString());
-        post.setSubject(query->value(16).toString());
-        post.setAlbumId(query->value(17).toString());
-        post.setObjectId(query->value(18).toString());
-        post.setApplication(qMakePair(query->value(20).toString(), query->value(19).toString()));
-        const QString placeId = query->value(21).toString();
+        post.setMessage(query->value(PostMessage).toString());
+        post.setPicture(query->value(PostPicture).toString());
+        post.setLinkInfo(CvLinkInfo(
+            query->value(PostLink).toString(), query->value(PostName).toString(),
+            query->value(PostCaption).toString(), query->value(PostDescription).toString()));
+        post.setSource(query->value(PostSource).toString());
+        post.setIcon(query->value(PostIcon).toString());
+        post.setAttribution(query->value(PostAttribution).toString());
+        post.setLikes(query->value(PostLikes).toInt());
+        post.setCreated(query->value(PostCreatedTime).toDateTime());
+        post.setUpdated(query->value(PostUpdatedTime).toDateTime());
+        post.setCommentCount(query->value(PostCommentCount).toInt());
+        post.setType(query->value(PostTypeName).toString());
+        post.setSubject(query->value(PostSubject).toString());
+        post.setAlbumId(query->value(PostAlbumId).toString());
+        post.setObjectId(query->value(PostObjectId).toString());
+        post.setApplication(qMakePair(query->value(PostApplicationId).toString(),
+                                      query->value(PostApplication).toString()));
+        const QString placeId = query->value(PostPlaceId).toString();
         if (!placeId.isEmpty())
             post.setPlace(readPlace(placeId, id));
-        post.setStory(query->value(22).toString());
+        post.setStory(query->value(PostStory).toString());
         posts << post;
     }
     return posts;
@@ -216,7 +258,7 @@ CvComments CvQueries::parseComments(QSqlQuery *query, QString *target)
 CvActions CvQueries::readPostActions(const QString &postId)
 {
     // The key orders the rows by name; the row order is the order the post gave them in.
-    QSqlQuery *query = keptBound(
+    QSqlQuery *query = boundStatement(
         QStringLiteral("SELECT * FROM post_actions WHERE post_id = ? ORDER BY rowid"), {postId});
     CvActions actions;
     if (query && d->exec(query))

@@ -9,76 +9,76 @@
 
 namespace Cv {
 
-QString CvQueries::threadKey(const QString &threadId, int box)
+QString CvQueries::threadKey(const QString &threadId, MessageBoxType box)
 {
-    return threadId + QLatin1Char('_') + QString::number(box);
+    return threadId + QLatin1Char('_') + QString::number(int(box));
 }
 
-QSqlQuery *CvQueries::prepareInsertThreadQuery(const QString &viewerId, int box,
+QSqlQuery *CvQueries::prepareInsertThreadQuery(const QString &viewerId, MessageBoxType box,
                                                const CvThread &thread)
 {
-    return keptBound(QStringLiteral("INSERT INTO threads (id, snippet_sender, subject, snippet, "
-                                    "msg_count, unread_count, last_update, viewer_id, "
-                                    "folder_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                     {threadKey(thread.id(), box), thread.from().id, thread.subject(),
-                      thread.snippet(), thread.messageCount(), thread.unread(),
-                      thread.updatedTime(), viewerId, box});
+    return boundStatement(
+        QStringLiteral("INSERT INTO threads (id, snippet_sender, subject, snippet, "
+                       "msg_count, unread_count, last_update, viewer_id, "
+                       "folder_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        {threadKey(thread.id(), box), thread.from().id, thread.subject(), thread.snippet(),
+         thread.messageCount(), thread.unread(), thread.updatedTime(), viewerId, int(box)});
 }
 
-QSqlQuery *CvQueries::prepareUpdateThreadQuery(const QString &viewerId, int box,
+QSqlQuery *CvQueries::prepareUpdateThreadQuery(const QString &viewerId, MessageBoxType box,
                                                const CvThread &thread)
 {
-    return keptBound(QStringLiteral("UPDATE threads SET snippet_sender = ?, subject = ?, "
-                                    "snippet = ?, msg_count = ?, unread_count = ?, "
-                                    "last_update = ? WHERE id = ? AND viewer_id =?"),
-                     {thread.from().id, thread.subject(), thread.snippet(), thread.messageCount(),
-                      thread.unread(), thread.updatedTime(), threadKey(thread.id(), box),
-                      viewerId});
+    return boundStatement(QStringLiteral("UPDATE threads SET snippet_sender = ?, subject = ?, "
+                                         "snippet = ?, msg_count = ?, unread_count = ?, "
+                                         "last_update = ? WHERE id = ? AND viewer_id =?"),
+                          {thread.from().id, thread.subject(), thread.snippet(),
+                           thread.messageCount(), thread.unread(), thread.updatedTime(),
+                           threadKey(thread.id(), box), viewerId});
 }
 
 QSqlQuery *CvQueries::prepareSelectThreadQuery(const QString &viewerId, const QString &key)
 {
-    return keptBound(QStringLiteral("SELECT * from threads WHERE viewer_id = ? AND id = ?"),
-                     {viewerId, key});
+    return boundStatement(QStringLiteral("SELECT * from threads WHERE viewer_id = ? AND id = ?"),
+                          {viewerId, key});
 }
 
-QSqlQuery *CvQueries::prepareSelectThreadsQuery(const QString &viewerId, int box,
+QSqlQuery *CvQueries::prepareSelectThreadsQuery(const QString &viewerId, MessageBoxType box,
                                                 const CvDataFilter &filter)
 {
-    return keptBound(
+    return boundStatement(
         QStringLiteral("SELECT * FROM threads WHERE viewer_id = ? AND folder_id = ? AND "
                        "(last_update IS NULL OR (datetime(last_update) >= datetime(?) AND  "
                        "datetime(last_update) <= datetime(?))) ORDER BY last_update DESC "
                        "LIMIT ?, ?"),
-        {viewerId, box, lowerBound(filter), upperBound(filter), filter.offset, filter.limit});
+        {viewerId, int(box), lowerBound(filter), upperBound(filter), filter.offset, filter.limit});
 }
 
 QSqlQuery *CvQueries::prepareInsertMessageQuery(const QString &threadId, const CvMessage &message)
 {
-    return keptBound(QStringLiteral("INSERT INTO messages (id, tid, author, time_sent, body, "
-                                    "has_attachment) VALUES (?, ?, ?, ?, ?, ?)"),
-                     {message.id(), threadId, message.from().id, message.updated(),
-                      message.content(), message.hasAttachment()});
+    return boundStatement(QStringLiteral("INSERT INTO messages (id, tid, author, time_sent, body, "
+                                         "has_attachment) VALUES (?, ?, ?, ?, ?, ?)"),
+                          {message.id(), threadId, message.from().id, message.updated(),
+                           message.content(), message.hasAttachment()});
 }
 
 QSqlQuery *CvQueries::prepareUpdateMessageQuery(const QString &threadId, const CvMessage &message)
 {
-    return keptBound(QStringLiteral("UPDATE messages SET author = ?, time_sent = ?, body = ?, "
-                                    "has_attachment = ? WHERE id = ? AND tid = ?"),
-                     {message.from().id, message.updated(), message.content(),
-                      message.hasAttachment(), message.id(), threadId});
+    return boundStatement(QStringLiteral("UPDATE messages SET author = ?, time_sent = ?, body = ?, "
+                                         "has_attachment = ? WHERE id = ? AND tid = ?"),
+                          {message.from().id, message.updated(), message.content(),
+                           message.hasAttachment(), message.id(), threadId});
 }
 
 QSqlQuery *CvQueries::prepareSelectMessageQuery(const QString &threadId, const QString &messageId)
 {
-    return keptBound(QStringLiteral("SELECT * from messages WHERE tid = ? AND id = ?"),
-                     {threadId, messageId});
+    return boundStatement(QStringLiteral("SELECT * from messages WHERE tid = ? AND id = ?"),
+                          {threadId, messageId});
 }
 
 QSqlQuery *CvQueries::prepareSelectMessagesQuery(const QString &threadId,
                                                  const CvDataFilter &filter)
 {
-    return keptBound(
+    return boundStatement(
         QStringLiteral("SELECT * FROM messages WHERE tid = ? AND (datetime(time_sent) >= "
                        "datetime(?) AND  datetime(time_sent) <= datetime(?)) ORDER BY "
                        "time_sent DESC LIMIT ?,?"),
@@ -106,26 +106,27 @@ QSqlQuery *CvQueries::prepareInsertAttachmentQuery(const QString &threadId,
     }
     if (url.isNull())
         url = QLatin1String("");
-    return keptBound(QStringLiteral("INSERT INTO attachments (mid, tid, type, url, name, "
-                                    "caption, description, object_id) VALUES (?, ?, ?, ?, ?, "
-                                    "?, ?, ?)"),
-                     {attachment.id(), threadId, type, url, name, caption, description, objectId});
+    return boundStatement(
+        QStringLiteral("INSERT INTO attachments (mid, tid, type, url, name, "
+                       "caption, description, object_id) VALUES (?, ?, ?, ?, ?, "
+                       "?, ?, ?)"),
+        {attachment.id(), threadId, type, url, name, caption, description, objectId});
 }
 
 QSqlQuery *CvQueries::prepareSelectAttachmentQuery(const QString &threadId,
                                                    const QString &messageId)
 {
-    return keptBound(QStringLiteral("SELECT * from attachments WHERE tid = ? AND mid = ?"),
-                     {threadId, messageId});
+    return boundStatement(QStringLiteral("SELECT * from attachments WHERE tid = ? AND mid = ?"),
+                          {threadId, messageId});
 }
 
 QSqlQuery *CvQueries::prepareSelectAttachmentsQuery(const QString &threadId)
 {
-    return keptBound(QStringLiteral("SELECT * FROM attachments WHERE tid = ? ORDER BY mid DESC"),
-                     {threadId});
+    return boundStatement(
+        QStringLiteral("SELECT * FROM attachments WHERE tid = ? ORDER BY mid DESC"), {threadId});
 }
 
-CvThreads CvQueries::parseThreads(QSqlQuery *query, int box)
+CvThreads CvQueries::parseThreads(QSqlQuery *query, MessageBoxType box)
 {
     CvThreads threads;
     while (query->next()) {
@@ -145,12 +146,12 @@ CvThreads CvQueries::parseThreads(QSqlQuery *query, int box)
         thread.setUnread(query->value(5).toInt());
         thread.setUpdatedTime(query->value(6).toDateTime());
         const QString storedKey = threadKey(id, box);
-        thread.setTo(readUserRefs(
-            keptBound(QStringLiteral("SELECT user_id FROM thread_participants WHERE thread_id = ?"),
-                      {storedKey})));
+        thread.setTo(readUserRefs(boundStatement(
+            QStringLiteral("SELECT user_id FROM thread_participants WHERE thread_id = ?"),
+            {storedKey})));
         thread.setSenders(readUserRefs(
-            keptBound(QStringLiteral("SELECT user_id FROM thread_senders WHERE thread_id = ?"),
-                      {storedKey})));
+            boundStatement(QStringLiteral("SELECT user_id FROM thread_senders WHERE thread_id = ?"),
+                           {storedKey})));
         threads << thread;
     }
     return threads;

@@ -61,7 +61,7 @@ QSqlQuery *bindUser(QSqlQuery *query, int idPosition, int first, const CvUser &u
 QSqlQuery *CvQueries::prepareInsertUserQuery(const CvUser &user)
 {
     return bindUser(
-        kept(QStringLiteral(
+        keptStatement(QStringLiteral(
             "INSERT INTO users (id, first_name, last_name, name, link, about, birthday, email, "
             "website, hometown, location, bio, gender, interested_in, meeting_for, "
             "relationship_status, religion, political, significant_other, timezone, picture, "
@@ -73,7 +73,7 @@ QSqlQuery *CvQueries::prepareInsertUserQuery(const CvUser &user)
 QSqlQuery *CvQueries::prepareUpdateUserQuery(const CvUser &user)
 {
     return bindUser(
-        kept(QStringLiteral(
+        keptStatement(QStringLiteral(
             "UPDATE users SET first_name = ?, last_name = ?, name = ?, link = ?, about = ?, "
             "birthday = ?, email = ?, website = ?, hometown = ?, location = ?, bio = ?, "
             "gender = ?, interested_in = ?, meeting_for = ?, relationship_status = ?, "
@@ -84,49 +84,51 @@ QSqlQuery *CvQueries::prepareUpdateUserQuery(const CvUser &user)
 
 QSqlQuery *CvQueries::prepareInsertUserRefQuery(const CvUserRef &ref)
 {
-    return keptBound(QStringLiteral("INSERT INTO users (id, name)VALUES (?, ?)"),
-                     {ref.id, ref.name});
+    return boundStatement(QStringLiteral("INSERT INTO users (id, name)VALUES (?, ?)"),
+                          {ref.id, ref.name});
 }
 
 QSqlQuery *CvQueries::prepareUpdateUserNameQuery(const CvUserRef &ref)
 {
-    return keptBound(QStringLiteral("UPDATE users SET name = ? WHERE id = ?"), {ref.name, ref.id});
+    return boundStatement(QStringLiteral("UPDATE users SET name = ? WHERE id = ?"),
+                          {ref.name, ref.id});
 }
 
-QSqlQuery *CvQueries::prepareSelectUserQuery(const QString &value, int field)
+QSqlQuery *CvQueries::prepareSelectUserQuery(const QString &value, CvCache::UserSearchField field)
 {
     // Any field other than the e-mail address searches by id.
-    const QString text = field == 1 ? QStringLiteral("SELECT * from users WHERE email = ?")
-                                    : QStringLiteral("SELECT * from users WHERE id = ?");
-    return keptBound(text, {value});
+    const QString text = field == CvCache::ByEmail
+        ? QStringLiteral("SELECT * from users WHERE email = ?")
+        : QStringLiteral("SELECT * from users WHERE id = ?");
+    return boundStatement(text, {value});
 }
 
 QSqlQuery *CvQueries::prepareSelectUsersQuery()
 {
-    return kept(QStringLiteral("SELECT * FROM users ORDER BY name ASC"));
+    return keptStatement(QStringLiteral("SELECT * FROM users ORDER BY name ASC"));
 }
 
 QSqlQuery *CvQueries::prepareSelectUserNameQuery(const QString &id)
 {
-    return keptBound(QStringLiteral("SELECT name FROM users WHERE id = ?"), {id});
+    return boundStatement(QStringLiteral("SELECT name FROM users WHERE id = ?"), {id});
 }
 
 QSqlQuery *CvQueries::prepareInsertFriendshipQuery(const QString &user, const QString &friendId)
 {
-    return keptBound(
+    return boundStatement(
         QStringLiteral("INSERT OR IGNORE INTO friendships (user, friend) VALUES (?, ?)"),
         {user, friendId});
 }
 
 QSqlQuery *CvQueries::prepareSelectFriendshipQuery(const QString &user, const QString &friendId)
 {
-    return keptBound(QStringLiteral("SELECT * from friendships WHERE user = ? AND friend = ?"),
-                     {user, friendId});
+    return boundStatement(QStringLiteral("SELECT * from friendships WHERE user = ? AND friend = ?"),
+                          {user, friendId});
 }
 
 QSqlQuery *CvQueries::prepareSelectFriendsQuery(const QString &userId, const CvDataFilter &filter)
 {
-    return keptBound(
+    return boundStatement(
         QStringLiteral("SELECT * FROM users INNER JOIN (SELECT friend FROM friendships "
                        "WHERE user = ?) ON id = friend ORDER BY name ASC LIMIT ?, ?"),
         {userId, filter.offset, filter.limit});
@@ -135,10 +137,11 @@ QSqlQuery *CvQueries::prepareSelectFriendsQuery(const QString &userId, const CvD
 QSqlQuery *CvQueries::prepareSelectFriendRefsQuery(const QString &userId,
                                                    const CvDataFilter &filter)
 {
-    return keptBound(QStringLiteral("SELECT id, name FROM users INNER JOIN (SELECT friend FROM "
-                                    "friendships WHERE user = ?) ON id = friend ORDER BY name ASC "
-                                    "LIMIT ?, ?"),
-                     {userId, filter.offset, filter.limit});
+    return boundStatement(
+        QStringLiteral("SELECT id, name FROM users INNER JOIN (SELECT friend FROM "
+                       "friendships WHERE user = ?) ON id = friend ORDER BY name ASC "
+                       "LIMIT ?, ?"),
+        {userId, filter.offset, filter.limit});
 }
 
 CvUsers CvQueries::parseUsers(QSqlQuery *query)
