@@ -2,6 +2,7 @@
 
 #include "corvana.h"
 #include "facadeemulator.h"
+#include "itemids.h"
 
 #include <QImage>
 #include <QtTest>
@@ -9,22 +10,6 @@
 using namespace Cv;
 
 namespace {
-
-QStringList photoIds(const CvPhotos &photos)
-{
-    QStringList out;
-    for (const CvPhoto &photo : photos)
-        out.append(photo.id());
-    return out;
-}
-
-QStringList tagIds(const CvPhoto &photo)
-{
-    QStringList out;
-    for (const CvTag &tag : photo.tags())
-        out.append(tag.id());
-    return out;
-}
 
 // The one emission of a spy that has caught exactly one, as the value of its argument.
 template<typename T>
@@ -164,7 +149,7 @@ void TestCorvanaMediaEmulator::uploadTagAndDelete()
     QSignalSpy photos(m_corvana.get(), &Corvana::photosRetrieved);
     QCOMPARE(m_corvana->retrievePhotos(album), Corvana::Success);
     QVERIFY(arrived(photos));
-    QCOMPARE(photoIds(only<CvPhotos>(photos, 1)), QStringList {id});
+    QCOMPARE(idsOf(only<CvPhotos>(photos, 1)), QStringList {id});
     // The service hands back the very picture that was sent.
     const CvPhoto stored = photo(id);
     QCOMPARE(stored.name(), QStringLiteral("sunset"));
@@ -189,7 +174,7 @@ void TestCorvanaMediaEmulator::uploadTagAndDelete()
     for (int i = 0; i < 3; ++i)
         QCOMPARE(tagged.at(i), QVariantList({id, friends.at(i), true}));
     const CvTags tags = photo(id).tags();
-    QCOMPARE(tagIds(photo(id)), friends);
+    QCOMPARE(idsOf(photo(id).tags()), friends);
     QCOMPARE(tags.at(1).x(), 30);
     QCOMPARE(tags.at(2).y(), 60);
 
@@ -197,7 +182,7 @@ void TestCorvanaMediaEmulator::uploadTagAndDelete()
     QCOMPARE(m_corvana->deletePhotoTag(id, friends.at(1)), Corvana::Success);
     QVERIFY(arrived(untagged));
     QCOMPARE(untagged.first(), QVariantList({id, friends.at(1), true}));
-    QCOMPARE(tagIds(photo(id)), QStringList({friends.at(0), friends.at(2)}));
+    QCOMPARE(idsOf(photo(id).tags()), QStringList({friends.at(0), friends.at(2)}));
 
     QSignalSpy deleted(m_corvana.get(), &Corvana::objectDeleted);
     QCOMPARE(m_corvana->deleteObject(id), Corvana::Success);

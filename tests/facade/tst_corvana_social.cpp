@@ -5,6 +5,7 @@
 #include "cvdataconverter.h"
 #include "cvdatafilter.h"
 #include "facadefixture.h"
+#include "itemids.h"
 
 #include <QJsonDocument>
 #include <QtTest>
@@ -58,15 +59,6 @@ bool store(CvCache &cache, const QString &kind, const QString &owner, const QByt
     if (kind == QLatin1String("groups"))
         return cache.updateGroups(owner, CvDataConverter::toGroups(list));
     return cache.updateCheckins(owner, CvDataConverter::toCheckins(list));
-}
-
-template<typename List>
-QStringList idsOf(const List &items)
-{
-    QStringList out;
-    for (const auto &item : items)
-        out.append(item.id());
-    return out;
 }
 
 // The ids of a list of any of the three kinds carried in a signal argument.

@@ -2,21 +2,13 @@
 
 #include "corvana.h"
 #include "facadeemulator.h"
+#include "itemids.h"
 
 #include <QtTest>
 
 using namespace Cv;
 
 namespace {
-
-template<typename List>
-QStringList idsOf(const List &items)
-{
-    QStringList out;
-    for (const auto &item : items)
-        out.append(item.id());
-    return out;
-}
 
 // The value of argument \a index of the last emission of \a spy.
 template<typename T>
