@@ -6,6 +6,7 @@
 #include "cvdataconverter.h"
 #include "cvgraph.h"
 #include "cvgraphrequest.h"
+#include "graph/cvgraph_p.h"
 
 #include <algorithm>
 
@@ -151,9 +152,12 @@ Corvana::ReturnCode Corvana::synchronizeFriends()
     if (!d->shouldDispatchToNetwork(CacheAndNetwork))
         return Success;
     const QSet<QString> fields = {QStringLiteral("id"), QStringLiteral("name")};
-    return dispatched(
-        d->graph->retrieveObject(d->currentProfileId + QStringLiteral("/friends"), fields,
-                                 CorvanaPrivate::objectTypeToString(CorvanaPrivate::Friends)));
+    // Friends missing from the list are removed, so the list must be the whole one.
+    CvGraph *graph = d->graph.get();
+    return dispatched(CvGraphPrivate::get(graph)->allPages([&] {
+        return graph->retrieveObject(d->currentProfileId + QStringLiteral("/friends"), fields,
+                                     CorvanaPrivate::objectTypeToString(CorvanaPrivate::Friends));
+    }));
 }
 
 void CorvanaPrivate::processFriends(const CvDataFilter &filter, const QVariantMap &data)
@@ -169,6 +173,11 @@ void CorvanaPrivate::processFriends(const CvDataFilter &filter, const QVariantMa
 void CorvanaPrivate::synchronizeFriends(const QString &profileId, const QVariantMap &data)
 {
     Q_Q(Corvana);
+    if (collectionState(data) != CollectionState::Complete) {
+        cvWarning(QStringLiteral("Friends reply without the whole list"));
+        emitError(CvError::OperationFailed, profileId);
+        return;
+    }
     const CvUserRefs fresh = CvUser::convert(CvDataConverter::toUsers(dataList(data)));
     CvUserRefs cached;
     if (!cache->getFriendRefs(profileId, &cached, CvDataFilter())) {

@@ -121,20 +121,26 @@ CvError::CvError(QNetworkReply *reply)
 {
     if (!reply)
         return;
-    d->replyErrorCode = reply->error();
-    // Qt's text names the URL, which carries the access token.
-    d->replyErrorString = redactAccessTokens(reply->errorString(), QString());
     // An aborted reply is closed and has nothing left to read.
-    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
-    d->corvanaErrorString = QString::fromUtf8(body);
+    *this = cvReplyError(reply, reply->isOpen() ? reply->readAll() : QByteArray());
+}
+
+CvError cvReplyError(QNetworkReply *reply, const QByteArray &body)
+{
+    CvError err;
+    err.setReplyErrorCode(reply->error());
+    // Qt's text names the URL, which carries the access token.
+    err.setReplyErrorString(redactAccessTokens(reply->errorString(), QString()));
+    err.setCorvanaErrorString(QString::fromUtf8(body));
     QStringList lines;
     const QList<QNetworkReply::RawHeaderPair> headers = reply->rawHeaderPairs();
     lines.reserve(headers.size());
     for (const QNetworkReply::RawHeaderPair &header : headers)
         lines.append(QString::fromUtf8(header.first) + QLatin1String(": ")
                      + QString::fromUtf8(header.second));
-    d->corvanaErrorHeaders = lines.join(QLatin1Char('\n'));
-    d->errorType = classifyServiceError(body);
+    err.setCorvanaErrorHeaders(lines.join(QLatin1Char('\n')));
+    err.setErrorType(classifyServiceError(body));
+    return err;
 }
 
 CvError &CvError::operator=(const CvError &other)

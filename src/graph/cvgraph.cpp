@@ -3,9 +3,13 @@
 #include "convert/cvlog_p.h"
 #include "graph/cvgraphjson_p.h"
 
+#include "cvendpoints.h"
+#include "graph/cvgraphconnect_p.h"
+
 #include <QLocale>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QUrlQuery>
 
 namespace Cv {
 
@@ -237,6 +241,10 @@ bool CvGraphPrivate::runOp(const CvGraphOp &op)
     }
     if (id >= 0) {
         operations.insert(id, op);
+        if (followPages)
+            chains.insert(id, PageChain());
+        else
+            chains.remove(id);
         return true;
     }
     cvWarning(QStringLiteral("Failed to dispatch an operation"));
@@ -250,6 +258,7 @@ void CvGraphPrivate::error(const CvError &err, int id)
     CvError reported(err);
     reported.setObjectId(operations.value(id).id());
     operations.remove(id);
+    chains.remove(id);
     Q_EMIT q->error(reported);
 }
 
@@ -283,14 +292,150 @@ void CvGraphPrivate::response(QNetworkReply *reply, int id)
         CvError err(reply);
         err.setObjectId(op.id());
         operations.remove(id);
+        chains.remove(id);
         Q_EMIT q->error(err);
         return;
     }
 
     QPointer<CvGraph> alive(q);
+    const auto chain = chains.find(id);
+    if (chain != chains.end()) {
+        PageChain pages = std::move(*chain);
+        chains.erase(chain);
+        continuePages(op, reply, id, std::move(pages));
+        return;
+    }
     emitResult(op, reply);
     if (alive)
         operations.remove(id);
+}
+
+bool CvGraphPrivate::decodeReply(const CvGraphOp &op, QNetworkReply *reply, QVariantMap *map,
+                                 QVariantList *list)
+{
+    Q_Q(CvGraph);
+    const QByteArray body = reply->readAll();
+    if (!cvDecodeJson(body, map, list))
+        return false;
+    // The first bytes of a service error may be anything (white space, another member first),
+    // so a decoded object is checked as a whole.
+    QVariantMap top;
+    if (map)
+        top = *map;
+    else if (list->isEmpty())
+        cvDecodeJson(body, &top, nullptr);
+    if (!isServiceError(top))
+        return true;
+    CvError err = cvReplyError(reply, body);
+    err.setObjectId(op.id());
+    Q_EMIT q->error(err);
+    return false;
+}
+
+bool CvGraphPrivate::isServiceError(const QVariantMap &top)
+{
+    const auto error = top.constFind(QStringLiteral("error"));
+    if (error != top.cend() && error->typeId() == QMetaType::QVariantMap)
+        return true;
+    const auto code = top.constFind(QStringLiteral("error_code"));
+    return code != top.cend() && code->typeId() == QMetaType::LongLong;
+}
+
+void CvGraphPrivate::failOperation(const CvGraphOp &op, const QString &reason)
+{
+    Q_Q(CvGraph);
+    cvWarning(reason);
+    CvError err;
+    err.setErrorType(CvError::OperationFailed);
+    err.setReplyErrorString(reason);
+    err.setObjectId(op.id());
+    Q_EMIT q->error(err);
+}
+
+void CvGraphPrivate::continuePages(const CvGraphOp &op, QNetworkReply *reply, int id,
+                                   PageChain chain)
+{
+    Q_Q(CvGraph);
+    QPointer<CvGraph> alive(q);
+    QVariantMap page;
+    const bool decoded = decodeReply(op, reply, &page, nullptr);
+    if (!alive)
+        return;
+    operations.remove(id);
+    if (!decoded)
+        return;
+
+    const auto data = page.find(QStringLiteral("data"));
+    if (data == page.end() || data->typeId() != QMetaType::QVariantList) {
+        failOperation(op, QStringLiteral("Collection page %1 has no data list").arg(chain.pages));
+        return;
+    }
+    chain.items.append(data->toList());
+
+    const QString next
+        = page.value(QStringLiteral("paging")).toMap().value(QStringLiteral("next")).toString();
+    if (next.isEmpty()) {
+        *data = std::move(chain.items);
+        page.remove(QStringLiteral("paging"));
+        emitMapResult(op, page);
+        return;
+    }
+
+    // Links come from the reply: they are followed only to the Graph endpoint the token
+    // belongs to, and never in a circle.
+    const QUrl link(next, QUrl::StrictMode);
+    QString refusal;
+    if (!isSameOrigin(link, CvEndpoints::graphBaseUrl()))
+        refusal = QStringLiteral("Next page outside the Graph endpoint refused");
+    else if (chain.seen.contains(link))
+        refusal = QStringLiteral("Next page link repeats an earlier page");
+    else if (chain.pages >= MaxPages)
+        refusal = QStringLiteral("Collection longer than %1 pages").arg(MaxPages);
+    if (!refusal.isEmpty()) {
+        failOperation(op, refusal);
+        return;
+    }
+    chain.seen.insert(link);
+    ++chain.pages;
+
+    // The link's own token, if any, is replaced by this graph's.
+    QUrl request = link;
+    QUrlQuery query(request);
+    query.removeAllQueryItems(QStringLiteral("access_token"));
+    request.setQuery(query);
+    const int nextId = transport.get(request, QMap<QString, QString>());
+    if (nextId < 0) {
+        failOperation(op, QStringLiteral("Failed to request collection page %1").arg(chain.pages));
+        return;
+    }
+    operations.insert(nextId, op);
+    chains.insert(nextId, std::move(chain));
+}
+
+void CvGraphPrivate::emitMapResult(const CvGraphOp &op, const QVariantMap &map)
+{
+    Q_Q(CvGraph);
+    if (op.kind() == CvGraphOp::RetrieveObject)
+        Q_EMIT q->objectDataRetrieved(op.id(), op.name(), map);
+    else
+        emitConnectionData(op, map);
+}
+
+bool CvGraphPrivate::isSameOrigin(const QUrl &url, const QUrl &origin)
+{
+    return url.isValid() && url.userInfo().isEmpty()
+        && url.scheme().compare(origin.scheme(), Qt::CaseInsensitive) == 0
+        && url.host().compare(origin.host(), Qt::CaseInsensitive) == 0
+        && url.port(origin.scheme() == QLatin1String("https") ? 443 : 80)
+        == origin.port(origin.scheme() == QLatin1String("https") ? 443 : 80);
+}
+
+bool CvGraphPrivate::allPages(const std::function<bool()> &request)
+{
+    followPages = true;
+    const bool sent = request();
+    followPages = false;
+    return sent;
 }
 
 bool CvGraphPrivate::emitResult(const CvGraphOp &op, QNetworkReply *reply)
@@ -300,11 +445,11 @@ bool CvGraphPrivate::emitResult(const CvGraphOp &op, QNetworkReply *reply)
     QVariantList list;
     switch (replyShape(op.kind())) {
     case ReplyShape::Map:
-        if (!getJsonData(reply, &map))
+        if (!decodeReply(op, reply, &map, nullptr))
             return false;
         break;
     case ReplyShape::List:
-        if (!getJsonData(reply, &list))
+        if (!decodeReply(op, reply, nullptr, &list))
             return false;
         break;
     case ReplyShape::Other:

@@ -7,6 +7,9 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
+
+#include <functional>
 
 namespace Cv {
 
@@ -15,6 +18,22 @@ class CvGraphPrivate
     Q_DECLARE_PUBLIC(CvGraph)
 public:
     CvGraphPrivate(CvGraph *q, const QString &accessToken);
+
+    // Library-internal access for the facade (e.g. allPages()).
+    static CvGraphPrivate *get(CvGraph *graph) { return graph->d_func(); }
+
+    /*!
+     * Runs \a request, a call of one CvGraph operation whose reply is a collection object
+     * (retrieveObject() or retrieveConnectionData() with a filter), so that its reply is read
+     * whole: the "paging"/"next" links are followed, to the Graph endpoint only, at most MaxPages
+     * pages and never to a link seen before, and the one result signal carries every page's
+     * "data" items in order, without "paging". A page that fails, has no "data" list, or links
+     * elsewhere ends the request with one error() instead (OperationFailed for the last three),
+     * so a receiver never mistakes a partial list for the whole. Returns what \a request
+     * returned.
+     */
+    bool allPages(const std::function<bool()> &request);
+    static constexpr int MaxPages = 1000;
 
     CvGraph *const q_ptr;
     QHash<int, CvGraphOp> operations; // keyed by the transport's reply id
@@ -77,6 +96,28 @@ public:
 private:
     // Emits the result signal of op's kind; false if the receiver destroyed the graph.
     bool emitResult(const CvGraphOp &op, QNetworkReply *reply);
+    // Reads and decodes the body into *map or *list; false (after error() for a service error
+    // object, silently for text that is not JSON) when there is nothing to deliver.
+    bool decodeReply(const CvGraphOp &op, QNetworkReply *reply, QVariantMap *map,
+                     QVariantList *list);
+    // A decoded top-level object that is the service's error: an "error" object or a REST
+    // "error_code".
+    static bool isServiceError(const QVariantMap &top);
+    // Ends op with one OperationFailed error carrying reason.
+    void failOperation(const CvGraphOp &op, const QString &reason);
+
+    // A collection read whole (allPages()): the items so far and the links already followed.
+    struct PageChain
+    {
+        QVariantList items;
+        QSet<QUrl> seen;
+        int pages = 1;
+    };
+    QHash<int, PageChain> chains; // keyed by reply id, beside operations
+    bool followPages = false;
+    void continuePages(const CvGraphOp &op, QNetworkReply *reply, int id, PageChain chain);
+    void emitMapResult(const CvGraphOp &op, const QVariantMap &map);
+    static bool isSameOrigin(const QUrl &url, const QUrl &origin);
     void emitConnectionData(const CvGraphOp &op, const QVariantMap &data);
 };
 

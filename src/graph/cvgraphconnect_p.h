@@ -19,6 +19,8 @@ namespace Cv {
 QString redactedToken(const QString &token);
 //! \a text with \a token and every access_token query value replaced by their redacted form.
 QString redactAccessTokens(const QString &text, const QString &token);
+//! The error of \a reply whose body, already read, is \a body (see CvError(QNetworkReply*)).
+CvError cvReplyError(QNetworkReply *reply, const QByteArray &body);
 
 class CvGraphConnectPrivate
 {
