@@ -315,21 +315,30 @@ bool CvGraphPrivate::decodeReply(const CvGraphOp &op, QNetworkReply *reply, QVar
 {
     Q_Q(CvGraph);
     const QByteArray body = reply->readAll();
-    if (!cvDecodeJson(body, map, list))
+    QVariant value;
+    if (!cvDecodeJson(body, &value))
         return false;
+    const bool isMap = value.typeId() == QMetaType::QVariantMap;
+    const bool isList = value.typeId() == QMetaType::QVariantList;
     // The first bytes of a service error may be anything (white space, another member first),
     // so a decoded object is checked as a whole.
-    QVariantMap top;
+    if (isMap && isServiceError(*static_cast<const QVariantMap *>(value.constData()))) {
+        CvError err = cvReplyError(reply, body);
+        err.setObjectId(op.id());
+        Q_EMIT q->error(err);
+        return false;
+    }
+    if (list && !isList) {
+        // Rows and batch replies feed synchronizations: an object or a scalar read as "no rows"
+        // would remove cached data.
+        failOperation(op, QStringLiteral("Reply is not a list"));
+        return false;
+    }
     if (map)
-        top = *map;
-    else if (list->isEmpty())
-        cvDecodeJson(body, &top, nullptr);
-    if (!isServiceError(top))
-        return true;
-    CvError err = cvReplyError(reply, body);
-    err.setObjectId(op.id());
-    Q_EMIT q->error(err);
-    return false;
+        *map = isMap ? std::move(*static_cast<QVariantMap *>(value.data())) : QVariantMap();
+    if (list)
+        *list = std::move(*static_cast<QVariantList *>(value.data()));
+    return true;
 }
 
 bool CvGraphPrivate::isServiceError(const QVariantMap &top)

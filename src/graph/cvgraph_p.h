@@ -96,8 +96,9 @@ public:
 private:
     // Emits the result signal of op's kind; false if the receiver destroyed the graph.
     bool emitResult(const CvGraphOp &op, QNetworkReply *reply);
-    // Reads and decodes the body into *map or *list; false (after error() for a service error
-    // object, silently for text that is not JSON) when there is nothing to deliver.
+    // Reads and decodes the body into *map or *list; false when there is nothing to deliver:
+    // after error() for a service error object or (OperationFailed) for a list kind's reply that
+    // is not a list, silently for text that is not JSON.
     bool decodeReply(const CvGraphOp &op, QNetworkReply *reply, QVariantMap *map,
                      QVariantList *list);
     // A decoded top-level object that is the service's error: an "error" object or a REST

@@ -26,25 +26,30 @@ bool isSingleScalar(const QByteArray &json)
 
 } // namespace
 
-bool cvDecodeJson(const QByteArray &json, QVariantMap *map, QVariantList *list)
+bool cvDecodeJson(const QByteArray &json, QVariant *value)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError) {
         if (error.error == QJsonParseError::IllegalValue && isSingleScalar(json)) {
-            if (map)
-                map->clear();
-            if (list)
-                list->clear();
+            // The scalar's value is never used: a map or list reader sees an empty container.
+            *value = QVariant();
             return true;
         }
         if (cvLogWarnings())
             CvLogger::logWarning(QLatin1String("Not valid JSON data:\n") + QString::fromUtf8(json));
         return false;
     }
+    *value = document.toVariant();
+    return true;
+}
 
-    // One conversion to variants; the containers are moved out, never deep-copied.
-    QVariant value = document.toVariant();
+bool cvDecodeJson(const QByteArray &json, QVariantMap *map, QVariantList *list)
+{
+    QVariant value;
+    if (!cvDecodeJson(json, &value))
+        return false;
+    // The containers are moved out of the one variant, never deep-copied.
     if (map) {
         if (value.metaType().id() == QMetaType::QVariantMap)
             *map = std::move(*static_cast<QVariantMap *>(value.data()));

@@ -18,6 +18,11 @@ namespace Cv {
  * Exported (though not public) so that the decode benchmark times exactly this code.
  */
 CV_EXPORT bool cvDecodeJson(const QByteArray &json, QVariantMap *map, QVariantList *list);
+/*
+ * The same decoding into one variant: a map, a list, or a null variant for a scalar; false (with
+ * the same warning) for text that is not strict JSON.
+ */
+bool cvDecodeJson(const QByteArray &json, QVariant *value);
 
 } // namespace Cv
 

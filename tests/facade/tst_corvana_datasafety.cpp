@@ -60,6 +60,8 @@ private slots:
     void cacheKeptWhenItCannotBeOpened();
     void friendSynchronizationNeedsTheWholeList_data();
     void friendSynchronizationNeedsTheWholeList();
+    void threadSynchronizationNeedsARowList_data();
+    void threadSynchronizationNeedsARowList();
 
 private:
     std::unique_ptr<Corvana> signIn();
@@ -71,6 +73,7 @@ private:
     std::unique_ptr<TestService> m_service;
     std::unique_ptr<TestService> m_elsewhere;
     QString m_scenario;
+    QByteArray m_rows = "[]";
 };
 
 void TestCorvanaDataSafety::init()
@@ -157,6 +160,8 @@ std::unique_ptr<Corvana> TestCorvanaDataSafety::signIn()
                                             + R"(/ann_q.jpg"})");
         if (request.path == s("/ann_q.jpg"))
             return TestService::Reply::text(QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 11));
+        if (request.path == s("/method/cvql.query"))
+            return TestService::Reply::json(m_rows);
         return friendsPage(request);
     });
     m_elsewhere->setHandler(
@@ -269,6 +274,61 @@ void TestCorvanaDataSafety::friendSynchronizationNeedsTheWholeList()
         QCOMPARE(cached.size(), 32);
     }
     QCOMPARE(m_elsewhere->requestCount(), 0);
+}
+
+void TestCorvanaDataSafety::threadSynchronizationNeedsARowList_data()
+{
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<int>("errorType"); // -1: synchronized, both threads gone
+    QTest::newRow("no rows") << QByteArray("[]") << -1;
+    QTest::newRow("an object") << QByteArray(R"({"data":[]})") << int(CvError::OperationFailed);
+    QTest::newRow("a scalar") << QByteArray("null") << int(CvError::OperationFailed);
+    QTest::newRow("pretty-printed error")
+        << QByteArray("{\n  \"error_code\": 200,\n  \"error_msg\": \"no\"\n}")
+        << int(CvError::PermissionDenied);
+}
+
+void TestCorvanaDataSafety::threadSynchronizationNeedsARowList()
+{
+    QFETCH(QByteArray, rows);
+    QFETCH(int, errorType);
+    auto corvana = signIn();
+    QVERIFY(corvana);
+
+    CvThreads stored;
+    for (int i = 1; i <= 2; ++i) {
+        CvThread thread(s("t%1").arg(i), CvUserRef(s("200"), s("Bo")));
+        thread.setUpdatedTime(QDateTime::fromMSecsSinceEpoch(i * 1000, Qt::UTC));
+        stored.append(thread);
+    }
+    QVERIFY(m_cache->updateThreads(s("100"), MessageBoxInbox, stored));
+
+    m_rows = rows;
+    CvDataFilter window(s("me"));
+    window.since = QDateTime::fromMSecsSinceEpoch(500, Qt::UTC);
+    window.until = QDateTime::fromMSecsSinceEpoch(5000, Qt::UTC);
+    window.limit = 10;
+    QSignalSpy updated(corvana.get(), &Corvana::threadsUpdated);
+    QSignalSpy errors(corvana.get(), &Corvana::error);
+    if (errorType == int(CvError::OperationFailed))
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(s("not a list")));
+    QCOMPARE(corvana->retrieveThreads(nullptr, MessageBoxInbox, window), Corvana::Success);
+    QVERIFY(QTest::qWaitFor([&] { return updated.size() + errors.size() > 0; }, 20000));
+    QTest::qWait(100); // a second signal would arrive now
+
+    CvThreads cached;
+    QVERIFY(m_cache->getThreads(s("100"), MessageBoxInbox, &cached, CvDataFilter(s("100"))));
+    if (errorType < 0) {
+        QCOMPARE(errors.size(), 0);
+        QCOMPARE(updated.size(), 1);
+        QCOMPARE(updated.first().at(3).value<CvThreads>().size(), 2);
+        QCOMPARE(cached.size(), 0);
+    } else {
+        QCOMPARE(updated.size(), 0);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(int(errors.first().first().value<CvError>().errorType()), errorType);
+        QCOMPARE(cached.size(), 2);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCorvanaDataSafety)

@@ -426,6 +426,14 @@ void tst_CvGraph::operations_data()
     failure("batch failure", CALL(executeBatch({CvGraphRequest(u"GET"_s, u"a"_s)}, u"b"_s)),
             R::json(oauthError("Invalid OAuth access token"), 400), QString(),
             CvError::InvalidAccessToken);
+    // A list kind answered by anything but a list would read as "no rows".
+    failure("query answered by an object", CALL(executeQuery(query, u"q"_s)),
+            R::json("{\"data\":[]}"), query, CvError::OperationFailed);
+    failure("threads answered by a scalar", CALL(retrieveMessageThreads(me, 0, 0, 10)),
+            R::json("true"), me, CvError::OperationFailed);
+    failure("batch answered by an object",
+            CALL(executeBatch({CvGraphRequest(u"GET"_s, u"a"_s)}, u"b"_s)), R::json("{}"),
+            QString(), CvError::OperationFailed);
 }
 
 void tst_CvGraph::operations()
