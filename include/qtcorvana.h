@@ -5,6 +5,7 @@
 
 #include "corvana.h"
 #include "corvanaconfiguration.h"
+#include "cvaccountsync.h"
 #include "cvaction.h"
 #include "cvalbum.h"
 #include "cvattachment.h"

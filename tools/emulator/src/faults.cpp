@@ -6,8 +6,8 @@ using namespace Qt::StringLiterals;
 
 QStringList Faults::modeNames()
 {
-    return {u"status"_s,          u"feed-limit"_s, u"permission"_s, u"rest-unknown"_s,
-            u"rest-permission"_s, u"delay"_s,      u"drop"_s,       u"not-json"_s};
+    return {u"status"_s, u"feed-limit"_s, u"permission"_s, u"rest-unknown"_s, u"rest-permission"_s,
+            u"delay"_s,  u"drop"_s,       u"not-json"_s,   u"repeat-page"_s};
 }
 
 bool Faults::add(const QList<QPair<QString, QString>> &items, QString *error)
@@ -73,6 +73,25 @@ bool Faults::take(const QString &path, Fault *fault)
     return false;
 }
 
+bool Faults::wrapsReply(const Fault &fault)
+{
+    return fault.mode == Fault::Delay || fault.mode == Fault::Drop
+        || fault.mode == Fault::RepeatPage;
+}
+
+Request Faults::rewrite(const Fault &fault, const Request &request)
+{
+    if (fault.mode != Fault::RepeatPage)
+        return request;
+    // A service stuck on one page: whatever window is asked for, the first one is served,
+    // with its link to a next page.
+    Request r = request;
+    r.params.removeIf([](const QPair<QString, QString> &p) {
+        return p.first == u"offset"_s || p.first == u"until"_s;
+    });
+    return r;
+}
+
 Reply Faults::apply(const Fault &fault, const Request &request, Reply normal)
 {
     switch (fault.mode) {
@@ -102,6 +121,8 @@ Reply Faults::apply(const Fault &fault, const Request &request, Reply normal)
         return normal;
     case Fault::Drop:
         normal.drop = true;
+        return normal;
+    case Fault::RepeatPage:
         return normal;
     case Fault::NotJson: {
         Reply r = Reply::text("<html><body>Service temporarily unavailable</body></html>",

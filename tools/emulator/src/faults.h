@@ -9,7 +9,17 @@ namespace Emu {
 
 struct Fault
 {
-    enum Mode { Status, FeedLimit, Permission, RestUnknown, RestPermission, Delay, Drop, NotJson };
+    enum Mode {
+        Status,
+        FeedLimit,
+        Permission,
+        RestUnknown,
+        RestPermission,
+        Delay,
+        Drop,
+        NotJson,
+        RepeatPage
+    };
     Mode mode = Status;
     int status = 500;
     int delayMs = 1000;
@@ -26,6 +36,10 @@ public:
     int pending() const { return int(m_pending.size()); }
     // Takes the first pending failure that applies to the path.
     bool take(const QString &path, Fault *fault);
+    // True when the failure changes the normal reply (or the request) rather than replacing it.
+    static bool wrapsReply(const Fault &fault);
+    // The request as a failure makes the service read it: a repeated page forgets its offset.
+    static Request rewrite(const Fault &fault, const Request &request);
     // The reply a failure produces; a delay wraps the normal reply instead.
     static Reply apply(const Fault &fault, const Request &request, Reply normal);
     static QStringList modeNames();

@@ -73,7 +73,7 @@ Reply Service::handle(const Request &request)
 
     Fault fault;
     const bool failing = m_faults.take(request.path, &fault);
-    if (failing && fault.mode != Fault::Delay && fault.mode != Fault::Drop)
+    if (failing && !Faults::wrapsReply(fault))
         return Faults::apply(fault, request, Reply());
 
     Reply reply;
@@ -81,7 +81,7 @@ Reply Service::handle(const Request &request)
         // Picture URLs are public: clients fetch them without a token, like paging links.
         reply = m_graph.picture(request);
     } else {
-        Request r = request;
+        Request r = failing ? Faults::rewrite(fault, request) : request;
         r.viewer = userForToken(request.param(u"access_token"_s));
         if (r.viewer.isEmpty()) {
             if (request.has(u"access_token"_s))
