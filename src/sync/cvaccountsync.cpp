@@ -200,7 +200,7 @@ void CvAccountSyncPrivate::sendPage()
     const QString target = run->targets.at(targetIndex);
     CvDataFilter filter(info.parent ? target : owner);
     if (info.paging != CvSyncPaging::None)
-        filter.limit = pageSize;
+        filter.limit = pageLimit();
     if (info.paging == CvSyncPaging::Offset)
         filter.offset = page * pageSize;
     if (info.paging == CvSyncPaging::Until)
@@ -223,6 +223,13 @@ void CvAccountSyncPrivate::sendPage()
                            .arg(QString::fromLatin1(
                                QMetaEnum::fromType<Corvana::ReturnCode>().valueToKey(sent))));
     }
+}
+
+int CvAccountSyncPrivate::pageLimit() const
+{
+    if (runIndex >= runs.size() || runs[runIndex].info->paging != CvSyncPaging::Widening)
+        return pageSize;
+    return int(std::min<qint64>(qint64(pageSize) << std::min(page, 20), 1 << 24));
 }
 
 bool CvAccountSyncPrivate::matches(CvAccountSync::Collection collection,
@@ -290,7 +297,7 @@ void CvAccountSyncPrivate::finishPage()
         run->total = int(run->seen.size());
     Q_EMIT q->progress(run->info->collection, int(run->seen.size()), run->total);
 
-    const bool shortPage = pageEntries.size() < pageSize;
+    const bool shortPage = pageEntries.size() < pageLimit();
     if (!shortPage && fresh == 0) {
         stopCollection(
             QStringLiteral("page %1 repeats items already seen; stopped paging").arg(page + 1));

@@ -198,17 +198,17 @@ const std::vector<CvSyncCollectionInfo> &cvSyncCollections()
          [](Corvana *c, const QString &target, const CvDataFilter &) {
              return c->retrieveThreadAttachments(nullptr, target);
          }},
-        {S::Events, "events", none, CvSyncPaging::Offset, true,
+        {S::Events, "events", none, CvSyncPaging::Widening, true,
          [](Corvana *c, const QString &, const CvDataFilter &f) {
              return c->retrieveEvents(nullptr, f);
          }},
-        {S::Groups, "groups", none, CvSyncPaging::Offset, false,
+        {S::Groups, "groups", none, CvSyncPaging::Widening, false,
          [](Corvana *c, const QString &, const CvDataFilter &f) {
              return c->retrieveGroups(nullptr, f);
          }},
         {S::GroupMembers, "group members", S::Groups, CvSyncPaging::Offset, false,
          [](Corvana *c, const QString &, const CvDataFilter &f) { return c->retrieveMembers(f); }},
-        {S::Checkins, "check-ins", none, CvSyncPaging::Offset, false,
+        {S::Checkins, "check-ins", none, CvSyncPaging::Widening, false,
          [](Corvana *c, const QString &, const CvDataFilter &f) {
              return c->retrieveCheckins(nullptr, f);
          }},

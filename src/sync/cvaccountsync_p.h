@@ -28,7 +28,10 @@ using CvSyncEntries = QList<CvSyncEntry>;
 enum class CvSyncPaging {
     None, //!< one request answers it all
     Offset, //!< offset and limit
-    Until //!< newest first, each page ending where the previous one did
+    Until, //!< newest first, each page ending where the previous one did
+    // From the start with a doubling limit: the facade removes what a complete reply of these
+    // lists leaves out, so the reply that ends the list must hold all of it.
+    Widening
 };
 
 //! What the run needs to know of a collection: how to ask for a page.
@@ -78,6 +81,7 @@ public:
                      const QList<QPair<CvAccountSync::Collection, QString>> &children = {},
                      const QDateTime &oldest = QDateTime());
     void finishPage();
+    int pageLimit() const;
     void failed(const CvError &error);
     void transientFailure(const QString &reason);
     void stopCollection(const QString &reason);

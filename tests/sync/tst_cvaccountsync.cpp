@@ -131,6 +131,38 @@ private slots:
         QCOMPARE(summaryOf(m_second, collection).unchanged, expected);
     }
 
+    // Lists the facade prunes on a complete reply keep every item over repeated runs, however
+    // the service orders them against the cache.
+    void prunedListsKeepTheirItems_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("groups") << QStringLiteral("groups") << QStringLiteral("/me/groups");
+        QTest::newRow("events") << QStringLiteral("events") << QStringLiteral("/me/events");
+    }
+    void prunedListsKeepTheirItems()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, path);
+        const auto chosen
+            = CvAccountSync::Collections(CvAccountSync::Groups) | CvAccountSync::Events;
+        for (int round = 0; round < 2; ++round) {
+            for (const CvAccountSync::Summary &s : run(chosen, 2))
+                QVERIFY2(s.complete, qPrintable(describe(s)));
+        }
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), table);
+        db.setDatabaseName(m_dir->filePath(QStringLiteral("cache.db")));
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table) && query.next());
+        const int cached = query.value(0).toInt();
+        query = QSqlQuery();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(table);
+        QCOMPARE(cached, int(m_emulator.get(path, {{s("limit"), s("5000")}}).data().size()));
+    }
+
     // Dropped replies, 5xx answers and the request limit are retried; the run completes.
     void transientFailuresRetried_data()
     {

@@ -1,5 +1,5 @@
-// corvana-sync: signs in with an access token and synchronizes the user's profile, friends and
-// birthdays into a local cache, printing what was added, updated and removed.
+// corvana-sync: signs in with an access token and synchronizes the user's account into a local
+// cache, printing what was added, updated and removed per collection.
 
 #include "syncjob.h"
 
@@ -29,8 +29,7 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Synchronizes a Corvana account's profile, friends and birthdays into a "
-                       "local cache."));
+        QStringLiteral("Synchronizes a Corvana account into a local cache."));
     parser.addHelpOption();
     const QCommandLineOption token(QStringLiteral("token"),
                                    QStringLiteral("Access token of the account (required)."),
@@ -53,6 +52,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Show the library's warnings and requests."));
     parser.addOptions({token, graphUrl, restUrl, caFile, cacheDir, timeout, verbose});
+    SyncJob::addOptions(&parser);
     parser.process(app);
     // The tool reports failures itself; the library's own lines are for --verbose.
     Cv::SetLoggingLevel(parser.isSet(verbose) ? Cv::LogDebug : Cv::LogErrors);
@@ -86,6 +86,9 @@ int main(int argc, char *argv[])
     Cv::CvCache cache(cacheConfiguration);
 
     SyncJob job(parser.value(token), &cache, seconds * 1000);
+    QString optionError;
+    if (!job.configure(parser, &optionError))
+        return usageError(optionError);
     QObject::connect(&job, &SyncJob::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
     job.start();
     return app.exec();

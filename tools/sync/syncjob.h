@@ -3,15 +3,16 @@
 
 #include <qtcorvana.h>
 
-#include <QHash>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTextStream>
-#include <QTimer>
 
 #include <memory>
 
-// One synchronization run: sign in, then profile, friends and birthdays one after another,
-// then a summary. finished() carries the process exit status.
+// One synchronization run over CvAccountSync: sign in, every chosen collection, then a summary
+// table (or JSON). finished() carries the process exit status: 0 complete, 1 some collections
+// failed, 2 nothing done.
 class SyncJob : public QObject
 {
     Q_OBJECT
@@ -19,45 +20,38 @@ class SyncJob : public QObject
 public:
     SyncJob(const QString &accessToken, Cv::CvCache *cache, int timeoutMs);
 
+    // The options of the run; configure() reads them, or says what is wrong with them.
+    static void addOptions(QCommandLineParser *parser);
+    bool configure(const QCommandLineParser &parser, QString *error);
+
     void start();
 
 Q_SIGNALS:
     void finished(int exitCode);
 
 private:
-    struct Counts
-    {
-        int added = 0;
-        int updated = 0;
-        int removed = 0;
-        int unchanged = 0;
-    };
-
-    void onInitialized();
-    void onFriendsSynchronized(const Cv::CvUserRefs &added, const Cv::CvUserRefs &removed);
-    void onBirthdays(const Cv::CvUsers &friends);
-    void onPicture(const QString &profileId, Cv::PictureType type, const QString &location);
-    void onError(const Cv::CvError &error);
-    void finishIfDone();
-    void fail(const QString &message);
-    void progress(const QString &message);
-    void printSummary();
+    void onProgress(Cv::CvAccountSync::Collection collection, int done, int total);
+    void onRetrying(Cv::CvAccountSync::Collection collection, int attempt, const QString &reason,
+                    int delayMs);
+    void onCollectionFinished(const Cv::CvAccountSync::Summary &summary);
+    void onFinished(const QList<Cv::CvAccountSync::Summary> &summaries, const QString &signInError);
+    void status(const QString &line, bool keep);
+    void clearStatus();
+    void printTable(const QList<Cv::CvAccountSync::Summary> &summaries);
+    void printJson(const QList<Cv::CvAccountSync::Summary> &summaries, const QString &signInError,
+                   int exitCode);
 
     Cv::CvCache *m_cache;
     std::unique_ptr<Cv::Corvana> m_corvana;
-    QHash<QString, Cv::CvUser> m_before; // every user the cache held before the run
-    QTimer m_timeout;
-    QTimer m_pictureGrace;
+    std::unique_ptr<Cv::CvAccountSync> m_sync;
     QTextStream m_out;
     QTextStream m_err;
-    Counts m_profile;
-    Counts m_friends;
-    Counts m_birthdays;
-    bool m_birthdaysDone = false;
-    bool m_pictureDone = false;
-    bool m_finished = false;
-    bool m_pictureGraceOver = false;
-    int m_errors = 0;
+    QElapsedTimer m_lastStatus;
+    bool m_terminal = false;
+    bool m_json = false;
+    bool m_statusShown = false;
+    bool m_errorPrinted = false;
+    bool m_signedIn = false;
 };
 
 #endif // SYNCJOB_H
