@@ -243,17 +243,18 @@ bool CvAccountSyncPrivate::matches(CvAccountSync::Collection collection,
     return signalTarget == target || (target == owner && signalTarget == QLatin1String("me"));
 }
 
-void CvAccountSyncPrivate::pageArrived(
-    CvAccountSync::Collection collection, const QString &signalTarget, const CvSyncEntries &entries,
-    const QList<QPair<CvAccountSync::Collection, QString>> &children, const QDateTime &oldest)
+void CvAccountSyncPrivate::pageArrived(CvAccountSync::Collection collection,
+                                       const QString &signalTarget, const CvSyncEntries &entries,
+                                       const CvSyncChildren &children, const QDateTime &oldest)
 {
     if (!matches(collection, signalTarget))
         return;
     inFlight = false;
     watchdog.stop();
-    for (const auto &child : children) {
-        if (collections & child.first)
-            addTarget(child.first, child.second);
+    pageChildren.clear();
+    for (const CvSyncChild &child : children) {
+        if (collections & child.collection)
+            pageChildren.append(child);
     }
     pageEntries = entries;
     pageOldest = oldest;
@@ -277,6 +278,7 @@ void CvAccountSyncPrivate::finishPage()
     }
 
     int fresh = 0;
+    unchangedKeys.clear();
     for (const CvSyncEntry &entry : std::as_const(pageEntries)) {
         if (targetSeen.contains(entry.key))
             continue;
@@ -286,13 +288,16 @@ void CvAccountSyncPrivate::finishPage()
             continue; // listed by another parent or folder already
         run->seen.insert(entry.key, entry.fingerprint);
         const auto before = run->previous.constFind(entry.key);
-        if (before == run->previous.constEnd())
+        if (before == run->previous.constEnd()) {
             ++run->summary.added;
-        else if (*before != entry.fingerprint)
+        } else if (*before != entry.fingerprint) {
             ++run->summary.updated;
-        else
+        } else {
             ++run->summary.unchanged;
+            unchangedKeys.insert(entry.key);
+        }
     }
+    followChildren(*run);
     if (run->info->paging == CvSyncPaging::None)
         run->total = int(run->seen.size());
     Q_EMIT q->progress(run->info->collection, int(run->seen.size()), run->total);
@@ -308,6 +313,10 @@ void CvAccountSyncPrivate::finishPage()
         return;
     }
     if (run->info->paging == CvSyncPaging::None || shortPage) {
+        // A marker that this parent's items were followed to the end, so that a later run
+        // may take them over while the parent stays unchanged.
+        if (run->info->parent)
+            run->seen.insert(run->targets.at(targetIndex) + QLatin1Char('/'), QString());
         nextTarget();
         return;
     }
@@ -325,6 +334,45 @@ void CvAccountSyncPrivate::finishPage()
     ++page;
     attempt = 0;
     sendPage();
+}
+
+void CvAccountSyncPrivate::followChildren(const Run &parent)
+{
+    for (const CvSyncChild &child : std::as_const(pageChildren)) {
+        Run *run = runOf(child.collection);
+        if (!run || run->targetSet.contains(child.target))
+            continue;
+        // Items under a parent that did not change are taken over from the last run: a second
+        // run then costs little more than the top-level lists.
+        if (run->info->followsChangesOnly && unchangedKeys.contains(child.parentKey)
+            && parent.previous.contains(child.parentKey) && carryOver(run, child.target))
+            continue;
+        addTarget(child.collection, child.target);
+    }
+    pageChildren.clear();
+}
+
+bool CvAccountSyncPrivate::carryOver(Run *run, const QString &target)
+{
+    const QString marker = target + QLatin1Char('/');
+    if (!run->previous.contains(marker))
+        return false; // the last run did not follow this parent to the end
+    if (run->previousByTarget.isEmpty()) {
+        for (auto it = run->previous.cbegin(); it != run->previous.cend(); ++it) {
+            const qsizetype slash = it.key().lastIndexOf(QLatin1Char('/'));
+            if (slash > 0 && slash + 1 < it.key().size())
+                run->previousByTarget[it.key().left(slash)].append(it.key());
+        }
+    }
+    run->targetSet.insert(target);
+    run->seen.insert(marker, QString());
+    for (const QString &key : run->previousByTarget.value(target)) {
+        if (run->seen.contains(key))
+            continue;
+        run->seen.insert(key, run->previous.value(key));
+        ++run->summary.unchanged;
+    }
+    return true;
 }
 
 void CvAccountSyncPrivate::failed(const CvError &error)
@@ -385,6 +433,12 @@ void CvAccountSyncPrivate::stopCollection(const QString &reason)
     retryTimer.stop();
     if (run->summary.error.isEmpty())
         run->summary.error = reason;
+    if (run->info->parent && targetIndex >= 0 && targetIndex < run->targets.size()) {
+        // This parent's items are not known completely; the next run asks for them again.
+        const QString marker = run->targets.at(targetIndex) + QLatin1Char('/');
+        run->seen.remove(marker);
+        run->previous.remove(marker);
+    }
     finishCollection();
 }
 
@@ -401,7 +455,7 @@ void CvAccountSyncPrivate::finishCollection()
         // Only a list followed to the end is evidence that an item is gone.
         QStringList gone;
         for (auto it = run->previous.cbegin(); it != run->previous.cend(); ++it) {
-            if (!run->seen.contains(it.key()))
+            if (!run->seen.contains(it.key()) && !it.key().endsWith(QLatin1Char('/')))
                 gone.append(it.key());
         }
         run->summary.removed = int(gone.size());

@@ -78,7 +78,7 @@ QString fingerprint(const CvCheckin &c)
 QString fingerprint(const CvAlbum &a)
 {
     return digest({a.name(), a.description(), a.location(), a.privacy(), a.type(),
-                   timeText(a.updatedTime())});
+                   timeText(a.updatedTime()), number(a.count())});
 }
 QString fingerprint(const CvPhoto &p)
 {
@@ -127,12 +127,12 @@ QDateTime oldestPost(const CvPosts &posts)
     return oldest;
 }
 
-QList<QPair<S::Collection, QString>> commentedPosts(const CvPosts &posts)
+CvSyncChildren commentedPosts(const CvPosts &posts)
 {
-    QList<QPair<S::Collection, QString>> children;
+    CvSyncChildren children;
     for (const CvPost &post : posts) {
         if (post.commentCount() > 0 && !post.id().isEmpty())
-            children.append({S::Comments, post.id()});
+            children.append({S::Comments, post.id(), post.id()});
     }
     return children;
 }
@@ -155,68 +155,68 @@ const std::vector<CvSyncCollectionInfo> &cvSyncCollections()
 {
     // The order is the order of a run: parents come before the collections they list.
     static const std::vector<CvSyncCollectionInfo> table {
-        {S::Profile, "profile", none, CvSyncPaging::None, false,
+        {S::Profile, "profile", none, CvSyncPaging::None, false, false,
          [](Corvana *c, const QString &, const CvDataFilter &) {
              c->refreshProfile();
              return Corvana::Success;
          }},
-        {S::Friends, "friends", none, CvSyncPaging::Offset, false,
+        {S::Friends, "friends", none, CvSyncPaging::Offset, false, false,
          [](Corvana *c, const QString &, const CvDataFilter &f) {
              return c->retrieveFriends(nullptr, f);
          }},
-        {S::Birthdays, "birthdays", none, CvSyncPaging::None, false,
+        {S::Birthdays, "birthdays", none, CvSyncPaging::None, false, false,
          [](Corvana *c, const QString &, const CvDataFilter &) {
              return c->retrieveBirthdaysOfFriends(nullptr);
          }},
-        {S::NewsFeed, "news feed", none, CvSyncPaging::Until, true,
+        {S::NewsFeed, "news feed", none, CvSyncPaging::Until, true, false,
          [](Corvana *c, const QString &, const CvDataFilter &f) {
              return c->retrieveNewsFeed(nullptr, f);
          }},
-        {S::ProfileFeed, "profile feed", none, CvSyncPaging::Until, true,
+        {S::ProfileFeed, "profile feed", none, CvSyncPaging::Until, true, false,
          [](Corvana *c, const QString &, const CvDataFilter &f) {
              return c->retrieveProfileFeed(nullptr, f);
          }},
-        {S::StatusMessages, "status messages", none, CvSyncPaging::Until, true,
+        {S::StatusMessages, "status messages", none, CvSyncPaging::Until, true, false,
          [](Corvana *c, const QString &, const CvDataFilter &f) {
              return c->retrieveStatusMessages(nullptr, statusFilter(f));
          }},
-        {S::Comments, "comments", S::NewsFeed, CvSyncPaging::Offset, false,
+        {S::Comments, "comments", S::NewsFeed, CvSyncPaging::Offset, false, true,
          [](Corvana *c, const QString &, const CvDataFilter &f) {
              return c->retrieveComments(nullptr, PostComments, f);
          }},
-        {S::Threads, "threads", none, CvSyncPaging::Offset, true,
+        {S::Threads, "threads", none, CvSyncPaging::Offset, true, false,
          [](Corvana *c, const QString &target, const CvDataFilter &f) {
              CvDataFilter filter = f;
              filter.id = QStringLiteral("me");
              return c->retrieveThreads(nullptr, MessageBoxType(target.toInt()), filter);
          }},
-        {S::Messages, "messages", S::Threads, CvSyncPaging::Offset, false,
+        {S::Messages, "messages", S::Threads, CvSyncPaging::Offset, false, true,
          [](Corvana *c, const QString &, const CvDataFilter &f) {
              return c->retrieveMessages(nullptr, f);
          }},
-        {S::Attachments, "attachments", S::Threads, CvSyncPaging::None, false,
+        {S::Attachments, "attachments", S::Threads, CvSyncPaging::None, false, true,
          [](Corvana *c, const QString &target, const CvDataFilter &) {
              return c->retrieveThreadAttachments(nullptr, target);
          }},
-        {S::Events, "events", none, CvSyncPaging::Widening, true,
+        {S::Events, "events", none, CvSyncPaging::Widening, true, false,
          [](Corvana *c, const QString &, const CvDataFilter &f) {
              return c->retrieveEvents(nullptr, f);
          }},
-        {S::Groups, "groups", none, CvSyncPaging::Widening, false,
+        {S::Groups, "groups", none, CvSyncPaging::Widening, false, false,
          [](Corvana *c, const QString &, const CvDataFilter &f) {
              return c->retrieveGroups(nullptr, f);
          }},
-        {S::GroupMembers, "group members", S::Groups, CvSyncPaging::Offset, false,
+        {S::GroupMembers, "group members", S::Groups, CvSyncPaging::Offset, false, false,
          [](Corvana *c, const QString &, const CvDataFilter &f) { return c->retrieveMembers(f); }},
-        {S::Checkins, "check-ins", none, CvSyncPaging::Widening, false,
+        {S::Checkins, "check-ins", none, CvSyncPaging::Widening, false, false,
          [](Corvana *c, const QString &, const CvDataFilter &f) {
              return c->retrieveCheckins(nullptr, f);
          }},
-        {S::Albums, "albums", none, CvSyncPaging::Offset, false,
+        {S::Albums, "albums", none, CvSyncPaging::Offset, false, false,
          [](Corvana *c, const QString &, const CvDataFilter &f) { return c->retrieveAlbums(f); }},
-        {S::Photos, "photos", S::Albums, CvSyncPaging::Offset, false,
+        {S::Photos, "photos", S::Albums, CvSyncPaging::Offset, false, true,
          [](Corvana *c, const QString &, const CvDataFilter &f) { return c->retrievePhotos(f); }},
-        {S::Notifications, "notifications", none, CvSyncPaging::None, true,
+        {S::Notifications, "notifications", none, CvSyncPaging::None, true, false,
          [](Corvana *c, const QString &, const CvDataFilter &f) {
              return c->retrieveNotificationList(true, f.since);
          }},
@@ -272,10 +272,11 @@ void CvAccountSyncPrivate::connectFacade()
     });
     connect(c, &C::threadsRetrieved, this, [this](MessageBoxType folder, const CvThreads &list) {
         const QString target = QString::number(int(folder));
-        QList<QPair<S::Collection, QString>> children;
+        CvSyncChildren children;
         for (const CvThread &thread : list) {
-            children.append({S::Messages, thread.id()});
-            children.append({S::Attachments, thread.id()});
+            const QString key = target + QLatin1Char('/') + thread.id();
+            children.append({S::Messages, thread.id(), key});
+            children.append({S::Attachments, thread.id(), key});
         }
         pageArrived(S::Threads, target, entriesOf(list, target), children);
     });
@@ -290,9 +291,9 @@ void CvAccountSyncPrivate::connectFacade()
         pageArrived(S::Events, id, entriesOf(list));
     });
     connect(c, &C::groupsRetrieved, this, [this](const QString &id, const CvGroups &list) {
-        QList<QPair<S::Collection, QString>> children;
+        CvSyncChildren children;
         for (const CvGroup &group : list)
-            children.append({S::GroupMembers, group.id()});
+            children.append({S::GroupMembers, group.id(), group.id()});
         pageArrived(S::Groups, id, entriesOf(list), children);
     });
     connect(c, &C::membersRetrieved, this, [this](const QString &id, const CvUsers &list) {
@@ -302,9 +303,9 @@ void CvAccountSyncPrivate::connectFacade()
         pageArrived(S::Checkins, id, entriesOf(list));
     });
     connect(c, &C::albumsRetrieved, this, [this](const QString &id, const CvAlbums &list) {
-        QList<QPair<S::Collection, QString>> children;
+        CvSyncChildren children;
         for (const CvAlbum &album : list)
-            children.append({S::Photos, album.id()});
+            children.append({S::Photos, album.id(), album.id()});
         pageArrived(S::Albums, id, entriesOf(list), children);
     });
     connect(c, &C::photosRetrieved, this, [this](const QString &id, const CvPhotos &list) {

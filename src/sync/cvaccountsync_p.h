@@ -34,6 +34,15 @@ enum class CvSyncPaging {
     Widening
 };
 
+//! An item a parent page lists, to be followed in a collection under it.
+struct CvSyncChild
+{
+    CvAccountSync::Collection collection;
+    QString target; //!< the parent item's id, as the child collection asks for it
+    QString parentKey; //!< the parent item's key in its own collection
+};
+using CvSyncChildren = QList<CvSyncChild>;
+
 //! What the run needs to know of a collection: how to ask for a page.
 struct CvSyncCollectionInfo
 {
@@ -42,6 +51,8 @@ struct CvSyncCollectionInfo
     CvAccountSync::Collection parent; //!< the collection that lists its targets; 0 for none
     CvSyncPaging paging;
     bool dated; //!< the since bound applies
+    //! The items under an unchanged parent are taken as unchanged, without asking for them.
+    bool followsChangesOnly;
     Corvana::ReturnCode (*request)(Corvana *corvana, const QString &target,
                                    const CvDataFilter &filter);
 };
@@ -64,6 +75,7 @@ public:
         QHash<QString, QString> seen; // this run
         QStringList targets; // the owner, folders, or the parent items listed
         QSet<QString> targetSet;
+        QHash<QString, QStringList> previousByTarget; // built when first needed
         int total = -1;
         bool finished = false;
     };
@@ -77,9 +89,10 @@ public:
     void sendPage();
     // A page of the request in flight arrived: \a children are parent items to follow.
     void pageArrived(CvAccountSync::Collection collection, const QString &signalTarget,
-                     const CvSyncEntries &entries,
-                     const QList<QPair<CvAccountSync::Collection, QString>> &children = {},
+                     const CvSyncEntries &entries, const CvSyncChildren &children = {},
                      const QDateTime &oldest = QDateTime());
+    void followChildren(const Run &parent);
+    bool carryOver(Run *run, const QString &target);
     void finishPage();
     int pageLimit() const;
     void failed(const CvError &error);
@@ -125,6 +138,8 @@ public:
     bool inFlight = false;
     bool pageReady = false;
     CvSyncEntries pageEntries;
+    CvSyncChildren pageChildren;
+    QSet<QString> unchangedKeys; // parent items of this page seen as they were
     QDateTime pageOldest;
     QString pageError;
     QTimer watchdog;

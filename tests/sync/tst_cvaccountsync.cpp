@@ -308,8 +308,12 @@ private slots:
     void changesBetweenRuns()
     {
         const auto chosen = CvAccountSync::Collections(CvAccountSync::ProfileFeed)
-            | CvAccountSync::Albums | CvAccountSync::Photos;
+            | CvAccountSync::Comments | CvAccountSync::Albums | CvAccountSync::Photos;
         const Summaries before = run(chosen, 4);
+        const QString post = m_emulator.get(s("/me/feed")).ids().value(0);
+        QVERIFY(!m_emulator.post(s("/") + post + s("/comments"), {{s("message"), s("Lovely")}})
+                     .id()
+                     .isEmpty());
         const QStringList albums = m_emulator.get(s("/me/albums")).ids();
         QVERIFY(albums.size() > 1);
         const int photos = int(m_emulator.get(s("/") + albums.first() + s("/photos")).ids().size());
@@ -324,6 +328,12 @@ private slots:
         QVERIFY2(feed.added == 1 && feed.removed == 0, qPrintable(describe(feed)));
         QCOMPARE(feed.unchanged + feed.updated,
                  summaryOf(before, CvAccountSync::ProfileFeed).added);
+        // Only the commented post's comments are asked for again; the others are taken over.
+        const CvAccountSync::Summary comments = summaryOf(after, CvAccountSync::Comments);
+        QVERIFY2(comments.added == 1 && comments.removed == 0 && comments.pages == 1,
+                 qPrintable(describe(comments)));
+        QCOMPARE(comments.unchanged + comments.updated,
+                 summaryOf(before, CvAccountSync::Comments).added);
         const CvAccountSync::Summary album = summaryOf(after, CvAccountSync::Albums);
         QVERIFY2(album.removed == 1 && album.added == 0, qPrintable(describe(album)));
         QCOMPARE(album.unchanged + album.updated, int(albums.size()) - 1);

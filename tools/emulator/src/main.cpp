@@ -80,25 +80,32 @@ int main(int argc, char **argv)
     const QCommandLineOption failure(
         u"fail"_s,
         u"Inject failures, e.g. count=2,mode=drop[,status=N,ms=N,match=TEXT] "
-        "(modes: status feed-limit permission rest-unknown rest-permission delay drop not-json)."_s,
+        "(modes: status feed-limit permission rest-unknown rest-permission delay drop not-json "
+        "repeat-page)."_s,
         u"rule"_s);
-    p.addOptions({port, host, http, cert, key, printCa, seed, token, failure});
+    const QCommandLineOption large(
+        u"large-account"_s,
+        u"Sizes of a large account: about 5,000 friends, 20,000 news feed posts, 2,000 threads "
+        "and hundreds of events, groups and albums (a size option given as well wins)."_s);
+    p.addOptions({port, host, http, cert, key, printCa, seed, token, failure, large});
     Emu::Sizes sizes;
     struct SizeOption
     {
         const char16_t *name;
         int *value;
+        int large; // with --large-account
     };
+    // The first user is friends with four in five others.
     const SizeOption sizeOptions[] = {
-        {u"users", &sizes.users},
-        {u"posts", &sizes.posts},
-        {u"threads", &sizes.threads},
-        {u"events", &sizes.events},
-        {u"groups", &sizes.groups},
-        {u"pages", &sizes.pages},
-        {u"places", &sizes.places},
-        {u"albums", &sizes.albums},
-        {u"notifications", &sizes.notifications},
+        {u"users", &sizes.users, 6250},
+        {u"posts", &sizes.posts, 20000},
+        {u"threads", &sizes.threads, 2000},
+        {u"events", &sizes.events, 500},
+        {u"groups", &sizes.groups, 200},
+        {u"pages", &sizes.pages, 100},
+        {u"places", &sizes.places, 100},
+        {u"albums", &sizes.albums, 200},
+        {u"notifications", &sizes.notifications, 500},
     };
     for (const SizeOption &s : sizeOptions) {
         p.addOption(QCommandLineOption(
@@ -113,8 +120,9 @@ int main(int argc, char **argv)
         return 0;
     }
     for (const SizeOption &s : sizeOptions) {
-        bool ok = false;
-        *s.value = p.value(QString::fromUtf16(s.name)).toInt(&ok);
+        bool ok = true;
+        const QString name = QString::fromUtf16(s.name);
+        *s.value = p.isSet(large) && !p.isSet(name) ? s.large : p.value(name).toInt(&ok);
         if (!ok || *s.value < 0 || *s.value > 1000000)
             return fail(u"invalid --%1"_s.arg(QString::fromUtf16(s.name)));
     }
