@@ -59,6 +59,7 @@ public:
         Notifications = 0x10000, //!< notifications, read ones included
         AllCollections = 0x1ffff //!< every collection
     };
+    //! A combination of collections, such as NewsFeed | Comments.
     Q_DECLARE_FLAGS(Collections, Collection)
     Q_FLAG(Collections)
 
