@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <sys/resource.h>
 
+#include "benchemulator.h"
+
 namespace {
 
 QStringList g_requests; // URLs the library sent, token redacted

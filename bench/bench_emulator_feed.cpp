@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "benchemulator.h"
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -22,25 +24,11 @@ int main(int argc, char **argv)
     QElapsedTimer startup;
     startup.start();
     QProcess emulator;
-    emulator.start(QStringLiteral(CV_EMULATOR_PATH),
-                   {QStringLiteral("--http"), QStringLiteral("--port"), QStringLiteral("0"),
-                    QStringLiteral("--posts"), QString::number(posts)});
-    QByteArray output;
-    while (!output.contains("ready\n")) {
-        if (!emulator.waitForReadyRead(60000)) {
-            std::fprintf(stderr, "emulator did not start\n");
-            return 1;
-        }
-        output += emulator.readAllStandardOutput();
-    }
     QString graph;
     QString token;
-    for (const QByteArray &line : output.split('\n')) {
-        if (line.startsWith("graph: "))
-            graph = QString::fromLatin1(line.mid(7));
-        if (line.startsWith("token: ") && token.isEmpty())
-            token = QString::fromLatin1(line.mid(7).split(' ').value(0));
-    }
+    if (!startBenchEmulator(&emulator, {QStringLiteral("--posts"), QString::number(posts)}, &graph,
+                            &token))
+        return 1;
     std::printf("emulator with %d posts ready in %lld ms\n", posts, qint64(startup.elapsed()));
 
     QNetworkAccessManager nam;
