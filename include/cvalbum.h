@@ -24,6 +24,8 @@ public:
     explicit CvAlbum(const QString &id);
     //! A copy of \a other, sharing its data until one of them changes.
     CvAlbum(const CvAlbum &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvAlbum(CvAlbum &&other) noexcept;
     ~CvAlbum();
     //! Makes this a copy of \a other.
     CvAlbum &operator=(const CvAlbum &other);

@@ -25,6 +25,8 @@ public:
     CvAttachment(const QString &id, const QString &type);
     //! A copy of \a other, sharing its data until one of them changes.
     CvAttachment(const CvAttachment &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvAttachment(CvAttachment &&other) noexcept;
     ~CvAttachment();
     //! Makes this a copy of \a other.
     CvAttachment &operator=(const CvAttachment &other);

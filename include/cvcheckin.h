@@ -27,6 +27,8 @@ public:
     CvCheckin(const QString &id, const CvUserRef &from, const CvPlace &place);
     //! A copy of \a other, sharing its data until one of them changes.
     CvCheckin(const CvCheckin &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvCheckin(CvCheckin &&other) noexcept;
     ~CvCheckin();
     //! Makes this a copy of \a other.
     CvCheckin &operator=(const CvCheckin &other);

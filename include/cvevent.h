@@ -44,6 +44,8 @@ public:
     CvEvent(const QString &id, const CvUserRef &owner);
     //! A copy of \a other, sharing its data until one of them changes.
     CvEvent(const CvEvent &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvEvent(CvEvent &&other) noexcept;
     ~CvEvent();
     //! Makes this a copy of \a other.
     CvEvent &operator=(const CvEvent &other);

@@ -26,6 +26,8 @@ public:
     CvGroup(const QString &id, const CvUserRef &owner);
     //! A copy of \a other, sharing its data until one of them changes.
     CvGroup(const CvGroup &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvGroup(CvGroup &&other) noexcept;
     ~CvGroup();
     //! Makes this a copy of \a other.
     CvGroup &operator=(const CvGroup &other);

@@ -12,13 +12,13 @@ namespace Cv {
 
 class CvImagePrivate;
 
-//! One rendition of a photo.
+//! One rendition of a photo. Copies are deep.
 class CV_EXPORT CvImage
 {
 public:
     //! An empty image, invalid.
     CvImage();
-    //! A copy of \a other, sharing its data until one of them changes.
+    //! A deep copy of \a other.
     CvImage(const CvImage &other);
     ~CvImage();
     //! Makes this a copy of \a other.

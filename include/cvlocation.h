@@ -12,13 +12,13 @@ namespace Cv {
 
 class CvLocationPrivate;
 
-//! A postal address with coordinates.
+//! A postal address with coordinates. Copies are deep.
 class CV_EXPORT CvLocation
 {
 public:
     //! An empty location, invalid.
     CvLocation();
-    //! A copy of \a other, sharing its data until one of them changes.
+    //! A deep copy of \a other.
     CvLocation(const CvLocation &other);
     ~CvLocation();
     //! Makes this a copy of \a other.

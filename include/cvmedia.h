@@ -26,6 +26,8 @@ public:
     explicit CvMedia(const QString &id);
     //! A copy of \a other, sharing its data until one of them changes.
     CvMedia(const CvMedia &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvMedia(CvMedia &&other) noexcept;
     ~CvMedia();
     //! Makes this a copy of \a other.
     CvMedia &operator=(const CvMedia &other);

@@ -14,7 +14,7 @@ namespace Cv {
 
 class CvMessagePrivate;
 
-//! A comment on a post or photo, or one message of a thread.
+//! A comment on a post or photo, or one message of a thread. Copies are deep.
 class CV_EXPORT CvMessage
 {
 public:
@@ -22,7 +22,7 @@ public:
     CvMessage();
     //! The message \a id by \a from.
     CvMessage(const QString &id, const CvUserRef &from);
-    //! A copy of \a other, sharing its data until one of them changes.
+    //! A deep copy of \a other.
     CvMessage(const CvMessage &other);
     ~CvMessage();
     //! Makes this a copy of \a other.

@@ -26,6 +26,8 @@ public:
     CvNotification(const QString &id, const CvUserRef &from, const QDateTime &createdTime);
     //! A copy of \a other, sharing its data until one of them changes.
     CvNotification(const CvNotification &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvNotification(CvNotification &&other) noexcept;
     ~CvNotification();
     //! Makes this a copy of \a other.
     CvNotification &operator=(const CvNotification &other);

@@ -12,13 +12,13 @@ namespace Cv {
 
 class CvNotificationsPrivate;
 
-//! The user's unread counters and pending invitations.
+//! The user's unread counters and pending invitations. Copies are deep.
 class CV_EXPORT CvNotifications
 {
 public:
     //! All counters 0 and no invitations.
     CvNotifications();
-    //! A copy of \a other, sharing its data until one of them changes.
+    //! A deep copy of \a other.
     CvNotifications(const CvNotifications &other);
     ~CvNotifications();
     //! Makes this a copy of \a other.

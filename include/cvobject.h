@@ -35,6 +35,8 @@ public:
     CvObject(const QString &id, const QString &name, const QString &type);
     //! A copy of \a other, sharing its data until one of them changes.
     CvObject(const CvObject &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvObject(CvObject &&other) noexcept;
     ~CvObject();
     //! Makes this a copy of \a other.
     CvObject &operator=(const CvObject &other);

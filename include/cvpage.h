@@ -23,6 +23,8 @@ public:
     explicit CvPage(const QString &id);
     //! A copy of \a other, sharing its data until one of them changes.
     CvPage(const CvPage &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvPage(CvPage &&other) noexcept;
     ~CvPage();
     //! Makes this a copy of \a other.
     CvPage &operator=(const CvPage &other);

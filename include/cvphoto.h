@@ -25,6 +25,8 @@ public:
     explicit CvPhoto(const QString &id);
     //! A copy of \a other, sharing its data until one of them changes.
     CvPhoto(const CvPhoto &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvPhoto(CvPhoto &&other) noexcept;
     ~CvPhoto();
     //! Makes this a copy of \a other.
     CvPhoto &operator=(const CvPhoto &other);

@@ -24,6 +24,8 @@ public:
     explicit CvPlace(const QString &id);
     //! A copy of \a other, sharing its data until one of them changes.
     CvPlace(const CvPlace &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvPlace(CvPlace &&other) noexcept;
     ~CvPlace();
     //! Makes this a copy of \a other.
     CvPlace &operator=(const CvPlace &other);

@@ -30,6 +30,8 @@ public:
     CvPost(const QString &id, const CvUserRef &from, const QDateTime &created);
     //! A copy of \a other, sharing its data until one of them changes.
     CvPost(const CvPost &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvPost(CvPost &&other) noexcept;
     ~CvPost();
     //! Makes this a copy of \a other.
     CvPost &operator=(const CvPost &other);

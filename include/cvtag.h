@@ -23,6 +23,8 @@ public:
     explicit CvTag(const QString &id);
     //! A copy of \a other, sharing its data until one of them changes.
     CvTag(const CvTag &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvTag(CvTag &&other) noexcept;
     ~CvTag();
     //! Makes this a copy of \a other.
     CvTag &operator=(const CvTag &other);

@@ -24,6 +24,8 @@ public:
     CvThread(const QString &id, const CvUserRef &from);
     //! A copy of \a other, sharing its data until one of them changes.
     CvThread(const CvThread &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvThread(CvThread &&other) noexcept;
     ~CvThread();
     //! Makes this a copy of \a other.
     CvThread &operator=(const CvThread &other);

@@ -25,6 +25,8 @@ public:
     explicit CvUser(const CvUserRef &ref);
     //! A copy of \a other, sharing its data until one of them changes.
     CvUser(const CvUser &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvUser(CvUser &&other) noexcept;
     ~CvUser();
     //! Makes this a copy of \a other.
     CvUser &operator=(const CvUser &other);

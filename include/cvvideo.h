@@ -23,6 +23,8 @@ public:
     explicit CvVideo(const QString &id);
     //! A copy of \a other, sharing its data until one of them changes.
     CvVideo(const CvVideo &other);
+    //! Takes over the data of \a other, which may then only be assigned to or destroyed.
+    CvVideo(CvVideo &&other) noexcept;
     ~CvVideo();
     //! Makes this a copy of \a other.
     CvVideo &operator=(const CvVideo &other);

@@ -13,19 +13,20 @@ Q_DECLARE_LOGGING_CATEGORY(lcCorvana)
 
 inline bool cvLogErrors()
 {
-    return CvLogger::s_logLevel > 1;
+    return CvLogger::s_logLevel >= LogErrors;
 }
 inline bool cvLogWarnings()
 {
-    return CvLogger::s_logLevel > 2;
+    return CvLogger::s_logLevel >= LogWarnings;
 }
+// LogInfo adds nothing to LogWarnings: debug lines start at LogDebug.
 inline bool cvLogDebug()
 {
-    return CvLogger::s_logLevel > 4;
+    return CvLogger::s_logLevel >= LogDebug;
 }
 inline bool cvLogTrace()
 {
-    return CvLogger::s_logLevel == 6;
+    return CvLogger::s_logLevel == LogTrace;
 }
 
 inline void cvWarning(const QString &text)
@@ -34,7 +35,7 @@ inline void cvWarning(const QString &text)
         CvLogger::logWarning(text);
 }
 
-// Reports that something impossible happened; written when the level is above 1.
+// Reports that something impossible happened; written from LogErrors on.
 void cvCritical(const QString &text);
 
 inline void cvDebug(const QString &text)

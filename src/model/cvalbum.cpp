@@ -32,6 +32,8 @@ CvAlbum::CvAlbum(const QString &id)
 
 CvAlbum::CvAlbum(const CvAlbum &other) = default;
 
+CvAlbum::CvAlbum(CvAlbum &&other) noexcept = default;
+
 CvAlbum::~CvAlbum() = default;
 
 CvAlbum &CvAlbum::operator=(const CvAlbum &other) = default;

@@ -26,6 +26,8 @@ CvAttachment::CvAttachment(const QString &id, const QString &type)
 
 CvAttachment::CvAttachment(const CvAttachment &other) = default;
 
+CvAttachment::CvAttachment(CvAttachment &&other) noexcept = default;
+
 CvAttachment::~CvAttachment() = default;
 
 CvAttachment &CvAttachment::operator=(const CvAttachment &other) = default;

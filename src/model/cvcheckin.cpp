@@ -37,6 +37,8 @@ CvCheckin::CvCheckin(const QString &id, const CvUserRef &from, const CvPlace &pl
 
 CvCheckin::CvCheckin(const CvCheckin &other) = default;
 
+CvCheckin::CvCheckin(CvCheckin &&other) noexcept = default;
+
 CvCheckin::~CvCheckin() = default;
 
 CvCheckin &CvCheckin::operator=(const CvCheckin &other) = default;

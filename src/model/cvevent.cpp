@@ -48,6 +48,8 @@ CvEvent::CvEvent(const QString &id, const CvUserRef &owner)
 
 CvEvent::CvEvent(const CvEvent &other) = default;
 
+CvEvent::CvEvent(CvEvent &&other) noexcept = default;
+
 CvEvent::~CvEvent() = default;
 
 CvEvent &CvEvent::operator=(const CvEvent &other) = default;

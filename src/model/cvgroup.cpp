@@ -40,6 +40,8 @@ CvGroup::CvGroup(const QString &id, const CvUserRef &owner)
 
 CvGroup::CvGroup(const CvGroup &other) = default;
 
+CvGroup::CvGroup(CvGroup &&other) noexcept = default;
+
 CvGroup::~CvGroup() = default;
 
 CvGroup &CvGroup::operator=(const CvGroup &other) = default;

@@ -29,6 +29,8 @@ CvMedia::CvMedia(const QString &id)
 
 CvMedia::CvMedia(const CvMedia &other) = default;
 
+CvMedia::CvMedia(CvMedia &&other) noexcept = default;
+
 CvMedia::~CvMedia() = default;
 
 CvMedia &CvMedia::operator=(const CvMedia &other) = default;

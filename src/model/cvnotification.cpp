@@ -48,6 +48,8 @@ CvNotification::CvNotification(const QString &id, const CvUserRef &from,
 
 CvNotification::CvNotification(const CvNotification &other) = default;
 
+CvNotification::CvNotification(CvNotification &&other) noexcept = default;
+
 CvNotification::~CvNotification() = default;
 
 CvNotification &CvNotification::operator=(const CvNotification &other) = default;

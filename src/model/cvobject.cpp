@@ -19,6 +19,8 @@ CvObject::CvObject(const QString &id, const QString &name, const QString &type)
 
 CvObject::CvObject(const CvObject &other) = default;
 
+CvObject::CvObject(CvObject &&other) noexcept = default;
+
 CvObject::~CvObject() = default;
 
 CvObject &CvObject::operator=(const CvObject &other) = default;

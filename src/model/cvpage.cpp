@@ -33,6 +33,8 @@ CvPage::CvPage(const QString &id)
 
 CvPage::CvPage(const CvPage &other) = default;
 
+CvPage::CvPage(CvPage &&other) noexcept = default;
+
 CvPage::~CvPage() = default;
 
 CvPage &CvPage::operator=(const CvPage &other) = default;

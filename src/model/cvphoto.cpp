@@ -26,6 +26,8 @@ CvPhoto::CvPhoto(const QString &id)
 
 CvPhoto::CvPhoto(const CvPhoto &other) = default;
 
+CvPhoto::CvPhoto(CvPhoto &&other) noexcept = default;
+
 CvPhoto::~CvPhoto() = default;
 
 CvPhoto &CvPhoto::operator=(const CvPhoto &other) = default;

@@ -24,6 +24,8 @@ CvPlace::CvPlace(const QString &id)
 
 CvPlace::CvPlace(const CvPlace &other) = default;
 
+CvPlace::CvPlace(CvPlace &&other) noexcept = default;
+
 CvPlace::~CvPlace() = default;
 
 CvPlace &CvPlace::operator=(const CvPlace &other) = default;

@@ -53,6 +53,8 @@ CvPost::CvPost(const QString &id, const CvUserRef &from, const QDateTime &create
 
 CvPost::CvPost(const CvPost &other) = default;
 
+CvPost::CvPost(CvPost &&other) noexcept = default;
+
 CvPost::~CvPost() = default;
 
 CvPost &CvPost::operator=(const CvPost &other) = default;

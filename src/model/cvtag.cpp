@@ -25,6 +25,8 @@ CvTag::CvTag(const QString &id)
 
 CvTag::CvTag(const CvTag &other) = default;
 
+CvTag::CvTag(CvTag &&other) noexcept = default;
+
 CvTag::~CvTag() = default;
 
 CvTag &CvTag::operator=(const CvTag &other) = default;

@@ -32,6 +32,8 @@ CvThread::CvThread(const QString &id, const CvUserRef &from)
 
 CvThread::CvThread(const CvThread &other) = default;
 
+CvThread::CvThread(CvThread &&other) noexcept = default;
+
 CvThread::~CvThread() = default;
 
 CvThread &CvThread::operator=(const CvThread &other) = default;

@@ -54,6 +54,8 @@ CvUser::CvUser(const CvUserRef &ref)
 
 CvUser::CvUser(const CvUser &other) = default;
 
+CvUser::CvUser(CvUser &&other) noexcept = default;
+
 CvUser::~CvUser() = default;
 
 CvUser &CvUser::operator=(const CvUser &other) = default;

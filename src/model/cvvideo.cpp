@@ -22,6 +22,8 @@ CvVideo::CvVideo(const QString &id)
 
 CvVideo::CvVideo(const CvVideo &other) = default;
 
+CvVideo::CvVideo(CvVideo &&other) noexcept = default;
+
 CvVideo::~CvVideo() = default;
 
 CvVideo &CvVideo::operator=(const CvVideo &other) = default;

@@ -47,14 +47,24 @@ void checkSelfAssignment(T object)
     QCOMPARE(object, expected);
 }
 
+// Move assignment, then move construction, each keeps the value.
 template<typename T>
-void checkMoveAssignment(T object)
+void checkMove(T object)
 {
     const T expected = object;
     T target;
     target = std::move(object);
     QCOMPARE(target, expected);
+    const T constructed(std::move(target));
+    QCOMPARE(constructed, expected);
 }
+
+// Containers move the shared values only when moving cannot throw.
+template<typename... T>
+constexpr bool nothrowMovable = (std::is_nothrow_move_constructible_v<T> && ...);
+static_assert(
+    nothrowMovable<CvAlbum, CvAttachment, CvCheckin, CvEvent, CvGroup, CvMedia, CvNotification,
+                   CvObject, CvPage, CvPhoto, CvPlace, CvPost, CvTag, CvThread, CvUser, CvVideo>);
 
 } // namespace
 
@@ -156,11 +166,11 @@ private slots:
         counters.setMostRecentPoke(5);
         checkSelfAssignment(counters);
 
-        checkMoveAssignment(CvUser(QStringLiteral("1"), QStringLiteral("Ann")));
-        checkMoveAssignment(message);
+        checkMove(CvUser(QStringLiteral("1"), QStringLiteral("Ann")));
+        checkMove(message);
         CvPhoto photo(QStringLiteral("p"));
         photo.setWidth(3);
-        checkMoveAssignment(photo);
+        checkMove(photo);
     }
 
     void virtualDispatchThroughMedia()
