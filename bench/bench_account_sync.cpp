@@ -115,6 +115,8 @@ double transferOnly(const QStringList &urls, const QString &token, qint64 *bytes
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // Each figure as soon as it is known, also when the output goes to a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QStringList arguments = app.arguments().mid(1);
     int pageSize = 100;
     if (!arguments.isEmpty() && arguments.first() != QLatin1String("--"))
