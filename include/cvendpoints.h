@@ -53,6 +53,24 @@ public:
     //! Sets the largest accepted reply body; a negative value is ignored.
     static void setMaxReplySize(qint64 bytes);
 
+    //! A request still unfinished this many milliseconds after it was sent is aborted and
+    //! ends with one error, however steadily its reply arrives; 300000 by default, 0 means no
+    //! deadline.
+    static int requestDeadline();
+    //! Sets the request deadline; a negative value is ignored.
+    static void setRequestDeadline(int msec);
+
+    /*!
+     * Whether a reply that carries nothing to deliver ends with an error. By default (false) a
+     * reply that is not valid JSON (also a 204 or a redirect without a body) and a picture
+     * reply without a Location header end with a warning and no signal. When true, each such
+     * request ends with one error of type CvError::OperationFailed whose reply error string
+     * says why, so that a caller waiting for the request's signal always gets one.
+     */
+    static bool reportSilentReplies();
+    //! Turns reportSilentReplies() on or off.
+    static void setReportSilentReplies(bool report);
+
     //! Restores every default.
     static void reset();
 };

@@ -6,6 +6,7 @@
 #include "cvdataconverter.h"
 #include "cvgraph.h"
 #include "cvgraphrequest.h"
+#include "cvutils.h"
 #include "graph/cvgraph_p.h"
 
 #include <algorithm>
@@ -514,6 +515,12 @@ void CorvanaPrivate::publicDataRetrieved(const QString &name, const QUrl &locati
 {
     Q_Q(Corvana);
     const bool isPicture = !name.startsWith(dataRequestName);
+    // A picture location comes from the service: what it serves is stored only if it is an image.
+    if (isPicture && CvUtils::getDataType(data) == CvUtils::DataUnknown
+        && !data.startsWith("\xFF\xD8\xFF")) {
+        cvWarning(QStringLiteral("Profile picture [%1] is not an image").arg(location.toString()));
+        return;
+    }
     const QString storageName = isPicture ? fileNameFromUrl(location) : dataIdFromUrl(location);
     QString path = cache->getFilePath(storageName);
     if (path.isEmpty())

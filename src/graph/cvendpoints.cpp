@@ -1,6 +1,7 @@
 #include "cvendpoints.h"
 
 #include "convert/cvlog_p.h"
+#include "graph/cvgraphconnect_p.h"
 
 #include <QHostAddress>
 
@@ -10,6 +11,7 @@ namespace {
 
 constexpr int DefaultTransferTimeout = 60000;
 constexpr qint64 DefaultMaxReplySize = 64 * 1024 * 1024;
+constexpr int DefaultRequestDeadline = 300000;
 
 struct Endpoints
 {
@@ -18,6 +20,8 @@ struct Endpoints
     QList<QSslCertificate> caCertificates;
     int transferTimeout = DefaultTransferTimeout;
     qint64 maxReplySize = DefaultMaxReplySize;
+    int requestDeadline = DefaultRequestDeadline;
+    bool reportSilentReplies = false;
 };
 
 Endpoints &endpoints()
@@ -36,18 +40,36 @@ bool isLoopbackHost(const QString &host)
 
 bool isValidBaseUrl(const QUrl &url)
 {
-    if (!url.isValid() || url.isRelative() || url.host().isEmpty())
-        return false;
     if (!url.userInfo().isEmpty() || !url.path().isEmpty() || url.hasQuery() || url.hasFragment())
         return false;
-    const QString scheme = url.scheme();
+    return cvIsFetchableUrl(url);
+}
+
+int defaultPort(const QUrl &url)
+{
+    return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80;
+}
+
+} // namespace
+
+bool cvIsFetchableUrl(const QUrl &url)
+{
+    if (!url.isValid() || url.isRelative() || url.host().isEmpty())
+        return false;
+    const QString scheme = url.scheme().toLower();
     if (scheme == QLatin1String("https"))
         return true;
     // Plain http would expose the access token; only a local service may be spoken to that way.
     return scheme == QLatin1String("http") && isLoopbackHost(url.host());
 }
 
-} // namespace
+bool cvIsSameOrigin(const QUrl &url, const QUrl &origin)
+{
+    return url.isValid() && url.userInfo().isEmpty()
+        && url.scheme().compare(origin.scheme(), Qt::CaseInsensitive) == 0
+        && url.host().compare(origin.host(), Qt::CaseInsensitive) == 0
+        && url.port(defaultPort(url)) == origin.port(defaultPort(origin));
+}
 
 QUrl CvEndpoints::graphBaseUrl()
 {
@@ -111,6 +133,27 @@ void CvEndpoints::setMaxReplySize(qint64 bytes)
 {
     if (bytes >= 0)
         endpoints().maxReplySize = bytes;
+}
+
+int CvEndpoints::requestDeadline()
+{
+    return endpoints().requestDeadline;
+}
+
+void CvEndpoints::setRequestDeadline(int msec)
+{
+    if (msec >= 0)
+        endpoints().requestDeadline = msec;
+}
+
+bool CvEndpoints::reportSilentReplies()
+{
+    return endpoints().reportSilentReplies;
+}
+
+void CvEndpoints::setReportSilentReplies(bool report)
+{
+    endpoints().reportSilentReplies = report;
 }
 
 void CvEndpoints::reset()

@@ -5,7 +5,6 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QVariant>
 
 namespace Cv {
@@ -21,38 +20,6 @@ public:
     QString objectId;
     CvError::ErrorType errorType = CvError::GeneralError;
 };
-
-QString redactedToken(const QString &token)
-{
-    return token.left(4) + QChar(0x2026);
-}
-
-QString redactAccessTokens(const QString &text, const QString &token)
-{
-    QString out = text;
-    // Only a token long enough to be told from ordinary text is searched for verbatim; the
-    // query form below catches every token, ours or not, where a URL is shown.
-    if (token.size() > 4) {
-        out.replace(token, redactedToken(token));
-        const QString encoded = QString::fromLatin1(QUrl::toPercentEncoding(token));
-        if (encoded != token)
-            out.replace(encoded, redactedToken(token));
-    }
-    static const QRegularExpression inQuery(
-        QStringLiteral("(access_token=)([^&#\\s\"'<>\\x{2026}]*)(\\x{2026}?)"));
-    QString result;
-    qsizetype last = 0;
-    auto it = inQuery.globalMatch(out);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        result += QStringView(out).mid(last, m.capturedStart() - last);
-        const QString value = QUrl::fromPercentEncoding(m.captured(2).toUtf8());
-        result += m.captured(1) + redactedToken(value);
-        last = m.capturedEnd();
-    }
-    result += QStringView(out).mid(last);
-    return result;
-}
 
 namespace {
 
@@ -129,16 +96,17 @@ CvError cvReplyError(QNetworkReply *reply, const QByteArray &body)
 {
     CvError err;
     err.setReplyErrorCode(reply->error());
-    // Qt's text names the URL, which carries the access token.
-    err.setReplyErrorString(redactAccessTokens(reply->errorString(), QString()));
-    err.setCorvanaErrorString(QString::fromUtf8(body));
+    // Qt's text names the URL, which carries the access token; a service or a proxy may echo
+    // the token in the body or a header.
+    err.setReplyErrorString(cvRedacted(reply->errorString()));
+    err.setCorvanaErrorString(cvRedacted(QString::fromUtf8(body)));
     QStringList lines;
     const QList<QNetworkReply::RawHeaderPair> headers = reply->rawHeaderPairs();
     lines.reserve(headers.size());
     for (const QNetworkReply::RawHeaderPair &header : headers)
         lines.append(QString::fromUtf8(header.first) + QLatin1String(": ")
                      + QString::fromUtf8(header.second));
-    err.setCorvanaErrorHeaders(lines.join(QLatin1Char('\n')));
+    err.setCorvanaErrorHeaders(cvRedacted(lines.join(QLatin1Char('\n'))));
     err.setErrorType(classifyServiceError(body));
     return err;
 }

@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QUrlQuery>
 
+#include <algorithm>
+
 namespace Cv {
 
 namespace {
@@ -214,6 +216,15 @@ bool CvGraphPrivate::runOp(const CvGraphOp &op)
     CV_TRACE_FUNCTION;
     int id = -1;
     const RequestClass how = requestClass(op.kind());
+    const bool onGraphPath
+        = how == RequestClass::G || how == RequestClass::P || how == RequestClass::M;
+    // Only these address the bare endpoint: objects by ids, batches, compound deletion.
+    const bool bare = op.kind() == CvGraphOp::RetrieveObjects
+        || op.kind() == CvGraphOp::ExecuteBatch || op.kind() == CvGraphOp::DeleteObject;
+    if (onGraphPath && !isPlainPath(op.url(), bare)) {
+        cvWarning(QStringLiteral("Refused an id or connection that is not a plain path segment"));
+        return false;
+    }
     switch (how) {
     case RequestClass::G:
         id = transport.get(op.url().toString(), transportParameters(op.parameters()));
@@ -316,8 +327,14 @@ bool CvGraphPrivate::decodeReply(const CvGraphOp &op, QNetworkReply *reply, QVar
     Q_Q(CvGraph);
     const QByteArray body = reply->readAll();
     QVariant value;
-    if (!cvDecodeJson(body, &value))
+    if (!cvDecodeJson(body, &value)) {
+        if (CvEndpoints::reportSilentReplies())
+            failOperation(
+                op,
+                QStringLiteral("Reply with HTTP status %1 is not valid JSON")
+                    .arg(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()));
         return false;
+    }
     const bool isMap = value.typeId() == QMetaType::QVariantMap;
     const bool isList = value.typeId() == QMetaType::QVariantList;
     // The first bytes of a service error may be anything (white space, another member first),
@@ -394,7 +411,7 @@ void CvGraphPrivate::continuePages(const CvGraphOp &op, QNetworkReply *reply, in
     // belongs to, and never in a circle.
     const QUrl link(next, QUrl::StrictMode);
     QString refusal;
-    if (!isSameOrigin(link, CvEndpoints::graphBaseUrl()))
+    if (!cvIsSameOrigin(link, CvEndpoints::graphBaseUrl()))
         refusal = QStringLiteral("Next page outside the Graph endpoint refused");
     else if (chain.seen.contains(link))
         refusal = QStringLiteral("Next page link repeats an earlier page");
@@ -428,15 +445,6 @@ void CvGraphPrivate::emitMapResult(const CvGraphOp &op, const QVariantMap &map)
         Q_EMIT q->objectDataRetrieved(op.id(), op.name(), map);
     else
         emitConnectionData(op, map);
-}
-
-bool CvGraphPrivate::isSameOrigin(const QUrl &url, const QUrl &origin)
-{
-    return url.isValid() && url.userInfo().isEmpty()
-        && url.scheme().compare(origin.scheme(), Qt::CaseInsensitive) == 0
-        && url.host().compare(origin.host(), Qt::CaseInsensitive) == 0
-        && url.port(origin.scheme() == QLatin1String("https") ? 443 : 80)
-        == origin.port(origin.scheme() == QLatin1String("https") ? 443 : 80);
 }
 
 bool CvGraphPrivate::allPages(const std::function<bool()> &request)
@@ -489,6 +497,8 @@ bool CvGraphPrivate::emitResult(const CvGraphOp &op, QNetworkReply *reply)
         if (!location.isNull() && location.isValid()) {
             const QString type = op.parameters().value(QStringLiteral("type"));
             Q_EMIT q->profilePictureReceived(id, pictureTypeFromString(type), location.toUrl());
+        } else if (CvEndpoints::reportSilentReplies()) {
+            failOperation(op, QStringLiteral("Picture reply without a Location header"));
         }
         break;
     }
@@ -732,6 +742,24 @@ QString CvGraphPrivate::joined(const QSet<QString> &set)
     return text;
 }
 
+bool CvGraphPrivate::isPlainPath(const QUrl &path, bool bareAllowed)
+{
+    // Whatever an id held that is not a plain segment shows here: "?" as a query, "#" as a
+    // fragment, "%" and control characters still percent-encoded.
+    if (!path.isValid() || path.hasQuery() || path.hasFragment() || !path.isRelative()
+        || !path.authority().isEmpty())
+        return false;
+    const QString text = path.path(QUrl::PrettyDecoded);
+    if (text.isEmpty() || text == QLatin1String("/"))
+        return bareAllowed;
+    if (!text.startsWith(QLatin1Char('/')) || text.contains(QLatin1Char('%')))
+        return false;
+    const QList<QStringView> segments = QStringView(text).mid(1).split(QLatin1Char('/'));
+    return std::none_of(segments.cbegin(), segments.cend(), [](QStringView segment) {
+        return segment.isEmpty() || segment == u"." || segment == u"..";
+    });
+}
+
 QString CvGraphPrivate::objectPath(const QString &id)
 {
     return id.startsWith(QLatin1Char('/')) ? id : QLatin1Char('/') + id;
@@ -863,8 +891,7 @@ bool CvGraph::retrieveObject(const QString &id, const CvDataFilter &filter, cons
         return false;
     CvGraphOp op(QUrl(d->objectPath(id)), CvGraphOp::RetrieveObject, id, name);
     d->applyLocale(d->applyFilter(filter, &op), &op);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::retrieveObject(const QString &id, const QSet<QString> &fields, const QString &name)
@@ -892,8 +919,7 @@ bool CvGraph::retrieveObjects(const QSet<QString> &ids, const CvDataFilter &filt
     CvGraphOp op(QUrl(), CvGraphOp::RetrieveObjects, list, name);
     op.addParameter(QStringLiteral("ids"), list);
     d->applyLocale(d->applyFilter(filter, &op), &op);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::retrieveConnectionTypes(const QString &id)
@@ -904,8 +930,7 @@ bool CvGraph::retrieveConnectionTypes(const QString &id)
         return false;
     CvGraphOp op(QUrl(d->objectPath(id)), CvGraphOp::RetrieveConnectionTypes, id, QString());
     op.setParameter(QStringLiteral("metadata"), QStringLiteral("1"));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::retrieveConnectionData(ConnectionType type, const QString &id)
@@ -925,8 +950,7 @@ bool CvGraph::retrieveConnectionData(const QString &connection, const QString &i
     CvGraphOp op(QUrl(d->pathJoin(id, connection)), CvGraphOp::RetrieveConnectionData, id,
                  connection);
     d->applyLocale(d->locale, &op);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::retrieveConnectionData(const QString &connection, const CvDataFilter &filter)
@@ -938,8 +962,7 @@ bool CvGraph::retrieveConnectionData(const QString &connection, const CvDataFilt
     CvGraphOp op(QUrl(d->pathJoin(filter.id, connection)), CvGraphOp::RetrieveConnectionData,
                  filter.id, connection);
     d->applyLocale(d->applyFilter(filter, &op), &op);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::retrieveConnectionData(ConnectionType type, const CvDataFilter &filter)
@@ -959,8 +982,7 @@ bool CvGraph::retrieveConnectionData(const QString &id, const QString &name, con
     CvGraphOp op(url, CvGraphOp::RetrieveConnectionPage, id, name);
     // Recorded so the reported filter matches; a paging link already carries its query.
     d->applyLocale(d->locale, &op);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::retrieveProfilePicture(const QString &id, PictureType type)
@@ -972,8 +994,7 @@ bool CvGraph::retrieveProfilePicture(const QString &id, PictureType type)
     CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("picture"))),
                  CvGraphOp::RetrieveProfilePicture, id, QString());
     op.setParameter(QStringLiteral("type"), pictureTypeToString(type));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::search(const QString &searchId, QMap<QString, QString> &params, SearchTarget target)
@@ -987,8 +1008,7 @@ bool CvGraph::search(const QString &searchId, QMap<QString, QString> &params, Se
     CvGraphOp op(QUrl(path), CvGraphOp::Search, searchId, targetText);
     op.setParameters(CvGraphOp::Parameters(params));
     d->applyLocale(d->locale, &op);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::search(const QString &searchId, const QString &query, SearchTarget target,
@@ -1015,8 +1035,7 @@ bool CvGraph::retrievePublicData(const QUrl &url, const QString &name)
     Q_D(CvGraph);
     if (url.isEmpty() || !url.isValid() || url.isRelative())
         return false;
-    d->runOp(CvGraphOp(url, CvGraphOp::RetrievePublicData, url.toString(), name));
-    return true;
+    return d->runOp(CvGraphOp(url, CvGraphOp::RetrievePublicData, url.toString(), name));
 }
 
 } // namespace Cv

@@ -56,6 +56,10 @@ public:
 
     // Members joined with "," in the set's iteration order.
     static QString joined(const QSet<QString> &set);
+    // A Graph path built from ids and connections: "/" followed by plain segments joined by "/"
+    // (no "?", "#", "%", control character, empty, "." or ".." segment), or, if \a bareAllowed,
+    // empty or "/" for the bare endpoint.
+    static bool isPlainPath(const QUrl &path, bool bareAllowed);
     // id with a leading "/" unless it has one.
     static QString objectPath(const QString &id);
     // "/" + id, then connection, with one slash between them and none at the end.
@@ -118,7 +122,6 @@ private:
     bool followPages = false;
     void continuePages(const CvGraphOp &op, QNetworkReply *reply, int id, PageChain chain);
     void emitMapResult(const CvGraphOp &op, const QVariantMap &map);
-    static bool isSameOrigin(const QUrl &url, const QUrl &origin);
     void emitConnectionData(const CvGraphOp &op, const QVariantMap &data);
 };
 

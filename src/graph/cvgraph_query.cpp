@@ -46,8 +46,7 @@ bool CvGraph::executeQuery(const QString &query, const QString &name)
     Q_D(CvGraph);
     if (query.isEmpty())
         return false;
-    d->runOp(d->restOp(Query, query, name));
-    return true;
+    return d->runOp(d->restOp(Query, query, name));
 }
 
 bool CvGraph::executeQuery(const QSet<QString> &fields, const QString &table,
@@ -97,8 +96,7 @@ bool CvGraph::executeBatch(const QList<CvGraphRequest> &requests, const QString 
     // No id: the reply is recognized by the batch parameter.
     CvGraphOp op(QUrl(), CvGraphOp::ExecuteBatch, QString(), name);
     op.setParameter(QStringLiteral("batch"), batch);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 } // namespace Cv

@@ -75,8 +75,7 @@ bool tagPhoto(CvGraphPrivate *d, const QString &pid, const QPair<QString, QStrin
     op.setParameter(QStringLiteral("y"), coordinate(y));
     if (!owner.isEmpty())
         op.setParameter(QStringLiteral("owner_uid"), owner);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool deleteTag(CvGraphPrivate *d, const Method &method, const QString &pid,
@@ -86,8 +85,7 @@ bool deleteTag(CvGraphPrivate *d, const Method &method, const QString &pid,
         return false;
     CvGraphOp op = d->restOp(method, pid, tag.second);
     op.setParameter(tag.first, tag.second);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 // The inbox and the outbox take the same window; a limit of 0 is sent.
@@ -101,8 +99,7 @@ bool retrieveMailbox(CvGraphPrivate *d, const Method &method, const QString &id,
         op.setParameter(QStringLiteral("limit"), number(limit));
     if (start >= 0)
         op.setParameter(QStringLiteral("start"), number(start));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 } // namespace
@@ -125,8 +122,7 @@ bool CvGraphPrivate::runRest(const RestMethod &method, const QString &id)
 {
     if (id.isEmpty())
         return false;
-    runOp(restOp(method, id, QString()));
-    return true;
+    return runOp(restOp(method, id, QString()));
 }
 
 bool CvGraph::retrieveEventInvitations(const QString &id)
@@ -137,8 +133,7 @@ bool CvGraph::retrieveEventInvitations(const QString &id)
         return false;
     CvGraphOp op = d->restOp(Rest::EventInvitations, id, QString());
     op.setParameter(QStringLiteral("rsvp_status"), QStringLiteral("not_replied"));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::retrieveNotifications(const QString &id)
@@ -166,8 +161,7 @@ bool CvGraph::respondToFriendRequest(const QString &uid, RespondType type)
                     type == Reject ? QStringLiteral("0") : QStringLiteral("1"));
     if (type == ConfirmLimited)
         op.setParameter(QStringLiteral("limited"), QStringLiteral("1"));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::sendMessage(const QString &body, const QString &subject, const QStringList &uids,
@@ -184,8 +178,7 @@ bool CvGraph::sendMessage(const QString &body, const QString &subject, const QSt
     op.setParameter(QStringLiteral("body"), body);
     if (!emails.isEmpty())
         op.setParameter(QStringLiteral("emails"), emails.join(QLatin1Char(',')));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::replyToMessage(const QString &threadId, const QString &body, const QString &mid)
@@ -198,8 +191,7 @@ bool CvGraph::replyToMessage(const QString &threadId, const QString &body, const
     op.setParameter(QStringLiteral("body"), body);
     if (!mid.isEmpty())
         op.setParameter(QStringLiteral("mid"), mid);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::deleteMessageThread(const QString &threadId, int folder)
@@ -210,8 +202,7 @@ bool CvGraph::deleteMessageThread(const QString &threadId, int folder)
         return false;
     CvGraphOp op = d->restOp(Rest::DeleteThread, threadId, number(folder));
     op.setParameter(QStringLiteral("folder"), number(folder));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::retrieveMessageThreads(const QString &id, int folder, int limit, int offset)
@@ -225,8 +216,7 @@ bool CvGraph::retrieveMessageThreads(const QString &id, int folder, int limit, i
         op.setParameter(QStringLiteral("limit"), number(limit));
     if (offset >= 0)
         op.setParameter(QStringLiteral("offset"), number(offset));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::retrieveInbox(const QString &id, int start, int limit, const QString &name)
@@ -262,8 +252,7 @@ bool CvGraph::retrieveThreadMessages(const QString &threadId, int start, int lim
         op.setParameter(QStringLiteral("limit"), number(limit));
     if (start >= 0)
         op.setParameter(QStringLiteral("start"), number(start));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::retrieveNotificationList(const QString &id, bool includeRead,
@@ -280,8 +269,7 @@ bool CvGraph::retrieveNotificationList(const QString &id, bool includeRead,
     }
     if (includeRead)
         op.setParameter(QStringLiteral("include_read"), QStringLiteral("1"));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::markNotificationsRead(const QStringList &ids)
@@ -291,8 +279,7 @@ bool CvGraph::markNotificationsRead(const QStringList &ids)
     // A list of empty ids still goes out: the list, not its text, must not be empty.
     if (ids.isEmpty())
         return false;
-    d->runOp(d->restOp(Rest::MarkNotificationsRead, ids.join(QLatin1Char(',')), QString()));
-    return true;
+    return d->runOp(d->restOp(Rest::MarkNotificationsRead, ids.join(QLatin1Char(',')), QString()));
 }
 
 bool CvGraph::sendFriendRequest(const QString &uid)
@@ -382,8 +369,7 @@ bool CvGraph::uploadProfilePicture(const QString &id, const QString &fileName,
     op.setParameter(QStringLiteral("caption"), caption);
     op.setHeaders(d->multipartHeaders());
     op.setBody(d->multipartBody(fileName, mimeType, data));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 } // namespace Cv

@@ -80,8 +80,7 @@ bool CvGraph::writeToWall(const QString &id, const CvWallPostInfo &info)
         return false;
     CvGraphOp op = d->pathOp(id, QStringLiteral("feed"), CvGraphOp::WriteToWall);
     op.setParameters(CvGraphOp::Parameters(info.toMap()));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::writeLink(const QString &id, const CvLinkInfo &link, const QString &message)
@@ -93,8 +92,7 @@ bool CvGraph::writeLink(const QString &id, const CvLinkInfo &link, const QString
     CvGraphOp op = d->pathOp(id, QStringLiteral("links"), CvGraphOp::WriteLink);
     op.setParameters(CvGraphOp::Parameters(link.toMap()));
     op.setParameter(QStringLiteral("message"), message);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::writeComment(const QString &id, const QString &message)
@@ -105,8 +103,7 @@ bool CvGraph::writeComment(const QString &id, const QString &message)
         return false;
     CvGraphOp op = d->pathOp(id, QStringLiteral("comments"), CvGraphOp::WriteComment);
     op.setParameter(QStringLiteral("message"), message);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::writeToLikes(const QString &id, LikeType type)
@@ -119,8 +116,7 @@ bool CvGraph::writeToLikes(const QString &id, LikeType type)
     // The reply reports the type back from the presence of this parameter.
     if (type == Unlike)
         op.setParameter(QStringLiteral("method"), QStringLiteral("delete"));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::writeNote(const QString &id, const QString &subject, const QString &message)
@@ -132,8 +128,7 @@ bool CvGraph::writeNote(const QString &id, const QString &subject, const QString
     CvGraphOp op = d->pathOp(id, QStringLiteral("notes"), CvGraphOp::WriteNote);
     op.setParameter(QStringLiteral("subject"), subject);
     op.setParameter(QStringLiteral("message"), message);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::createAlbum(const QString &id, const QString &name, const QString &message,
@@ -150,8 +145,7 @@ bool CvGraph::createAlbum(const QString &id, const QString &name, const QString 
         op.setParameter(QStringLiteral("privacy"),
                         QStringLiteral("{\"value\":\"%1\"}").arg(privacy));
     }
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::uploadPhoto(const QString &id, const QString &fileName, const QString &message)
@@ -169,8 +163,7 @@ bool CvGraph::uploadPhoto(const QString &id, const QString &fileName, const QStr
     op.setParameter(QStringLiteral("source"), QLatin1Char('@') + fileName);
     op.setHeaders(d->multipartHeaders());
     op.setBody(d->multipartBody(fileName, mimeType, data));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::createEvent(const QString &id, const QString &name, const QDateTime &start,
@@ -184,8 +177,7 @@ bool CvGraph::createEvent(const QString &id, const QString &name, const QDateTim
     op.setParameter(QStringLiteral("name"), name);
     op.setParameter(QStringLiteral("start_time"), start.toString(Qt::ISODate));
     op.setParameter(QStringLiteral("end_time"), end.toString(Qt::ISODate));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::acknowledgeEvent(const QString &eventId, EventAcknowledgement ack)
@@ -195,9 +187,8 @@ bool CvGraph::acknowledgeEvent(const QString &eventId, EventAcknowledgement ack)
     if (eventId.isEmpty())
         return false;
     const QString word = acknowledgementWord(ack);
-    d->runOp(
+    return d->runOp(
         CvGraphOp(QUrl(d->pathJoin(eventId, word)), CvGraphOp::AcknowledgeEvent, eventId, word));
-    return true;
 }
 
 bool CvGraph::checkIntoPlace(const QString &placeId, float latitude, float longitude,
@@ -219,8 +210,7 @@ bool CvGraph::checkIntoPlace(const QString &placeId, float latitude, float longi
         op.setParameter(QStringLiteral("message"), message);
     if (!tags.isEmpty())
         op.setParameter(QStringLiteral("tags"), tags.join(QLatin1Char(',')));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::createPhotoTag(const QString &photoId, const QString &to, float x, float y)
@@ -234,8 +224,7 @@ bool CvGraph::createPhotoTag(const QString &photoId, const QString &to, float x,
     op.setParameter(QStringLiteral("to"), to);
     op.setParameter(QStringLiteral("x"), QString::number(double(x), 'g', 6));
     op.setParameter(QStringLiteral("y"), QString::number(double(y), 'g', 6));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::deletePhotoTag(const QString &photoId, const QString &to)
@@ -247,8 +236,7 @@ bool CvGraph::deletePhotoTag(const QString &photoId, const QString &to)
     CvGraphOp op(QUrl(d->objectPath(photoId + QLatin1String("/tags/") + to)),
                  CvGraphOp::DeletePhotoTag, photoId, to);
     op.setParameter(QStringLiteral("method"), QStringLiteral("delete"));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::deleteObject(const QString &id)
@@ -264,8 +252,7 @@ bool CvGraph::deleteObject(const QString &id)
     op.setParameter(QStringLiteral("method"), QStringLiteral("delete"));
     if (compound)
         op.setParameter(QStringLiteral("id"), id);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::sendMessage(const QString &message, const QStringList &recipients)
@@ -279,8 +266,7 @@ bool CvGraph::sendMessage(const QString &message, const QStringList &recipients)
     op.setParameter(QStringLiteral("message"), message);
     op.setParameter(QStringLiteral("to"),
                     QLatin1Char('[') + recipients.join(QLatin1Char(',')) + QLatin1Char(']'));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::replyToMessage(const QString &threadId, const QString &message)
@@ -293,8 +279,7 @@ bool CvGraph::replyToMessage(const QString &threadId, const QString &message)
     op.setParameter(QStringLiteral("method"), QStringLiteral("POST"));
     op.setParameter(QStringLiteral("message"), message);
     op.setParameter(QStringLiteral("id"), threadId);
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 bool CvGraph::markThreadStatus(const QString &threadId, ReadType type)
@@ -308,8 +293,7 @@ bool CvGraph::markThreadStatus(const QString &threadId, ReadType type)
     op.setParameter(QStringLiteral("id"), threadId);
     op.setParameter(QStringLiteral("method"),
                     type == MarkRead ? QStringLiteral("POST") : QStringLiteral("DELETE"));
-    d->runOp(op);
-    return true;
+    return d->runOp(op);
 }
 
 } // namespace Cv

@@ -18,7 +18,7 @@ constexpr int CloseTimeoutMsec = 2000;
 // aborts apart from Qt's transfer time-out, which also ends as OperationCanceledError.
 const char AbortReasonProperty[] = "_cv_abortReason";
 const char SizeLimitProperty[] = "_cv_sizeLimit";
-enum AbortReason { NotAborted = 0, AbortedByDeinit = 1, AbortedOversize = 2 };
+enum AbortReason { NotAborted = 0, AbortedByDeinit = 1, AbortedOversize = 2, AbortedLate = 3 };
 
 } // namespace
 
@@ -26,16 +26,33 @@ CvGraphConnectPrivate::CvGraphConnectPrivate(CvGraphConnect *q, const QString &a
     : q_ptr(q)
     , accessToken(accessToken)
 {
+    // While this transport lives, its token is kept out of every line of output.
+    cvAddSecret(accessToken);
+}
+
+CvGraphConnectPrivate::~CvGraphConnectPrivate()
+{
+    cvRemoveSecret(accessToken);
 }
 
 QString CvGraphConnectPrivate::forLog(const QString &text) const
 {
-    return redactAccessTokens(text, accessToken);
+    return cvRedacted(text, accessToken);
 }
 
 QUrl CvGraphConnectPrivate::graphUrl(const QString &path) const
 {
     return QUrl(CvEndpoints::graphBaseUrl().toString(QUrl::FullyEncoded) + path);
+}
+
+QString CvGraphConnectPrivate::refusal(const QUrl &url, bool withToken)
+{
+    if (!cvIsFetchableUrl(url))
+        return QStringLiteral("only https, or http to a loopback host, is fetched");
+    if (withToken && !cvIsSameOrigin(url, CvEndpoints::graphBaseUrl())
+        && !cvIsSameOrigin(url, CvEndpoints::restBaseUrl()))
+        return QStringLiteral("the access token goes only to the configured endpoints");
+    return QString();
 }
 
 QUrl CvGraphConnectPrivate::withQuery(const QUrl &url, const QMap<QString, QString> &params,
@@ -73,6 +90,14 @@ int CvGraphConnectPrivate::makeRequest(const QUrl &url, HttpVerb verb,
         manager.reset(new QNetworkAccessManager);
 
     QNetworkReply *reply = nullptr;
+    const QString refused = refusal(url, addToken && !accessToken.isEmpty());
+    if (!refused.isEmpty()) {
+        cvWarning(QLatin1String("Request refused: ") + refused);
+        lastError = CvError();
+        lastError.setReplyErrorCode(QNetworkReply::ProtocolUnknownError);
+        lastError.setReplyErrorString(refused);
+        return -1;
+    }
     if (closeTimer) {
         closeTimer->stop();
         const QUrl requestUrl = withQuery(url, params, addToken ? accessToken : QString());
@@ -122,6 +147,17 @@ int CvGraphConnectPrivate::makeRequest(const QUrl &url, HttpVerb verb,
     }
     reply->setProperty(SizeLimitProperty, CvEndpoints::maxReplySize());
     watch(reply);
+    if (const int deadline = CvEndpoints::requestDeadline(); deadline > 0) {
+        // The transfer time-out only catches a reply that stops; this one catches a reply that
+        // drips. The timer dies with the reply.
+        auto *timer = new QTimer(reply);
+        timer->setSingleShot(true);
+        QObject::connect(timer, &QTimer::timeout, q_ptr, [this, reply] {
+            if (reply->isRunning())
+                abortReply(reply, AbortedLate);
+        });
+        timer->start(deadline);
+    }
     return addReply(reply);
 }
 
@@ -204,6 +240,9 @@ void CvGraphConnectPrivate::endWithError(QNetworkReply *reply)
         err.setReplyErrorCode(QNetworkReply::UnknownContentError);
         err.setReplyErrorString(QStringLiteral("Reply larger than %1 bytes")
                                     .arg(reply->property(SizeLimitProperty).toLongLong()));
+    } else if (reason == AbortedLate) {
+        err.setReplyErrorCode(QNetworkReply::TimeoutError);
+        err.setReplyErrorString(QStringLiteral("No complete reply within the request deadline"));
     } else if (reason == NotAborted
                && err.replyErrorCode() == QNetworkReply::OperationCanceledError) {
         // Nobody but Qt's transfer timer cancels a reply that this object did not abort.
@@ -235,7 +274,7 @@ CvGraphConnect::CvGraphConnect(const QString &accessToken)
     : d_ptr(new CvGraphConnectPrivate(this, accessToken))
 {
     CV_TRACE_FUNCTION;
-    cvDebug(QStringLiteral("Using access token [%1]").arg(redactedToken(accessToken)));
+    cvDebug(QStringLiteral("Using access token [%1]").arg(cvRedactedSecret(accessToken)));
 }
 
 CvGraphConnect::~CvGraphConnect()

@@ -15,10 +15,11 @@
 
 namespace Cv {
 
-//! The first four characters of \a token followed by an ellipsis: the only form logged.
-QString redactedToken(const QString &token);
-//! \a text with \a token and every access_token query value replaced by their redacted form.
-QString redactAccessTokens(const QString &text, const QString &token);
+//! An absolute URL the library may fetch: https, or http to a loopback host (as for the base
+//! URLs); never file:, data: or any other scheme.
+bool cvIsFetchableUrl(const QUrl &url);
+//! True when \a url has the scheme, host and port of \a origin and no user info.
+bool cvIsSameOrigin(const QUrl &url, const QUrl &origin);
 //! The error of \a reply whose body, already read, is \a body (see CvError(QNetworkReply*)).
 CvError cvReplyError(QNetworkReply *reply, const QByteArray &body);
 
@@ -29,6 +30,8 @@ public:
     enum HttpVerb { Get = 0, Post = 1, Delete = 2 };
 
     CvGraphConnectPrivate(CvGraphConnect *q, const QString &accessToken);
+    ~CvGraphConnectPrivate();
+    Q_DISABLE_COPY_MOVE(CvGraphConnectPrivate)
 
     int makeRequest(const QUrl &url, HttpVerb verb, const QMap<QString, QString> &params,
                     bool addToken, const QByteArray *body,
@@ -38,6 +41,9 @@ public:
     bool isRequestsPending() const;
 
     QUrl graphUrl(const QString &path) const;
+    // Why \a url may not be requested (not fetchable, or the token bound elsewhere than the
+    // configured Graph and REST origins); empty when it may.
+    static QString refusal(const QUrl &url, bool withToken);
     QUrl withQuery(const QUrl &url, const QMap<QString, QString> &params,
                    const QString &token) const;
     void watch(QNetworkReply *reply);

@@ -18,6 +18,8 @@ private Q_SLOTS:
         QVERIFY(CvEndpoints::caCertificates().isEmpty());
         QCOMPARE(CvEndpoints::transferTimeout(), 60000);
         QCOMPARE(CvEndpoints::maxReplySize(), qint64(64) * 1024 * 1024);
+        QCOMPARE(CvEndpoints::requestDeadline(), 300000);
+        QVERIFY(!CvEndpoints::reportSilentReplies());
     }
 
     void baseUrlValidation_data()
@@ -78,12 +80,18 @@ private Q_SLOTS:
         CvEndpoints::setMaxReplySize(1000);
         CvEndpoints::setMaxReplySize(-5);
         QCOMPARE(CvEndpoints::maxReplySize(), qint64(1000));
+        CvEndpoints::setRequestDeadline(500);
+        CvEndpoints::setRequestDeadline(-1);
+        QCOMPARE(CvEndpoints::requestDeadline(), 500);
+        CvEndpoints::setReportSilentReplies(true);
         QVERIFY(CvEndpoints::setGraphBaseUrl(QUrl(QStringLiteral("http://127.0.0.1:1"))));
         CvEndpoints::setCaCertificates(QSslCertificate::fromData("not a certificate")
                                        + QList<QSslCertificate> {QSslCertificate()});
         QCOMPARE(CvEndpoints::caCertificates().size(), 1);
 
         CvEndpoints::reset();
+        QCOMPARE(CvEndpoints::requestDeadline(), 300000);
+        QVERIFY(!CvEndpoints::reportSilentReplies());
         QCOMPARE(CvEndpoints::transferTimeout(), 60000);
         QCOMPARE(CvEndpoints::maxReplySize(), qint64(64) * 1024 * 1024);
         QCOMPARE(CvEndpoints::graphBaseUrl(), QUrl(QStringLiteral("https://graph.corvana.com")));

@@ -2,6 +2,7 @@
 #include "cverror.h"
 #include "cvgraph.h"
 #include "cvgraphrequest.h"
+#include "cvlogger.h"
 #include "cvwallpostinfo.h"
 
 #include "graphtestutil.h"
@@ -66,6 +67,12 @@ void failure(const char *name, const GraphCall &call, const R &reply, const QStr
     answer(name, call, reply, "error", {objectId, QVariant::fromValue(type)});
 }
 
+QStringList g_log;
+void captureMessage(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    g_log.append(text);
+}
+
 QByteArray oauthError(const char *message)
 {
     return QByteArray("{\"error\":{\"type\":\"OAuthException\",\"message\":\"") + message + "\"}}";
@@ -95,6 +102,10 @@ private Q_SLOTS:
     void unknownReplyId();
     void newRequestFromResultSlot();
     void textForms();
+    void echoedTokenNeverShown_data();
+    void echoedTokenNeverShown();
+    void silentReplies_data();
+    void silentReplies();
 
 private:
     Fixture fx;
@@ -540,6 +551,32 @@ void tst_CvGraph::refused_data()
     add("untag, no user", CALL(deleteUserTag(p, {})));
     add("untag, no photo", CALL(deleteTextTag({}, u"t"_s)));
     add("profile picture, no id", CALL(uploadProfilePicture({}, u"/none.png"_s, {})));
+
+    // Ids and connections that would rewrite the request: each is refused with nothing sent.
+    for (const QString &id :
+         {u"me?access_token=EVIL"_s, u"../../../etc/passwd"_s, u"a#b"_s, u"a%2Fb"_s, u"a\nb"_s,
+          u"a\tb"_s, u"me/./feed"_s, u"me//feed"_s, u"."_s, u"me/.."_s}) {
+        const QByteArray name = id.toUtf8().toPercentEncoding("/?#%.");
+        QTest::addRow("hostile object %s", name.constData()) << CALL(retrieveObject(id, QString()));
+        QTest::addRow("hostile connection owner %s", name.constData())
+            << CALL(retrieveConnectionData(u"feed"_s, id));
+        QTest::addRow("hostile comment target %s", name.constData())
+            << CALL(writeComment(id, u"c"_s));
+        QTest::addRow("hostile picture owner %s", name.constData())
+            << CALL(retrieveProfilePicture(id, PictureSmall));
+    }
+    add("hostile object /", CALL(retrieveObject(u"/"_s, QString())));
+    add("hostile deletion", CALL(deleteObject(u"a\nb"_s)));
+    add("hostile connection", CALL(retrieveConnectionData(u"feed?limit=1"_s, me)));
+    add("hostile connection segment", CALL(retrieveConnectionData(u"../feed"_s, me)));
+    // Absolute URLs: only https, or http to loopback; never another scheme.
+    add("public data, file",
+        CALL(retrievePublicData(QUrl(u"file://localhost/etc/hostname"_s), {})));
+    add("public data, data", CALL(retrievePublicData(QUrl(u"data:text/plain,x"_s), {})));
+    add("public data, plain http elsewhere",
+        CALL(retrievePublicData(QUrl(u"http://192.0.2.1/p.jpg"_s), {})));
+    add("paging link, ftp",
+        CALL(retrieveConnectionData(me, u"feed"_s, QUrl(u"ftp://127.0.0.1/x"_s))));
 }
 
 void tst_CvGraph::refused()
@@ -779,6 +816,87 @@ void tst_CvGraph::textForms()
     QCOMPARE(CvGraph::searchTargetToString(CvGraph::SearchTarget(8)), QString());
     QCOMPARE(CvGraph::searchTargetFromString(u"home"_s), CvGraph::SearchHome);
     QCOMPARE(CvGraph::searchTargetFromString(u"User"_s), CvGraph::SearchPost);
+}
+
+void tst_CvGraph::echoedTokenNeverShown_data()
+{
+    QTest::addColumn<CannedReply>("canned");
+    // The token's characters that need encoding make the verbatim and the encoded echo differ.
+    const QByteArray plain = "AbCd+s3cr3t/x==";
+    const QByteArray encoded = QUrl::toPercentEncoding(QString::fromLatin1(plain));
+    QTest::newRow("error body and header") << CannedReply {
+        R::json("{\"error\":{\"message\":\"Malformed access token " + plain + "\"}}", 400)
+            .header("X-Echo", encoded)};
+    QTest::newRow("pretty-printed error")
+        << CannedReply {R::json("{\n \"error\": {\"message\": \"bad token " + encoded + "\"}\n}")};
+    QTest::newRow("not JSON") << CannedReply {R::text("<p>" + plain + "</p>")};
+}
+
+void tst_CvGraph::echoedTokenNeverShown()
+{
+    QFETCH(CannedReply, canned);
+    CvGraph graph(u"AbCd+s3cr3t/x=="_s);
+    QSignalSpy errors(&graph, &CvGraph::error);
+    fx.service->enqueue(canned.reply);
+
+    g_log.clear();
+    SetLoggingLevel(LogTrace);
+    const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
+    QVERIFY(graph.retrieveObject(me, QString()));
+    const bool ended = QTest::qWaitFor([&] { return graph.operationsInFlight() == 0; }, 15000);
+    qInstallMessageHandler(previous);
+    SetLoggingLevel(LogWarnings);
+    QVERIFY(ended);
+
+    QStringList shown = g_log;
+    for (const QList<QVariant> &arguments : std::as_const(errors)) {
+        const CvError err = arguments.constFirst().value<CvError>();
+        shown << err.replyErrorString() << err.corvanaErrorString() << err.corvanaErrorHeaders();
+    }
+    // The echo is shown, but only in its redacted form (the transport's own lines aside).
+    const QStringList echoes = shown.filter(QRegularExpression(u"^(?!\"(Using|Sending))"_s));
+    QVERIFY(echoes.join(u'\n').contains(u"AbCd\u2026"_s));
+    for (const QString &text : std::as_const(shown))
+        QVERIFY2(!text.contains(u"s3cr3t"_s, Qt::CaseInsensitive), qPrintable(text));
+}
+
+void tst_CvGraph::silentReplies_data()
+{
+    QTest::addColumn<GraphCall>("call");
+    QTest::addColumn<CannedReply>("canned");
+    QTest::addColumn<QString>("reason");
+    const GraphCall object = CALL(retrieveObject(me, QString()));
+    QTest::newRow("not JSON") << object << CannedReply {R::text("<html/>")} << u"not valid JSON"_s;
+    QTest::newRow("204") << object << CannedReply {R::text({}, 204)} << u"status 204"_s;
+    QTest::newRow("redirect without body")
+        << object << CannedReply {R::redirect("http://127.0.0.1:1/x")} << u"status 302"_s;
+    QTest::newRow("picture without Location") << CALL(retrieveProfilePicture(me, PictureSmall))
+                                              << CannedReply {R::json("{}")} << u"Location"_s;
+}
+
+void tst_CvGraph::silentReplies()
+{
+    QFETCH(GraphCall, call);
+    QFETCH(CannedReply, canned);
+    QFETCH(QString, reason);
+    SetLoggingLevel(LogErrors); // the warnings are the default behaviour under test
+    for (const bool report : {false, true}) {
+        CvEndpoints::setReportSilentReplies(report);
+        SignalLog log(fx.graph.get());
+        fx.service->enqueue(canned.reply);
+        QVERIFY(call(*fx.graph));
+        QTRY_COMPARE_WITH_TIMEOUT(fx.graph->operationsInFlight(), 0, 15000);
+        QTest::qWait(50);
+        QCOMPARE(log.total(), report ? 1 : 0);
+        if (report) {
+            QCOMPARE(log.only().first, u"error"_s);
+            const CvError err = log.only().second.constFirst().value<CvError>();
+            QCOMPARE(err.errorType(), CvError::OperationFailed);
+            QCOMPARE(err.objectId(), me);
+            QVERIFY2(err.replyErrorString().contains(reason), qPrintable(err.replyErrorString()));
+        }
+    }
+    SetLoggingLevel(LogWarnings);
 }
 
 QTEST_GUILESS_MAIN(tst_CvGraph)

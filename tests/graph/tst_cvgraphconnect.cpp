@@ -151,6 +151,10 @@ private Q_SLOTS:
         trickle.chunkSize = 100; // slower in total than the time-out, but never idle for that long
         trickle.chunkIntervalMs = 250;
         add("trickled within time-out", trickle, ok);
+        R drip = R::text(QByteArray(100, 'd'));
+        drip.chunkSize = 1; // never idle for the transfer time-out, but never done either
+        drip.chunkIntervalMs = 300;
+        add("dripping past the deadline", drip, QNetworkReply::TimeoutError);
         add("large within limit", R::text(large), ok);
         add("http 500", R::json("{\"error\":{}}", 500), QNetworkReply::InternalServerError);
         add("http 404", R::text("gone", 404), QNetworkReply::ContentNotFoundError);
@@ -176,6 +180,7 @@ private Q_SLOTS:
         QFETCH(int, code);
 
         CvEndpoints::setTransferTimeout(1000);
+        CvEndpoints::setRequestDeadline(4000);
         CvEndpoints::setMaxReplySize(100000);
         Setup s;
         s.service.setHandler([&canned](const TestService::Request &) { return canned.reply; });
@@ -351,6 +356,30 @@ private Q_SLOTS:
         });
         connect->get(u"/b"_s);
         QTRY_VERIFY(!connect);
+    }
+
+    void tokenOnlyToConfiguredOrigins()
+    {
+        Setup s(u"token"_s);
+        TestService other;
+        const QUrl elsewhere(other.baseUrl().toString() + u"/x"_s);
+        other.setHandler([](const TestService::Request &) { return R::json("{}"); });
+        // Refused before sending: the token bound elsewhere, schemes that are not fetched.
+        QCOMPARE(s.connect.get(elsewhere, {}), -1);
+        QCOMPARE(s.connect.get(QUrl(u"file:///etc/hostname"_s)), -1);
+        QCOMPARE(s.connect.get(QUrl(u"http://192.0.2.1/p.jpg"_s)), -1);
+        QCOMPARE(int(s.connect.lastError().replyErrorCode()),
+                 int(QNetworkReply::ProtocolUnknownError));
+        // Without the token any fetchable URL goes; the REST origin gets the token too.
+        QVERIFY(s.connect.get(elsewhere) >= 0);
+        QVERIFY(other.waitForRequests(1));
+        QVERIFY(other.lastRequest().queryValue(u"access_token"_s).isNull());
+        QVERIFY(CvEndpoints::setRestBaseUrl(other.baseUrl()));
+        QVERIFY(s.connect.get(elsewhere, {}) >= 0);
+        QVERIFY(other.waitForRequests(2));
+        QCOMPARE(other.lastRequest().queryValue(u"access_token"_s), u"token"_s);
+        QCOMPARE(other.requestCount(), 2);
+        QCOMPARE(s.service.requestCount(), 0);
     }
 
     void tokenIsRedactedInEveryLogLine()

@@ -207,6 +207,34 @@ private slots:
             QVERIFY2(actual.value(it.key()) == it.value(), qPrintable(it.key()));
     }
 
+    // The token need not appear on the command line, where the process list shows it.
+    void tokenSources_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::newRow("file") << QStringLiteral("file");
+        QTest::newRow("environment") << QStringLiteral("environment");
+    }
+    void tokenSources()
+    {
+        QFETCH(QString, source);
+        QStringList arguments = endpointArguments();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("CORVANA_TOKEN"));
+        if (source == QLatin1String("file")) {
+            QFile file(m_dir.filePath(QStringLiteral("token")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(m_emulator.token.toUtf8() + "\n");
+            file.close();
+            arguments << QStringLiteral("--token-file") << file.fileName();
+        } else {
+            environment.insert(QStringLiteral("CORVANA_TOKEN"), m_emulator.token);
+        }
+        const Run run = exec(arguments, environment);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QVERIFY(run.out.contains(QStringLiteral("Signed in as")));
+        QVERIFY(!run.out.contains(m_emulator.token) && !run.err.contains(m_emulator.token));
+    }
+
     void failures_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -216,6 +244,9 @@ private slots:
             << QStringList {QStringLiteral("--token"), QStringLiteral("nope")}
             << QStringLiteral("sign-in failed: the access token was rejected");
         QTest::newRow("no token") << QStringList() << QStringLiteral("access token is required");
+        QTest::newRow("unreadable token file")
+            << QStringList {QStringLiteral("--token-file"), QStringLiteral("/nonexistent/token")}
+            << QStringLiteral("cannot read the token file");
         QTest::newRow("plain http elsewhere")
             << QStringList {QStringLiteral("--token"), QStringLiteral("t"),
                             QStringLiteral("--graph-url"), QStringLiteral("http://example.com")}
@@ -262,9 +293,11 @@ private:
     }
 
     // A repeated option takes its last value, so later arguments override the endpoints.
-    Run exec(const QStringList &arguments)
+    Run exec(const QStringList &arguments,
+             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
     {
         QProcess process;
+        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(CV_SYNC_PATH), arguments);
         Run run;
         if (!process.waitForFinished(90000)) {

@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSslCertificate>
 
 #include <cstdio>
@@ -31,9 +32,15 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(
         QStringLiteral("Synchronizes a Corvana account into a local cache."));
     parser.addHelpOption();
-    const QCommandLineOption token(QStringLiteral("token"),
-                                   QStringLiteral("Access token of the account (required)."),
-                                   QStringLiteral("token"));
+    const QCommandLineOption token(
+        QStringLiteral("token"),
+        QStringLiteral("Access token of the account; visible in the process list, so prefer "
+                       "--token-file or the CORVANA_TOKEN environment variable."),
+        QStringLiteral("token"));
+    const QCommandLineOption tokenFile(
+        QStringLiteral("token-file"),
+        QStringLiteral("Read the access token from the first line of this file."),
+        QStringLiteral("file"));
     const QCommandLineOption graphUrl(QStringLiteral("graph-url"),
                                       QStringLiteral("Graph endpoint base URL."),
                                       QStringLiteral("url"));
@@ -51,14 +58,27 @@ int main(int argc, char *argv[])
         QStringLiteral("seconds"), QStringLiteral("60"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Show the library's warnings and requests."));
-    parser.addOptions({token, graphUrl, restUrl, caFile, cacheDir, timeout, verbose});
+    parser.addOptions({token, tokenFile, graphUrl, restUrl, caFile, cacheDir, timeout, verbose});
     SyncJob::addOptions(&parser);
     parser.process(app);
     // The tool reports failures itself; the library's own lines are for --verbose.
     Cv::SetLoggingLevel(parser.isSet(verbose) ? Cv::LogDebug : Cv::LogErrors);
 
-    if (parser.value(token).isEmpty())
-        return usageError(QStringLiteral("an access token is required (--token)"));
+    QString accessToken;
+    if (parser.isSet(tokenFile)) {
+        QFile file(parser.value(tokenFile));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            return usageError(QStringLiteral("cannot read the token file %1: %2")
+                                  .arg(parser.value(tokenFile), file.errorString()));
+        accessToken = QString::fromUtf8(file.readLine()).trimmed();
+    } else if (parser.isSet(token)) {
+        accessToken = parser.value(token);
+    } else {
+        accessToken = qEnvironmentVariable("CORVANA_TOKEN").trimmed();
+    }
+    if (accessToken.isEmpty())
+        return usageError(
+            QStringLiteral("an access token is required (--token-file, CORVANA_TOKEN or --token)"));
     if (parser.isSet(graphUrl)
         && !Cv::CvEndpoints::setGraphBaseUrl(QUrl(parser.value(graphUrl), QUrl::StrictMode)))
         return usageError(QStringLiteral("not a usable Graph URL: %1").arg(parser.value(graphUrl)));
@@ -85,7 +105,7 @@ int main(int argc, char *argv[])
     cacheConfiguration.setPath(dir.filePath(QStringLiteral("files")));
     Cv::CvCache cache(cacheConfiguration);
 
-    SyncJob job(parser.value(token), &cache, seconds * 1000);
+    SyncJob job(accessToken, &cache, seconds * 1000);
     QString optionError;
     if (!job.configure(parser, &optionError))
         return usageError(optionError);
