@@ -218,9 +218,11 @@ bool CvGraphPrivate::runOp(const CvGraphOp &op)
     const RequestClass how = requestClass(op.kind());
     const bool onGraphPath
         = how == RequestClass::G || how == RequestClass::P || how == RequestClass::M;
-    // Only these address the bare endpoint: objects by ids, batches, compound deletion.
+    // Only these address the bare endpoint: objects by ids, batches, compound deletion,
+    // replies to a thread.
     const bool bare = op.kind() == CvGraphOp::RetrieveObjects
-        || op.kind() == CvGraphOp::ExecuteBatch || op.kind() == CvGraphOp::DeleteObject;
+        || op.kind() == CvGraphOp::ExecuteBatch || op.kind() == CvGraphOp::DeleteObject
+        || op.kind() == CvGraphOp::ReplyToMessage;
     if (onGraphPath && !isPlainPath(op.url(), bare)) {
         cvWarning(QStringLiteral("Refused an id or connection that is not a plain path segment"));
         return false;
@@ -746,6 +748,8 @@ bool CvGraphPrivate::isPlainPath(const QUrl &path, bool bareAllowed)
 {
     // Whatever an id held that is not a plain segment shows here: "?" as a query, "#" as a
     // fragment, "%" and control characters still percent-encoded.
+    if (path.isEmpty())
+        return bareAllowed;
     if (!path.isValid() || path.hasQuery() || path.hasFragment() || !path.isRelative()
         || !path.authority().isEmpty())
         return false;
@@ -754,7 +758,11 @@ bool CvGraphPrivate::isPlainPath(const QUrl &path, bool bareAllowed)
         return bareAllowed;
     if (!text.startsWith(QLatin1Char('/')) || text.contains(QLatin1Char('%')))
         return false;
-    const QList<QStringView> segments = QStringView(text).mid(1).split(QLatin1Char('/'));
+    // One trailing slash (an event answer without a word) adds nothing to the request.
+    QStringView inner = QStringView(text).mid(1);
+    if (inner.endsWith(QLatin1Char('/')))
+        inner.chop(1);
+    const QList<QStringView> segments = inner.split(QLatin1Char('/'));
     return std::none_of(segments.cbegin(), segments.cend(), [](QStringView segment) {
         return segment.isEmpty() || segment == u"." || segment == u"..";
     });

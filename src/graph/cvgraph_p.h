@@ -57,8 +57,8 @@ public:
     // Members joined with "," in the set's iteration order.
     static QString joined(const QSet<QString> &set);
     // A Graph path built from ids and connections: "/" followed by plain segments joined by "/"
-    // (no "?", "#", "%", control character, empty, "." or ".." segment), or, if \a bareAllowed,
-    // empty or "/" for the bare endpoint.
+    // (no "?", "#", "%", control character, empty, "." or ".." segment; one trailing "/" is
+    // allowed), or, if \a bareAllowed, empty or "/" for the bare endpoint.
     static bool isPlainPath(const QUrl &path, bool bareAllowed);
     // id with a leading "/" unless it has one.
     static QString objectPath(const QString &id);
