@@ -27,10 +27,13 @@ QtMessageHandler g_previous = nullptr;
 
 void captureRequests(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
-    // The library's lines arrive quoted.
+    // The library's lines arrive quoted, with the space the debug stream adds after them.
     static const QLatin1String prefix("\"Sending request: ");
     if (text.startsWith(prefix)) {
-        g_requests.append(text.mid(prefix.size()).chopped(1));
+        QString url = text.mid(prefix.size()).trimmed();
+        if (url.endsWith(QLatin1Char('"')))
+            url.chop(1);
+        g_requests.append(url);
         return;
     }
     if (type != QtDebugMsg && g_previous)
