@@ -1,0 +1,366 @@
+// The direct decoder against the QJsonDocument route it replaced: equal trees, node by node and
+// type by type, apart from the deliberate corrections; the same refusals; the corrections.
+
+#include "graph/cvgraphjson_p.h"
+
+#include <QDirIterator>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <cmath>
+
+using namespace Cv;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// QVariant::operator== calls qlonglong 1 and double 1.0 equal; the tree must keep them apart.
+// Where the reference (Qt) route differs by design, `reference` is mapped first: its null is
+// QVariant(nullptr), and an integral number written with a fraction arrives there as qlonglong.
+QString difference(const QVariant &got, const QVariant &reference, const QString &path)
+{
+    const int type = got.metaType().id();
+    const int referenceType = reference.metaType().id();
+    if (referenceType == QMetaType::Nullptr)
+        return got.isValid() ? path + u": expected null, got "_s + QLatin1String(got.typeName())
+                             : QString();
+    if (type == QMetaType::Double && referenceType == QMetaType::LongLong)
+        return got.toDouble() == double(reference.toLongLong()) ? QString()
+                                                                : path + u": number differs"_s;
+    if (type != referenceType)
+        return path + u": type "_s + QLatin1String(got.typeName()) + u" instead of "_s
+            + QLatin1String(reference.typeName());
+    switch (type) {
+    case QMetaType::QVariantMap: {
+        const QVariantMap map = got.toMap();
+        const QVariantMap expected = reference.toMap();
+        if (map.keys() != expected.keys())
+            return path + u": member names differ"_s;
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
+            const QString d
+                = difference(it.value(), expected.value(it.key()), path + u'/' + it.key());
+            if (!d.isEmpty())
+                return d;
+        }
+        return QString();
+    }
+    case QMetaType::QVariantList: {
+        const QVariantList list = got.toList();
+        const QVariantList expected = reference.toList();
+        if (list.size() != expected.size())
+            return path + u": list length differs"_s;
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            const QString d = difference(list[i], expected[i], path + u'/' + QString::number(i));
+            if (!d.isEmpty())
+                return d;
+        }
+        return QString();
+    }
+    case QMetaType::Double: {
+        const double a = got.toDouble();
+        const double b = reference.toDouble();
+        return a == b && std::signbit(a) == std::signbit(b) ? QString()
+                                                            : path + u": double differs"_s;
+    }
+    default:
+        return got == reference ? QString() : path + u": value differs"_s;
+    }
+}
+
+// Decodes with both routes in both shapes; the roots must match and the shapes agree.
+void compareRoutes(const QByteArray &json)
+{
+    QVariantMap map, referenceMap;
+    QVariantList list, referenceList;
+    QVERIFY(cvDecodeJsonWithQt(json, &referenceMap, &referenceList));
+    QVERIFY(cvDecodeJson(json, &map, &list));
+    QCOMPARE(difference(map, referenceMap, u"map"_s), QString());
+    QCOMPARE(difference(list, referenceList, u"list"_s), QString());
+}
+
+QVariant decodeOne(const QByteArray &element)
+{
+    QVariantList list;
+    if (!cvDecodeJson('[' + element + ']', nullptr, &list) || list.size() != 1)
+        return u"refused"_s;
+    return list.first();
+}
+
+// A random document: every value kind, names that recur, text with escapes and any code point.
+class Generator
+{
+public:
+    explicit Generator(quint32 seed)
+        : m_random(seed)
+    {
+    }
+
+    QByteArray value(int depth)
+    {
+        switch (m_random.bounded(depth > 6 ? 5 : 7)) {
+        case 0:
+            return string();
+        case 1: {
+            const qint64 magnitude = qint64(m_random.generate64() >> m_random.bounded(64));
+            return QByteArray::number(m_random.bounded(2) ? -magnitude : magnitude);
+        }
+        case 2:
+            return QByteArray::number(
+                std::ldexp(m_random.generateDouble() - 0.5, int(m_random.bounded(-60, 60))), 'g',
+                17);
+        case 3:
+            return m_random.bounded(2) ? "true" : "false";
+        case 4:
+            return "null";
+        case 5: {
+            QByteArray text = "[";
+            for (int i = 0, n = int(m_random.bounded(5)); i < n; ++i)
+                text += (i ? "," : "") + value(depth + 1);
+            return text + ']';
+        }
+        default: {
+            static const char *const names[]
+                = {"\"id\"", "\"name\"", "\"data\"", "\"\\u00e9t\\u00e9\"", "\"\"", "\"a\\\"b\""};
+            QByteArray text = "{";
+            for (int i = 0, n = int(m_random.bounded(5)); i < n; ++i)
+                text += (i ? ", " : " ") + QByteArray(names[m_random.bounded(6)]) + " : "
+                    + value(depth + 1);
+            return text + '}';
+        }
+        }
+    }
+
+private:
+    QByteArray string()
+    {
+        QByteArray text = "\"";
+        for (int i = 0, n = int(m_random.bounded(12)); i < n; ++i) {
+            char32_t c = m_random.bounded(4) ? U'a' + m_random.bounded(26)
+                                             : char32_t(m_random.bounded(0x110000));
+            if (c >= 0xD800 && c < 0xE000)
+                c = 0xFFFD;
+            if (c < 0x20 || c == '"' || c == '\\' || m_random.bounded(8) == 0) {
+                const QString utf16 = QString::fromUcs4(&c, 1);
+                for (const QChar unit : utf16)
+                    text += "\\u" + QByteArray::number(unit.unicode(), 16).rightJustified(4, '0');
+            } else {
+                text += QString::fromUcs4(&c, 1).toUtf8();
+            }
+        }
+        return text + '"';
+    }
+
+    QRandomGenerator m_random;
+};
+
+QByteArray nested(int depth, const char *open, const char *inner, const char *close)
+{
+    return QByteArray(open).repeated(depth) + inner + QByteArray(close).repeated(depth);
+}
+
+} // namespace
+
+class tst_CvGraphJson : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void replyFixtures_data();
+    void replyFixtures();
+    void generated_data();
+    void generated();
+    void randomDocuments();
+    void corrections_data();
+    void corrections();
+    void refusedByBoth_data();
+    void refusedByBoth();
+    void strictOnly_data();
+    void strictOnly();
+    void recurringNamesShared();
+};
+
+void tst_CvGraphJson::replyFixtures_data()
+{
+    QTest::addColumn<QString>("path");
+    QDirIterator files(QStringLiteral(CV_REPLY_FIXTURES), {u"*.json"_s}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    int count = 0;
+    while (files.hasNext()) {
+        const QString path = files.next();
+        QTest::newRow(qPrintable(path.section(u'/', -2))) << path;
+        ++count;
+    }
+    QVERIFY(count > 10);
+}
+
+void tst_CvGraphJson::replyFixtures()
+{
+    QFETCH(QString, path);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    compareRoutes(file.readAll());
+}
+
+void tst_CvGraphJson::generated_data()
+{
+    QTest::addColumn<QByteArray>("json");
+
+    QTest::newRow("deepest arrays") << nested(cvJsonNestingLimit, "[", "", "]");
+    QTest::newRow("deepest objects") << nested(cvJsonNestingLimit, "{\"a\":", "1", "}");
+    QTest::newRow("long string") << "[\"" + QByteArray("x\\n\\u00e9\xe2\x82\xac").repeated(40000)
+            + "\"]";
+    QTest::newRow("every escape") << QByteArray(
+        R"(["\"\\\/\b\f\n\r\t\u0000\u001f\u00e9\u20ac\uFFFF"])");
+    QTest::newRow("surrogate pairs") << QByteArray(R"({"e":"\ud83d\ude00 \uD834\uDD1E"})");
+    QTest::newRow("raw multi-byte text") << QByteArray("[\"caf\xc3\xa9 \xf0\x9f\x98\x80\"]");
+    QTest::newRow("duplicate names") << QByteArray(R"({"a":1,"b":2,"a":[3]})");
+    QTest::newRow("integers at the edges")
+        << QByteArray("[-0, 0, 9223372036854775807, -9223372036854775808, 9223372036854775808, "
+                      "18446744073709551615, 100000123456789012]");
+    QTest::newRow("doubles") << QByteArray("[0.1, -0.0, 1e308, -1e308, 2.5e-308, 1E-2, 3.14159]");
+    QTest::newRow("whitespace everywhere")
+        << QByteArray(" \t\r\n{ \"a\" : [ 1 , { } , [ ] , true , false , null ] } \n");
+    QByteArray manyNames = "{";
+    for (int i = 0; i < 1000; ++i)
+        manyNames
+            += (i ? ",\"" : "\"") + QByteArray::number(i * 7919) + "\":" + QByteArray::number(i);
+    QTest::newRow("names that are data") << manyNames + '}';
+    QTest::newRow("null members") << QByteArray(R"({"a":null,"b":[null]})");
+    for (const char *scalar : {"true", "false", "null", "\"s\"", "-12", "2.5", " 7 "})
+        QTest::addRow("scalar %s", scalar) << QByteArray(scalar);
+}
+
+void tst_CvGraphJson::generated()
+{
+    QFETCH(QByteArray, json);
+    compareRoutes(json);
+}
+
+void tst_CvGraphJson::randomDocuments()
+{
+    for (quint32 seed = 1; seed <= 300; ++seed) {
+        Generator generator(seed);
+        const QByteArray json = generator.value(0);
+        QVariantList list, referenceList;
+        QVERIFY2(cvDecodeJsonWithQt('[' + json + ']', nullptr, &referenceList), json.constData());
+        QVERIFY2(cvDecodeJson('[' + json + ']', nullptr, &list), json.constData());
+        const QString d = difference(list, referenceList, QString::number(seed));
+        QVERIFY2(d.isEmpty(), qPrintable(d + u'\n' + QString::fromUtf8(json)));
+    }
+}
+
+void tst_CvGraphJson::corrections_data()
+{
+    QTest::addColumn<QByteArray>("element");
+    QTest::addColumn<QVariant>("expected");
+
+    QTest::newRow("null is invalid") << QByteArray("null") << QVariant();
+    QTest::newRow("fraction") << QByteArray("1.0") << QVariant(1.0);
+    QTest::newRow("exponent") << QByteArray("1e2") << QVariant(100.0);
+    QTest::newRow("plain integer")
+        << QByteArray("100000123456789012") << QVariant(100000123456789012LL);
+    QTest::newRow("above 64 bits")
+        << QByteArray("18446744073709551616") << QVariant(18446744073709551616.0);
+    QTest::newRow("below 64 bits")
+        << QByteArray("-9223372036854775809") << QVariant(-9223372036854775809.0);
+    QTest::newRow("unsigned range")
+        << QByteArray("9223372036854775808") << QVariant(9223372036854775808.0);
+}
+
+void tst_CvGraphJson::corrections()
+{
+    QFETCH(QByteArray, element);
+    QFETCH(QVariant, expected);
+    const QVariant got = decodeOne(element);
+    QCOMPARE(got.metaType(), expected.metaType());
+    QCOMPARE(got, expected);
+}
+
+void tst_CvGraphJson::refusedByBoth_data()
+{
+    QTest::addColumn<QByteArray>("json");
+
+    for (const char *text : {"",
+                             " ",
+                             "{'a':1}",
+                             "{\"a\":1} x",
+                             "[1] [2]",
+                             "[1,]",
+                             "1,2",
+                             "[1 2]",
+                             "{\"a\" 1}",
+                             "{\"a\":1,}",
+                             "{a:1}",
+                             "[1,2}",
+                             "{\"a\":1]",
+                             "[",
+                             "]",
+                             "{\"a\":}",
+                             "[\"abc]",
+                             "01",
+                             "[-]",
+                             "+1",
+                             "[NaN]",
+                             "[Infinity]",
+                             "[tru]",
+                             "[nul]",
+                             "[truex]",
+                             "[1e400]",
+                             "[\"\xff\"]",
+                             "[\"\xc3\"]",
+                             "[\"\xed\xa0\x80\"]"})
+        QTest::addRow("%s", text) << QByteArray(text);
+    QTest::newRow("NUL after the value") << QByteArray("[1]\0", 4);
+    QTest::newRow("arrays too deep") << nested(cvJsonNestingLimit + 1, "[", "", "]");
+    QTest::newRow("objects too deep") << nested(cvJsonNestingLimit + 1, "{\"a\":", "1", "}");
+}
+
+void tst_CvGraphJson::refusedByBoth()
+{
+    QFETCH(QByteArray, json);
+    const QVariantMap untouched {{u"kept"_s, 1}};
+    QVariantMap map = untouched, referenceMap = untouched;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^\"Not valid JSON data:\n"_s));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^\"Not valid JSON data:\n"_s));
+    QVERIFY(!cvDecodeJsonWithQt(json, &referenceMap, nullptr));
+    QVERIFY(!cvDecodeJson(json, &map, nullptr));
+    QCOMPARE(map, untouched);
+}
+
+void tst_CvGraphJson::strictOnly_data()
+{
+    QTest::addColumn<QByteArray>("json");
+
+    QTest::newRow("trailing dot") << QByteArray("[1.]");
+    QTest::newRow("leading dot") << QByteArray("[.5]");
+    QTest::newRow("unknown escape") << QByteArray(R"(["\x"])");
+    QTest::newRow("raw control character") << QByteArray("[\"a\x01\"]");
+    QTest::newRow("raw line feed") << QByteArray("[\"a\nb\"]");
+    QTest::newRow("lone high surrogate") << QByteArray(R"(["\ud800"])");
+    QTest::newRow("lone low surrogate") << QByteArray(R"(["\udc00 "])");
+    QTest::newRow("swapped surrogates") << QByteArray(R"(["\ude00\ud83d"])");
+    QTest::newRow("byte-order mark") << QByteArray("\xef\xbb\xbf{}");
+}
+
+void tst_CvGraphJson::strictOnly()
+{
+    QFETCH(QByteArray, json);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^\"Not valid JSON data:\n"_s));
+    QVariantList list {1};
+    QVERIFY(!cvDecodeJson(json, nullptr, &list));
+    QCOMPARE(list, QVariantList {1});
+}
+
+void tst_CvGraphJson::recurringNamesShared()
+{
+    QVariantList list;
+    QVERIFY(cvDecodeJson(R"([{"name":"a"},{"n\u0061me":"b"}])", nullptr, &list));
+    QCOMPARE(list.size(), 2);
+    const QString first = list[0].toMap().firstKey();
+    const QString second = list[1].toMap().firstKey();
+    QCOMPARE(second, u"name"_s);
+    QCOMPARE(first.constData(), second.constData());
+}
+
+QTEST_GUILESS_MAIN(tst_CvGraphJson)
+#include "tst_cvgraphjson.moc"
