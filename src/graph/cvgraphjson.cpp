@@ -244,11 +244,19 @@ error_code decodeRoot(od::document &document, TreeBuilder &builder, QVariant *ou
 // released with it instead of staying with the thread.
 constexpr qsizetype reusedParserCapacity = 1 << 20;
 
+// A container is opened before its depth is checked against the limit, so the parser's own
+// depth bookkeeping (asserted in unoptimized builds) must reach a little past it.
+constexpr size_t parserDepth = size_t(cvJsonNestingLimit) + 8;
+
 error_code parseWith(od::parser &parser, const QByteArray &json, QVariant *root)
 {
     TreeBuilder builder;
     od::document document;
     const size_t size = size_t(json.size());
+    if (parser.max_depth() < parserDepth) {
+        if (const error_code e = parser.allocate(qMax<size_t>(size, 1), parserDepth))
+            return e;
+    }
     // simdjson reads up to SIMDJSON_PADDING bytes past the text; the reply buffer usually has
     // that much spare capacity, so a copy is only made when it does not.
     error_code e;
