@@ -68,18 +68,67 @@ void bindPostTail(QSqlQuery *query, int first, const CvPost &post)
         query->bindValue(position++, value);
 }
 
+// Posts whose created_time text may read as an earlier instant than its own first 19
+// characters: no time, another shape, or a '+' offset. Every other text starts with
+// "YYYY-MM-DDTHH:MM:SS", and datetime() can only move it forward from there (a '-' offset, hour
+// 24, a day past the end of its month), never back; so a post of that kind that is earlier than
+// the window's end also sorts before the end written in that shape, and the feed read can seek
+// to it in the creation-time index instead of testing every newer post. The partial index and
+// the feed read must use this very text, or SQLite will not pair them.
+const QString &unorderedCreatedTime()
+{
+    static const QString text = QStringLiteral(
+        "(created_time IS NULL OR created_time NOT GLOB "
+        "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]T[0-9][0-9]:[0-9][0-9]:[0-9][0-9]*' "
+        "OR created_time GLOB '*+*')");
+    return text;
+}
+
+// The feed read of \a feedTable, with \a typeTest on the post type. Bound by
+// prepareSelectFeedQuery().
+//
+// It returns what "SELECT * FROM posts INNER JOIN (SELECT * FROM <feed> WHERE user_id = ?) ON
+// post_id = id WHERE (created_time IS NULL OR (datetime(created_time) > datetime(?) AND
+// datetime(created_time) < datetime(?))) AND <type test> ORDER BY created_time DESC,
+// updated_time DESC LIMIT ?" returns, in the same order, as two disjoint parts merged by that
+// order: posts of the common shape, found by seeking the window's end in posts_created (the
+// extra text bounds only narrow the walk, the datetime() tests still decide), and the rest
+// (unorderedCreatedTime(), normally none) tested one by one. The lower text bound is a week
+// early: a '-' offset, hour 24 and a day past the month's end move a time at most a few days.
+QString feedText(const char *feedTable, const char *typeTest)
+{
+    const QString join
+        = QStringLiteral("SELECT * FROM posts INNER JOIN (SELECT * FROM %1 WHERE user_id = ?) "
+                         "ON post_id = id WHERE ")
+              .arg(QLatin1String(feedTable));
+    const QString window = QStringLiteral(
+        "datetime(created_time) > datetime(?) AND datetime(created_time) < datetime(?)");
+    return join
+        + QStringLiteral("NOT %1 AND created_time > date(?, '-7 days') AND created_time < "
+                         "strftime('%Y-%m-%dT%H:%M:%S', ?) AND %2 AND %3 UNION ALL ")
+              .arg(unorderedCreatedTime(), window, QLatin1String(typeTest))
+        + join
+        + QStringLiteral("%1 AND (created_time IS NULL OR (%2)) AND %3 ORDER BY created_time "
+                         "DESC, updated_time DESC LIMIT ?")
+              .arg(unorderedCreatedTime(), window, QLatin1String(typeTest));
+}
+
 } // namespace
 
 const QStringList &CvQueries::createIndexTexts()
 {
     // What the windowed reads and the cascades search by, where no key starts with it: feeds
     // walk posts newest first and stop after a page; deleting a post or message finds its
-    // comment links, places and attachments without scanning those tables. The feed walk tests
-    // every newer post against the window and the type pattern: with both in the index that
-    // test never touches the table, which keeps a page deep in a long feed cheap.
+    // comment links, places and attachments without scanning those tables. The feed walk
+    // seeks to the window's end and tests the posts from there against the window and the type
+    // pattern: with both in the index that test never touches the table.
     static const QStringList texts = {
         QStringLiteral("CREATE INDEX IF NOT EXISTS posts_created ON posts (created_time, "
                        "updated_time, datetime(created_time), type)"),
+        // The few posts whose creation time the feed read cannot seek by (see feedText()).
+        QStringLiteral("CREATE INDEX IF NOT EXISTS posts_created_unordered ON posts "
+                       "(created_time, updated_time) WHERE ")
+            + unorderedCreatedTime(),
         QStringLiteral("CREATE INDEX IF NOT EXISTS post_comments_target ON post_comments "
                        "(target_id)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS photo_comments_target ON photo_comments "
@@ -150,21 +199,15 @@ QSqlQuery *CvQueries::prepareSelectPostQuery(const QString &id)
 QSqlQuery *CvQueries::prepareSelectFeedQuery(CvCache::PostType type, const QString &userId,
                                              const CvDataFilter &filter, const QString &typePattern)
 {
+    static const QString newsFeed = feedText("news_feeds", "(type IS NULL OR type LIKE ?)");
+    static const QString profileFeed = feedText("profile_feeds", "(type LIKE ?)");
     QString text;
     switch (type) {
     case CvCache::NewsFeed:
-        text = QStringLiteral(
-            "SELECT * FROM posts INNER JOIN (SELECT * FROM news_feeds WHERE user_id = ?) ON "
-            "post_id = id WHERE (created_time IS NULL OR (datetime(created_time) > datetime(?) "
-            "AND datetime(created_time) < datetime(?))) AND (type IS NULL OR type LIKE ?) "
-            "ORDER BY created_time DESC, updated_time DESC LIMIT ?");
+        text = newsFeed;
         break;
     case CvCache::ProfileFeed:
-        text = QStringLiteral(
-            "SELECT * FROM posts INNER JOIN (SELECT * FROM profile_feeds WHERE user_id = ?) ON "
-            "post_id = id WHERE (created_time IS NULL OR (datetime(created_time) > datetime(?) "
-            "AND datetime(created_time) < datetime(?))) AND (type LIKE ?) "
-            "ORDER BY created_time DESC, updated_time DESC LIMIT ?");
+        text = profileFeed;
         break;
     case CvCache::Inbox:
     case CvCache::Outbox:
@@ -172,8 +215,12 @@ QSqlQuery *CvQueries::prepareSelectFeedQuery(CvCache::PostType type, const QStri
     }
     if (text.isEmpty())
         return nullptr;
-    return boundStatement(
-        text, {userId, lowerBound(filter), upperBound(filter), typePattern, filter.limit});
+    // In the order of feedText(): the seeking part, the rest, the limit.
+    const QString lower = lowerBound(filter);
+    const QString upper = upperBound(filter);
+    return boundStatement(text,
+                          {userId, lower, upper, lower, upper, typePattern, userId, lower, upper,
+                           typePattern, filter.limit});
 }
 
 QSqlQuery *CvQueries::prepareInsertCommentQuery(const CvMessage &comment)
