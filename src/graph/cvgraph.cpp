@@ -7,160 +7,129 @@
 #include "graph/cvgraphconnect_p.h"
 
 #include <QLocale>
+#include <QMetaEnum>
 #include <QNetworkReply>
 #include <QPointer>
 #include <QUrlQuery>
 
 #include <algorithm>
+#include <iterator>
 
 namespace Cv {
 
 namespace {
 
-// How runOp sends each kind: G path GET with token, A absolute GET without parameters or token,
-// P path POST, R absolute GET with parameters and token (REST methods), M multipart POST, U
-// multipart POST to an absolute URL (REST uploads).
-enum class RequestClass { None, G, A, P, R, M, U };
+// How runOp sends a kind: GraphGet a GET on a path with the token, AbsoluteGet a GET of an
+// absolute URL without parameters or token, GraphPost a POST on a path, RestGet a GET of an
+// absolute URL with parameters and token (REST methods), GraphUpload a multipart POST on a path,
+// RestUpload a multipart POST to an absolute URL (REST uploads).
+enum class RequestClass {
+    None,
+    GraphGet,
+    AbsoluteGet,
+    GraphPost,
+    RestGet,
+    GraphUpload,
+    RestUpload
+};
 
-RequestClass requestClass(CvGraphOp::Operation kind)
-{
-    switch (kind) {
-    case CvGraphOp::RetrieveObject:
-    case CvGraphOp::RetrieveObjects:
-    case CvGraphOp::RetrieveConnectionTypes:
-    case CvGraphOp::RetrieveConnectionData:
-    case CvGraphOp::RetrieveProfilePicture:
-    case CvGraphOp::Search:
-        return RequestClass::G;
-    case CvGraphOp::RetrieveConnectionPage:
-    case CvGraphOp::RetrievePublicData:
-        return RequestClass::A;
-    case CvGraphOp::WriteToWall:
-    case CvGraphOp::WriteComment:
-    case CvGraphOp::WriteToLikes:
-    case CvGraphOp::WriteNote:
-    case CvGraphOp::WriteLink:
-    case CvGraphOp::CheckIntoPlace:
-    case CvGraphOp::CreateEvent:
-    case CvGraphOp::AcknowledgeEvent:
-    case CvGraphOp::CreateAlbum:
-    case CvGraphOp::DeleteObject:
-    case CvGraphOp::MarkThreadStatus:
-    case CvGraphOp::SendMessage:
-    case CvGraphOp::ReplyToMessage:
-    case CvGraphOp::CreatePhotoTag:
-    case CvGraphOp::DeletePhotoTag:
-    case CvGraphOp::ExecuteBatch:
-        return RequestClass::P;
-    case CvGraphOp::RetrieveEventInvitations:
-    case CvGraphOp::MarkMessageThreadStatus:
-    case CvGraphOp::RetrieveNotifications:
-    case CvGraphOp::RespondToFriendRequest:
-    case CvGraphOp::SendMessageRest:
-    case CvGraphOp::ReplyToMessageRest:
-    case CvGraphOp::DeleteMessageThread:
-    case CvGraphOp::TagPhoto:
-    case CvGraphOp::RetrieveMessageThreads:
-    case CvGraphOp::DeleteAlbum:
-    case CvGraphOp::SendFriendRequest:
-    case CvGraphOp::AddPhotoLike:
-    case CvGraphOp::RemovePhotoLike:
-    case CvGraphOp::ExecuteQuery:
-    case CvGraphOp::RetrieveInbox:
-    case CvGraphOp::RetrieveOutbox:
-    case CvGraphOp::RetrieveThread:
-    case CvGraphOp::RetrieveThreadMessages:
-    case CvGraphOp::RetrieveNotificationList:
-    case CvGraphOp::MarkNotificationsRead:
-    case CvGraphOp::DeleteUserTag:
-    case CvGraphOp::DeleteTextTag:
-    case CvGraphOp::RetrievePhoto:
-    case CvGraphOp::AddFanToPage:
-        return RequestClass::R;
-    case CvGraphOp::UploadPhoto:
-        return RequestClass::M;
-    case CvGraphOp::UploadProfilePicture:
-        return RequestClass::U;
-    default:
-        return RequestClass::None;
-    }
-}
-
+// What the body is decoded into before the kind's signal: nothing, an object, or a list that must
+// be one.
 enum class ReplyShape { Other, Map, List };
 
-ReplyShape replyShape(CvGraphOp::Operation kind)
+// What is fixed for every operation of a kind. The row's own kind is stored so the order of the
+// table is checked when compiling.
+struct OperationFacts
 {
-    switch (kind) {
-    case CvGraphOp::RetrieveObject:
-    case CvGraphOp::RetrieveObjects:
-    case CvGraphOp::RetrieveConnectionTypes:
-    case CvGraphOp::RetrieveConnectionData:
-    case CvGraphOp::RetrieveConnectionPage:
-    case CvGraphOp::WriteToWall:
-    case CvGraphOp::WriteComment:
-    case CvGraphOp::WriteNote:
-    case CvGraphOp::WriteLink:
-    case CvGraphOp::CheckIntoPlace:
-    case CvGraphOp::CreateEvent:
-    case CvGraphOp::CreateAlbum:
-    case CvGraphOp::Search:
-    case CvGraphOp::RetrieveNotifications:
-    case CvGraphOp::SendMessage:
-    case CvGraphOp::ReplyToMessage:
-    case CvGraphOp::UploadPhoto:
-    case CvGraphOp::RetrieveThread:
-    case CvGraphOp::RetrieveNotificationList:
-        return ReplyShape::Map;
-    case CvGraphOp::RetrieveEventInvitations:
-    case CvGraphOp::RetrieveMessageThreads:
-    case CvGraphOp::ExecuteQuery:
-    case CvGraphOp::RetrieveInbox:
-    case CvGraphOp::RetrieveOutbox:
-    case CvGraphOp::RetrieveThreadMessages:
-    case CvGraphOp::ExecuteBatch:
-    case CvGraphOp::RetrievePhoto:
-        return ReplyShape::List;
-    default:
-        return ReplyShape::Other;
-    }
-}
-
-const char *const connectionNames[] = {
-    "",
-    "accounts",
-    "friends",
-    "home",
-    "feed",
-    "likes",
-    "movies",
-    "books",
-    "notes",
-    "photos",
-    "albums",
-    "videos",
-    "events",
-    "groups",
-    "members",
-    "checkins",
-    "comments",
-    "inbox",
-    "outbox",
-    "updates",
-    "noreply",
-    "maybe",
-    "attending",
-    "declined",
-    "videos/uploaded",
-    "statuses",
-    "invited",
-    "threads",
-    "events/not_replied",
+    CvGraphOp::Operation kind;
+    RequestClass request;
+    ReplyShape reply;
+    // Addresses the bare endpoint ("/" or no path): objects by ids, batches, compound deletion,
+    // replies to a thread.
+    bool bareEndpoint;
 };
-constexpr int connectionCount = int(sizeof(connectionNames) / sizeof(connectionNames[0]));
 
-const char *const searchTargetNames[]
-    = {"post", "user", "page", "event", "group", "checkin", "place", "home"};
-constexpr int searchTargetCount = int(sizeof(searchTargetNames) / sizeof(searchTargetNames[0]));
+using Op = CvGraphOp;
+using Rc = RequestClass;
+using Rs = ReplyShape;
+
+// One row per CvGraphOp::Operation, in the enumeration's order.
+constexpr OperationFacts operationFacts[] = {
+    {Op::NoOperation, Rc::None, Rs::Other, false},
+    {Op::RetrieveObject, Rc::GraphGet, Rs::Map, false},
+    {Op::RetrieveObjects, Rc::GraphGet, Rs::Map, true},
+    {Op::RetrieveConnectionTypes, Rc::GraphGet, Rs::Map, false},
+    {Op::RetrieveConnectionData, Rc::GraphGet, Rs::Map, false},
+    {Op::RetrieveConnectionPage, Rc::AbsoluteGet, Rs::Map, false},
+    {Op::RetrieveProfilePicture, Rc::GraphGet, Rs::Other, false},
+    {Op::WriteToWall, Rc::GraphPost, Rs::Map, false},
+    {Op::WriteComment, Rc::GraphPost, Rs::Map, false},
+    {Op::WriteToLikes, Rc::GraphPost, Rs::Other, false},
+    {Op::WriteNote, Rc::GraphPost, Rs::Map, false},
+    {Op::WriteLink, Rc::GraphPost, Rs::Map, false},
+    {Op::CheckIntoPlace, Rc::GraphPost, Rs::Map, false},
+    {Op::CreateEvent, Rc::GraphPost, Rs::Map, false},
+    {Op::AcknowledgeEvent, Rc::GraphPost, Rs::Other, false},
+    {Op::CreateAlbum, Rc::GraphPost, Rs::Map, false},
+    {Op::DeleteObject, Rc::GraphPost, Rs::Other, true},
+    {Op::Search, Rc::GraphGet, Rs::Map, false},
+    {Op::RetrieveEventInvitations, Rc::RestGet, Rs::List, false},
+    {Op::MarkMessageThreadStatus, Rc::RestGet, Rs::Other, false},
+    {Op::MarkThreadStatus, Rc::GraphPost, Rs::Other, false},
+    {Op::RetrieveNotifications, Rc::RestGet, Rs::Map, false},
+    {Op::RespondToFriendRequest, Rc::RestGet, Rs::Other, false},
+    {Op::SendMessageRest, Rc::RestGet, Rs::Other, false},
+    {Op::SendMessage, Rc::GraphPost, Rs::Map, false},
+    {Op::ReplyToMessageRest, Rc::RestGet, Rs::Other, false},
+    {Op::ReplyToMessage, Rc::GraphPost, Rs::Map, true},
+    {Op::DeleteMessageThread, Rc::RestGet, Rs::Other, false},
+    {Op::UploadPhoto, Rc::GraphUpload, Rs::Map, false},
+    {Op::TagPhoto, Rc::RestGet, Rs::Other, false},
+    {Op::UploadProfilePicture, Rc::RestUpload, Rs::Other, false},
+    {Op::RetrieveMessageThreads, Rc::RestGet, Rs::List, false},
+    {Op::DeleteAlbum, Rc::RestGet, Rs::Other, false},
+    {Op::SendFriendRequest, Rc::RestGet, Rs::Other, false},
+    {Op::RetrievePublicData, Rc::AbsoluteGet, Rs::Other, false},
+    {Op::AddPhotoLike, Rc::RestGet, Rs::Other, false},
+    {Op::RemovePhotoLike, Rc::RestGet, Rs::Other, false},
+    {Op::ExecuteQuery, Rc::RestGet, Rs::List, false},
+    {Op::RetrieveInbox, Rc::RestGet, Rs::List, false},
+    {Op::RetrieveOutbox, Rc::RestGet, Rs::List, false},
+    {Op::RetrieveThread, Rc::RestGet, Rs::Map, false},
+    {Op::RetrieveThreadMessages, Rc::RestGet, Rs::List, false},
+    {Op::RetrieveNotificationList, Rc::RestGet, Rs::Map, false},
+    {Op::MarkNotificationsRead, Rc::RestGet, Rs::Other, false},
+    {Op::DeleteUserTag, Rc::RestGet, Rs::Other, false},
+    {Op::DeleteTextTag, Rc::RestGet, Rs::Other, false},
+    {Op::CreatePhotoTag, Rc::GraphPost, Rs::Other, false},
+    {Op::DeletePhotoTag, Rc::GraphPost, Rs::Other, false},
+    {Op::ExecuteBatch, Rc::GraphPost, Rs::List, true},
+    {Op::RetrievePhoto, Rc::RestGet, Rs::List, false},
+    {Op::AddFanToPage, Rc::RestGet, Rs::Other, false},
+};
+
+// The last kind closes the table; the constructor checks in debug builds that it is the
+// enumeration's last.
+constexpr int operationCount = CvGraphOp::AddFanToPage + 1;
+static_assert(std::size(operationFacts) == operationCount, "one row per operation kind");
+
+constexpr bool rowsInEnumOrder()
+{
+    for (int i = 0; i < operationCount; ++i) {
+        if (operationFacts[i].kind != i)
+            return false;
+    }
+    return true;
+}
+static_assert(rowsInEnumOrder(), "rows in the order of CvGraphOp::Operation");
+
+// A kind outside the enumeration is sent nowhere, like NoOperation.
+const OperationFacts &factsOf(CvGraphOp::Operation kind)
+{
+    return kind > CvGraphOp::NoOperation && kind < operationCount
+        ? operationFacts[kind]
+        : operationFacts[CvGraphOp::NoOperation];
+}
 
 QSet<QString> fieldSet(const QString &text)
 {
@@ -215,36 +184,32 @@ bool CvGraphPrivate::runOp(const CvGraphOp &op)
 {
     CV_TRACE_FUNCTION;
     int id = -1;
-    const RequestClass how = requestClass(op.kind());
-    const bool onGraphPath
-        = how == RequestClass::G || how == RequestClass::P || how == RequestClass::M;
-    // Only these address the bare endpoint: objects by ids, batches, compound deletion,
-    // replies to a thread.
-    const bool bare = op.kind() == CvGraphOp::RetrieveObjects
-        || op.kind() == CvGraphOp::ExecuteBatch || op.kind() == CvGraphOp::DeleteObject
-        || op.kind() == CvGraphOp::ReplyToMessage;
-    if (onGraphPath && !isPlainPath(op.url(), bare)) {
+    const OperationFacts &facts = factsOf(op.kind());
+    const RequestClass how = facts.request;
+    const bool onGraphPath = how == RequestClass::GraphGet || how == RequestClass::GraphPost
+        || how == RequestClass::GraphUpload;
+    if (onGraphPath && !isPlainPath(op.url(), facts.bareEndpoint)) {
         cvWarning(QStringLiteral("Refused an id or connection that is not a plain path segment"));
         return false;
     }
     switch (how) {
-    case RequestClass::G:
+    case RequestClass::GraphGet:
         id = transport.get(op.url().toString(), transportParameters(op.parameters()));
         break;
-    case RequestClass::A:
+    case RequestClass::AbsoluteGet:
         id = transport.get(op.url());
         break;
-    case RequestClass::P:
+    case RequestClass::GraphPost:
         id = transport.post(op.url().toString(), transportParameters(op.parameters()), nullptr);
         break;
-    case RequestClass::R:
+    case RequestClass::RestGet:
         id = transport.get(op.url(), transportParameters(op.parameters()));
         break;
-    case RequestClass::M:
-    case RequestClass::U: {
+    case RequestClass::GraphUpload:
+    case RequestClass::RestUpload: {
         const QByteArray body = op.body();
         const QMap<QString, QString> parameters = transportParameters(op.parameters());
-        id = how == RequestClass::M
+        id = how == RequestClass::GraphUpload
             ? transport.post(op.url().toString(), op.headers(), parameters, &body)
             : transport.post(op.url(), op.headers(), parameters, &body);
         break;
@@ -462,7 +427,7 @@ bool CvGraphPrivate::emitResult(const CvGraphOp &op, QNetworkReply *reply)
     Q_Q(CvGraph);
     QVariantMap map;
     QVariantList list;
-    switch (replyShape(op.kind())) {
+    switch (factsOf(op.kind()).reply) {
     case ReplyShape::Map:
         if (!decodeReply(op, reply, &map, nullptr))
             return false;
@@ -731,19 +696,6 @@ void CvGraphPrivate::processConnectionNames(const QVariantMap &map)
     Q_EMIT q->connectionTypesRetrieved(names);
 }
 
-QString CvGraphPrivate::joined(const QSet<QString> &set)
-{
-    QString text;
-    bool first = true;
-    for (const QString &member : set) {
-        if (!first)
-            text += QLatin1Char(',');
-        first = false;
-        text += member;
-    }
-    return text;
-}
-
 bool CvGraphPrivate::isPlainPath(const QUrl &path, bool bareAllowed)
 {
     // Whatever an id held that is not a plain segment shows here: "?" as a query, "#" as a
@@ -768,45 +720,6 @@ bool CvGraphPrivate::isPlainPath(const QUrl &path, bool bareAllowed)
     });
 }
 
-QString CvGraphPrivate::objectPath(const QString &id)
-{
-    return id.startsWith(QLatin1Char('/')) ? id : QLatin1Char('/') + id;
-}
-
-QString CvGraphPrivate::pathJoin(const QString &id, const QString &connection)
-{
-    QString path = objectPath(id);
-    if (!path.endsWith(QLatin1Char('/')))
-        path
-            += connection.startsWith(QLatin1Char('/')) ? connection : QLatin1Char('/') + connection;
-    else
-        path += connection.endsWith(QLatin1Char('/')) ? connection.chopped(1) : connection;
-    return path;
-}
-
-QString CvGraphPrivate::applyFilter(const CvDataFilter &filter, CvGraphOp *op) const
-{
-    if (filter.limit > 0)
-        op->addParameter(QStringLiteral("limit"), QString::number(filter.limit));
-    if (filter.offset >= 0)
-        op->addParameter(QStringLiteral("offset"), QString::number(filter.offset));
-    if (filter.since.isValid())
-        op->addParameter(QStringLiteral("since"), filter.since.toString(Qt::ISODate));
-    if (filter.until.isValid())
-        op->addParameter(QStringLiteral("until"), filter.until.toString(Qt::ISODate));
-    if (!filter.fields.isEmpty())
-        op->addParameter(QStringLiteral("fields"), joined(filter.fields));
-    for (auto it = filter.params.cbegin(); it != filter.params.cend(); ++it)
-        op->addParameter(it.key(), it.value());
-    return filter.locale.isEmpty() ? locale : filter.locale;
-}
-
-void CvGraphPrivate::applyLocale(const QString &locale, CvGraphOp *op)
-{
-    if (!locale.isEmpty())
-        op->setParameter(QStringLiteral("locale"), locale);
-}
-
 // --- public class -------------------------------------------------------------------------------
 
 CvGraph::CvGraph(const QString &accessToken, QObject *parent)
@@ -814,6 +727,8 @@ CvGraph::CvGraph(const QString &accessToken, QObject *parent)
     , d_ptr(new CvGraphPrivate(this, accessToken))
 {
     Q_D(CvGraph);
+    Q_ASSERT_X(QMetaEnum::fromType<CvGraphOp::Operation>().keyCount() == operationCount, "CvGraph",
+               "operationFacts lacks a row for a new CvGraphOp::Operation");
     registerMetaTypes();
     connect(&d->transport, SIGNAL(error(Cv::CvError, int)), this, SLOT(error(Cv::CvError, int)));
     connect(&d->transport, SIGNAL(response(QNetworkReply *, int)), this,
@@ -825,40 +740,6 @@ CvGraph::~CvGraph()
     Q_D(CvGraph);
     // Replies torn down with the transport must not reach a half-destroyed object.
     d->transport.disconnect(this);
-}
-
-QString CvGraph::connectionTypeToString(ConnectionType type)
-{
-    if (type <= NoConnection || type >= connectionCount)
-        return QString();
-    return QString::fromLatin1(connectionNames[type]);
-}
-
-CvGraph::ConnectionType CvGraph::connectionTypeFromString(const QString &text)
-{
-    if (text.isEmpty())
-        return NoConnection;
-    for (int i = 1; i < connectionCount; ++i) {
-        if (text == QLatin1String(connectionNames[i]))
-            return ConnectionType(i);
-    }
-    return NoConnection;
-}
-
-QString CvGraph::searchTargetToString(SearchTarget target)
-{
-    if (target < SearchPost || target >= searchTargetCount)
-        return QString();
-    return QString::fromLatin1(searchTargetNames[target]);
-}
-
-CvGraph::SearchTarget CvGraph::searchTargetFromString(const QString &text)
-{
-    for (int i = 0; i < searchTargetCount; ++i) {
-        if (text == QLatin1String(searchTargetNames[i]))
-            return SearchTarget(i);
-    }
-    return SearchPost;
 }
 
 QString CvGraph::locale() const
@@ -889,161 +770,6 @@ int CvGraph::operationsInFlight() const
 {
     Q_D(const CvGraph);
     return int(d->operations.size());
-}
-
-bool CvGraph::retrieveObject(const QString &id, const CvDataFilter &filter, const QString &name)
-{
-    CV_TRACE_FUNCTION;
-    Q_D(CvGraph);
-    if (id.isEmpty())
-        return false;
-    CvGraphOp op(QUrl(d->objectPath(id)), CvGraphOp::RetrieveObject, id, name);
-    d->applyLocale(d->applyFilter(filter, &op), &op);
-    return d->runOp(op);
-}
-
-bool CvGraph::retrieveObject(const QString &id, const QSet<QString> &fields, const QString &name)
-{
-    CV_TRACE_FUNCTION;
-    CvDataFilter filter;
-    filter.fields = fields;
-    return retrieveObject(id, filter, name);
-}
-
-bool CvGraph::retrieveObject(const QString &id, const QString &name)
-{
-    CV_TRACE_FUNCTION;
-    return retrieveObject(id, CvDataFilter(), name);
-}
-
-bool CvGraph::retrieveObjects(const QSet<QString> &ids, const CvDataFilter &filter,
-                              const QString &name)
-{
-    CV_TRACE_FUNCTION;
-    Q_D(CvGraph);
-    if (ids.isEmpty())
-        return false;
-    const QString list = d->joined(ids);
-    CvGraphOp op(QUrl(), CvGraphOp::RetrieveObjects, list, name);
-    op.addParameter(QStringLiteral("ids"), list);
-    d->applyLocale(d->applyFilter(filter, &op), &op);
-    return d->runOp(op);
-}
-
-bool CvGraph::retrieveConnectionTypes(const QString &id)
-{
-    CV_TRACE_FUNCTION;
-    Q_D(CvGraph);
-    if (id.isEmpty())
-        return false;
-    CvGraphOp op(QUrl(d->objectPath(id)), CvGraphOp::RetrieveConnectionTypes, id, QString());
-    op.setParameter(QStringLiteral("metadata"), QStringLiteral("1"));
-    return d->runOp(op);
-}
-
-bool CvGraph::retrieveConnectionData(ConnectionType type, const QString &id)
-{
-    CV_TRACE_FUNCTION;
-    if (type == NoConnection)
-        return false;
-    return retrieveConnectionData(connectionTypeToString(type), id);
-}
-
-bool CvGraph::retrieveConnectionData(const QString &connection, const QString &id)
-{
-    CV_TRACE_FUNCTION;
-    Q_D(CvGraph);
-    if (connection.isEmpty() || id.isEmpty())
-        return false;
-    CvGraphOp op(QUrl(d->pathJoin(id, connection)), CvGraphOp::RetrieveConnectionData, id,
-                 connection);
-    d->applyLocale(d->locale, &op);
-    return d->runOp(op);
-}
-
-bool CvGraph::retrieveConnectionData(const QString &connection, const CvDataFilter &filter)
-{
-    CV_TRACE_FUNCTION;
-    Q_D(CvGraph);
-    if (!filter.isValid() || connection.isEmpty())
-        return false;
-    CvGraphOp op(QUrl(d->pathJoin(filter.id, connection)), CvGraphOp::RetrieveConnectionData,
-                 filter.id, connection);
-    d->applyLocale(d->applyFilter(filter, &op), &op);
-    return d->runOp(op);
-}
-
-bool CvGraph::retrieveConnectionData(ConnectionType type, const CvDataFilter &filter)
-{
-    CV_TRACE_FUNCTION;
-    if (type == NoConnection)
-        return false;
-    return retrieveConnectionData(connectionTypeToString(type), filter);
-}
-
-bool CvGraph::retrieveConnectionData(const QString &id, const QString &name, const QUrl &url)
-{
-    CV_TRACE_FUNCTION;
-    Q_D(CvGraph);
-    if (id.isEmpty() || url.isEmpty() || !url.isValid())
-        return false;
-    CvGraphOp op(url, CvGraphOp::RetrieveConnectionPage, id, name);
-    // Recorded so the reported filter matches; a paging link already carries its query.
-    d->applyLocale(d->locale, &op);
-    return d->runOp(op);
-}
-
-bool CvGraph::retrieveProfilePicture(const QString &id, PictureType type)
-{
-    CV_TRACE_FUNCTION;
-    Q_D(CvGraph);
-    if (id.isEmpty())
-        return false;
-    CvGraphOp op(QUrl(d->pathJoin(id, QStringLiteral("picture"))),
-                 CvGraphOp::RetrieveProfilePicture, id, QString());
-    op.setParameter(QStringLiteral("type"), pictureTypeToString(type));
-    return d->runOp(op);
-}
-
-bool CvGraph::search(const QString &searchId, QMap<QString, QString> &params, SearchTarget target)
-{
-    CV_TRACE_FUNCTION;
-    Q_D(CvGraph);
-    const QString targetText = searchTargetToString(target);
-    if (target != SearchHome)
-        params.insert(QStringLiteral("type"), targetText);
-    const QString path = target == SearchHome ? QStringLiteral("/home") : QStringLiteral("/search");
-    CvGraphOp op(QUrl(path), CvGraphOp::Search, searchId, targetText);
-    op.setParameters(CvGraphOp::Parameters(params));
-    d->applyLocale(d->locale, &op);
-    return d->runOp(op);
-}
-
-bool CvGraph::search(const QString &searchId, const QString &query, SearchTarget target,
-                     const QSet<QString> &fields)
-{
-    CV_TRACE_FUNCTION;
-    QMap<QString, QString> params;
-    if (!query.isEmpty())
-        params.insert(QStringLiteral("q"), query);
-    if (!fields.isEmpty())
-        params.insert(QStringLiteral("fields"), CvGraphPrivate::joined(fields));
-    return search(searchId, params, target);
-}
-
-bool CvGraph::search(const QString &searchId, const QString &query, SearchTarget target)
-{
-    CV_TRACE_FUNCTION;
-    return search(searchId, query, target, QSet<QString>());
-}
-
-bool CvGraph::retrievePublicData(const QUrl &url, const QString &name)
-{
-    CV_TRACE_FUNCTION;
-    Q_D(CvGraph);
-    if (url.isEmpty() || !url.isValid() || url.isRelative())
-        return false;
-    return d->runOp(CvGraphOp(url, CvGraphOp::RetrievePublicData, url.toString(), name));
 }
 
 } // namespace Cv

@@ -15,6 +15,7 @@ list(APPEND CV_SOURCES
     graph/cvgraph_p.h
     graph/cvgraph.cpp
     graph/cvgraph_query.cpp
+    graph/cvgraph_read.cpp
     graph/cvgraph_rest.cpp
     graph/cvgraph_write.cpp
     graph/cvgraphconnect_p.h
