@@ -1,6 +1,7 @@
 #ifndef CVLOG_P_H
 #define CVLOG_P_H
 
+#include "convert/cvredact_p.h"
 #include "cvlogger.h"
 
 #include <QLoggingCategory>
@@ -43,19 +44,6 @@ inline void cvDebug(const QString &text)
     if (cvLogDebug())
         CvLogger::logDebug(text);
 }
-
-/*
- * Secrets that no line of output and no error text may show: the access tokens of the live
- * transports. Each add is matched by one remove; a secret stays registered while any holder
- * lives.
- */
-void cvAddSecret(const QString &secret);
-void cvRemoveSecret(const QString &secret);
-// The first four characters of \a secret followed by an ellipsis: the only form ever shown.
-QString cvRedactedSecret(const QString &secret);
-// \a text with every registered secret and \a extra, verbatim or percent-encoded, and every
-// access_token query value replaced by their redacted form. Every written line passes here.
-QString cvRedacted(const QString &text, const QString &extra = QString());
 
 } // namespace Cv
 

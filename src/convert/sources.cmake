@@ -8,4 +8,6 @@ list(APPEND CV_SOURCES
     convert/cvdataconverter_p.h
     convert/cvlog_p.h
     convert/cvlogger.cpp
+    convert/cvredact_p.h
+    convert/cvredact.cpp
     convert/cvutils.cpp)

@@ -1,6 +1,7 @@
 #include "cverror.h"
 
 #include "convert/cvlog_p.h"
+#include "convert/cvredact_p.h"
 #include "graph/cvgraphconnect_p.h"
 
 #include <QJsonDocument>

@@ -1,6 +1,7 @@
 #include "cvgraphconnect.h"
 
 #include "convert/cvlog_p.h"
+#include "convert/cvredact_p.h"
 #include "cvendpoints.h"
 #include "graph/cvgraphconnect_p.h"
 
@@ -13,12 +14,6 @@ namespace Cv {
 namespace {
 
 constexpr int CloseTimeoutMsec = 2000;
-
-// Why the transport itself aborted a reply, kept on the reply so that onError can tell its own
-// aborts apart from Qt's transfer time-out, which also ends as OperationCanceledError.
-const char AbortReasonProperty[] = "_cv_abortReason";
-const char SizeLimitProperty[] = "_cv_sizeLimit";
-enum AbortReason { NotAborted = 0, AbortedByDeinit = 1, AbortedOversize = 2, AbortedLate = 3 };
 
 } // namespace
 
@@ -145,7 +140,7 @@ int CvGraphConnectPrivate::makeRequest(const QUrl &url, HttpVerb verb,
         lastError.setReplyErrorCode(QNetworkReply::UnknownNetworkError);
         return -1;
     }
-    reply->setProperty(SizeLimitProperty, CvEndpoints::maxReplySize());
+    states.insert(reply, ReplyState {CvEndpoints::maxReplySize(), NotAborted});
     watch(reply);
     if (const int deadline = CvEndpoints::requestDeadline(); deadline > 0) {
         // The transfer time-out only catches a reply that stops; this one catches a reply that
@@ -174,7 +169,7 @@ void CvGraphConnectPrivate::watch(QNetworkReply *reply)
 
 void CvGraphConnectPrivate::checkSize(QNetworkReply *reply)
 {
-    const qint64 limit = reply->property(SizeLimitProperty).toLongLong();
+    const qint64 limit = states.value(reply).sizeLimit;
     if (limit <= 0 || !reply->isRunning())
         return;
     bool known = false;
@@ -183,10 +178,26 @@ void CvGraphConnectPrivate::checkSize(QNetworkReply *reply)
         abortReply(reply, AbortedOversize);
 }
 
-void CvGraphConnectPrivate::abortReply(QNetworkReply *reply, int reason)
+void CvGraphConnectPrivate::abortReply(QNetworkReply *reply, AbortReason reason)
 {
-    reply->setProperty(AbortReasonProperty, reason);
+    const auto state = states.find(reply);
+    if (state != states.end())
+        state->abortReason = reason;
     reply->abort();
+}
+
+template<typename EmitEnd>
+bool CvGraphConnectPrivate::deliver(QNetworkReply *reply, EmitEnd emitEnd)
+{
+    QPointer<CvGraphConnect> guard(q_ptr);
+    ++emitting;
+    emitEnd();
+    if (!guard)
+        return false;
+    --emitting;
+    removeReply(reply);
+    reply->deleteLater();
+    return true;
 }
 
 int CvGraphConnectPrivate::addReply(QNetworkReply *reply)
@@ -234,12 +245,13 @@ void CvGraphConnectPrivate::endWithError(QNetworkReply *reply)
     // Every reply ends once: no later signal of it may reach this object.
     reply->disconnect(q);
 
+    const ReplyState state = states.take(reply);
+
     CvError err(reply);
-    const int reason = reply->property(AbortReasonProperty).toInt();
+    const AbortReason reason = state.abortReason;
     if (reason == AbortedOversize) {
         err.setReplyErrorCode(QNetworkReply::UnknownContentError);
-        err.setReplyErrorString(QStringLiteral("Reply larger than %1 bytes")
-                                    .arg(reply->property(SizeLimitProperty).toLongLong()));
+        err.setReplyErrorString(QStringLiteral("Reply larger than %1 bytes").arg(state.sizeLimit));
     } else if (reason == AbortedLate) {
         err.setReplyErrorCode(QNetworkReply::TimeoutError);
         err.setReplyErrorString(QStringLiteral("No complete reply within the request deadline"));
@@ -252,16 +264,10 @@ void CvGraphConnectPrivate::endWithError(QNetworkReply *reply)
     cvWarning(QLatin1String("Encountered an error: ") + forLog(err.replyErrorString()));
     lastError = err;
 
-    if (id >= 0) {
-        QPointer<CvGraphConnect> guard(q);
-        ++emitting;
-        Q_EMIT q->error(err, id);
-        if (!guard)
-            return;
-        --emitting;
-        removeReply(reply);
-    }
-    reply->deleteLater();
+    if (id < 0)
+        reply->deleteLater();
+    else if (!deliver(reply, [&] { Q_EMIT q->error(err, id); }))
+        return;
     startCloseTimerIfIdle();
 }
 
@@ -317,7 +323,7 @@ bool CvGraphConnect::deinit()
     QPointer<CvGraphConnect> guard(this);
     for (QNetworkReply *reply : pending) {
         if (reply && d->replies.contains(reply)) {
-            d->abortReply(reply, AbortedByDeinit);
+            d->abortReply(reply, CvGraphConnectPrivate::AbortedByDeinit);
             if (!guard)
                 return true;
         }
@@ -415,14 +421,9 @@ void CvGraphConnect::onFinished()
                     + d->forLog(QString::fromUtf8(head)));
         }
         reply->disconnect(this);
-        QPointer<CvGraphConnect> guard(this);
-        ++d->emitting;
-        Q_EMIT response(reply, id);
-        if (!guard)
+        d->states.remove(reply);
+        if (!d->deliver(reply, [&] { Q_EMIT response(reply, id); }))
             return;
-        --d->emitting;
-        d->removeReply(reply);
-        reply->deleteLater();
     }
     d->startCloseTimerIfIdle();
 }

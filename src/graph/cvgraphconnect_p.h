@@ -4,6 +4,7 @@
 #include "cverror.h"
 #include "cvgraphconnect.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QNetworkAccessManager>
@@ -46,10 +47,24 @@ public:
     static QString refusal(const QUrl &url, bool withToken);
     QUrl withQuery(const QUrl &url, const QMap<QString, QString> &params,
                    const QString &token) const;
+    // Why the transport itself aborted a reply, so that endWithError can tell its own aborts
+    // apart from Qt's transfer time-out, which also ends as OperationCanceledError.
+    enum AbortReason { NotAborted, AbortedByDeinit, AbortedOversize, AbortedLate };
+    // What the transport keeps about one reply in flight.
+    struct ReplyState
+    {
+        qint64 sizeLimit = 0; // bytes; 0 for none
+        AbortReason abortReason = NotAborted;
+    };
+
     void watch(QNetworkReply *reply);
     void checkSize(QNetworkReply *reply);
-    void abortReply(QNetworkReply *reply, int reason);
+    void abortReply(QNetworkReply *reply, AbortReason reason);
     void endWithError(QNetworkReply *reply);
+    // Emits the end of the reply filed under its slot through emitEnd, then frees the slot and
+    // the reply; false when a receiver destroyed the transport, which must then not be touched.
+    template<typename EmitEnd>
+    bool deliver(QNetworkReply *reply, EmitEnd emitEnd);
     void startCloseTimerIfIdle();
     QString forLog(const QString &text) const;
 
@@ -57,6 +72,8 @@ public:
     QString accessToken;
     std::unique_ptr<QNetworkAccessManager> manager;
     QList<QNetworkReply *> replies;
+    // Until the reply ends (its last signal is about to be delivered).
+    QHash<QNetworkReply *, ReplyState> states;
     CvError lastError;
     std::unique_ptr<QTimer> closeTimer;
     // Depth of signal emissions in progress: a receiver that destroys the transport must not
