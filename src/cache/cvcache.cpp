@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sqlite3.h>
+
 #include <atomic>
 
 namespace Cv {
@@ -119,6 +121,10 @@ bool CvCachePrivate::initDb(CvCache::InitOptions options)
 
         if (!createSchema())
             return failInit();
+        native = nativeSqliteHandle(db);
+        cvDebug(native ? QStringLiteral("Cache statements step on SQLite %1 directly")
+                             .arg(QLatin1String(sqlite3_libversion()))
+                       : QStringLiteral("Cache statements go through QtSql"));
         initFailure = InitFailure::None;
         return true;
     }
@@ -223,6 +229,7 @@ void CvCachePrivate::closeDb()
 {
     // Statements first: a connection can only be removed once nothing refers to it.
     queries.clear();
+    native = nullptr;
     if (db.isValid() && db.isOpen())
         db.close();
     db = QSqlDatabase();
@@ -296,6 +303,12 @@ void CvCachePrivate::recordError(const QSqlQuery &query)
     cvDebug(QStringLiteral("Failed statement: %1").arg(query.lastQuery()));
 }
 
+void CvCachePrivate::recordError(const CvStatement &query)
+{
+    recordError(query.lastError());
+    cvDebug(QStringLiteral("Failed statement: %1").arg(query.lastQuery()));
+}
+
 void CvCachePrivate::recordDatabaseError()
 {
     recordError(db.lastError());
@@ -316,7 +329,7 @@ void CvCachePrivate::recordNotFound(const QString &text)
     lastErrorType = CvCache::ItemNotFound;
 }
 
-bool CvCachePrivate::exec(QSqlQuery *query)
+bool CvCachePrivate::exec(CvStatement *query)
 {
     if (query->exec())
         return true;
@@ -324,7 +337,7 @@ bool CvCachePrivate::exec(QSqlQuery *query)
     return false;
 }
 
-bool CvCachePrivate::execWrite(QSqlQuery *query)
+bool CvCachePrivate::execWrite(CvStatement *query)
 {
     const bool ok = exec(query);
     query->finish();
@@ -333,7 +346,7 @@ bool CvCachePrivate::execWrite(QSqlQuery *query)
 
 bool CvCachePrivate::execPerCall(const QString &text, std::initializer_list<QVariant> values)
 {
-    QSqlQuery query(db);
+    CvStatement query(db);
     if (!queries.preparePerCall(&query, text, values))
         return false;
     return execWrite(&query);
@@ -370,7 +383,7 @@ bool CvCachePrivate::updateTableTarget(const QString &table, const QPair<QString
     if (!statements)
         return false;
 
-    QSqlQuery *select = &statements->select;
+    CvStatement *select = &statements->select;
     select->bindValue(0, first.second);
     select->bindValue(1, second.second);
     if (!exec(select) || !select->next()) {
@@ -382,7 +395,7 @@ bool CvCachePrivate::updateTableTarget(const QString &table, const QPair<QString
     if (count != 0)
         return true;
 
-    QSqlQuery *insert = &statements->insert;
+    CvStatement *insert = &statements->insert;
     insert->bindValue(0, first.second);
     insert->bindValue(1, second.second);
     return execWrite(insert);

@@ -21,7 +21,7 @@ bool CvCachePrivate::getEvent(const QString &userId, const QString &eventId, CvE
     if (!isOpen())
         return false;
     return readOne(queries.prepareSelectEventQuery(userId, eventId), event,
-                   [this](QSqlQuery *q) { return queries.parseEvents(q); });
+                   [this](CvStatement *q) { return queries.parseEvents(q); });
 }
 
 bool CvCachePrivate::getGroup(const QString &groupId, CvGroup *group, const QString &userId)
@@ -29,7 +29,7 @@ bool CvCachePrivate::getGroup(const QString &groupId, CvGroup *group, const QStr
     if (!isOpen())
         return false;
     return readOne(queries.prepareSelectGroupQuery(groupId, userId), group,
-                   [this](QSqlQuery *q) { return queries.parseGroups(q); });
+                   [this](CvStatement *q) { return queries.parseGroups(q); });
 }
 
 bool CvCachePrivate::getCheckin(const QString &checkinId, CvCheckin *checkin, const QString &userId)
@@ -37,7 +37,7 @@ bool CvCachePrivate::getCheckin(const QString &checkinId, CvCheckin *checkin, co
     if (!isOpen())
         return false;
     return readOne(queries.prepareSelectCheckinQuery(checkinId, userId), checkin,
-                   [this](QSqlQuery *q) { return queries.parseCheckins(q); });
+                   [this](CvStatement *q) { return queries.parseCheckins(q); });
 }
 
 CvCache::UpdateResult CvCachePrivate::updateEventStep(const QString &userId, const CvEvent &event)
@@ -65,8 +65,8 @@ CvCache::UpdateResult CvCachePrivate::updateEventStep(const QString &userId, con
             return CvCache::NotChanged;
         }
     }
-    QSqlQuery *query = found ? queries.prepareUpdateEventQuery(userId, copy)
-                             : queries.prepareInsertEventQuery(userId, copy);
+    CvStatement *query = found ? queries.prepareUpdateEventQuery(userId, copy)
+                               : queries.prepareInsertEventQuery(userId, copy);
     if (!query || !execWrite(query))
         return CvCache::UpdateFailed;
     return found ? CvCache::Updated : CvCache::Inserted;
@@ -84,7 +84,7 @@ CvCache::UpdateResult CvCachePrivate::updateGroupStep(const QString &userId, con
             return group.owner().id.isEmpty()
                 || writeUserRef(group.owner()) != CvCache::UpdateFailed;
         },
-        [&](bool update, QSqlQuery *) {
+        [&](bool update, CvStatement *) {
             return update ? queries.prepareUpdateGroupQuery(userId, group)
                           : queries.prepareInsertGroupQuery(userId, group);
         });
@@ -100,7 +100,7 @@ CvCache::UpdateResult CvCachePrivate::updateCheckinStep(const QString &userId,
     const CvCache::UpdateResult result = insertOrUpdate(
         checkin, [&](CvCheckin *stored) { return getCheckin(checkin.id(), stored, userId); },
         [&] { return writeUserRefs(CvUserRefs {checkin.from()}) && writeUserRefs(checkin.tags()); },
-        [&](bool update, QSqlQuery *) {
+        [&](bool update, CvStatement *) {
             return update ? queries.prepareUpdateCheckinQuery(userId, checkin)
                           : queries.prepareInsertCheckinQuery(userId, checkin);
         });
@@ -123,7 +123,7 @@ bool CvCachePrivate::updatePlace(const CvPlace &place, const QString &parentId)
         recordError(QStringLiteral("Invalid place"), CvCache::DatabaseError);
         return false;
     }
-    QSqlQuery *query = queries.prepareInsertPlaceQuery(place, parentId);
+    CvStatement *query = queries.prepareInsertPlaceQuery(place, parentId);
     return query && execWrite(query);
 }
 
@@ -159,7 +159,7 @@ bool CvCache::getEvents(const QString &userId, CvEvents *events, const CvDataFil
     if (!d->isOpen())
         return false;
     return d->readList(d->queries.prepareSelectEventsQuery(userId, filter), events,
-                       [d](QSqlQuery *q) { return d->queries.parseEvents(q); });
+                       [d](CvStatement *q) { return d->queries.parseEvents(q); });
 }
 
 bool CvCache::removeEvents(const QString &userId, const CvEvents &events)
@@ -211,7 +211,7 @@ bool CvCache::getGroups(const QString &userId, CvGroups *groups, const CvDataFil
     if (!d->isOpen())
         return false;
     return d->readList(d->queries.prepareSelectGroupsQuery(userId, filter), groups,
-                       [d](QSqlQuery *q) { return d->queries.parseGroups(q); });
+                       [d](CvStatement *q) { return d->queries.parseGroups(q); });
 }
 
 bool CvCache::removeGroups(const QString &userId, const CvGroups &groups)
@@ -256,7 +256,7 @@ bool CvCache::getCheckins(const QString &userId, CvCheckins *checkins, const CvD
     if (!d->isOpen())
         return false;
     return d->readList(d->queries.prepareSelectCheckinsQuery(userId, filter), checkins,
-                       [d](QSqlQuery *q) { return d->queries.parseCheckins(q); });
+                       [d](CvStatement *q) { return d->queries.parseCheckins(q); });
 }
 
 bool CvCache::removeCheckins(const QString &userId, const CvCheckins &checkins)

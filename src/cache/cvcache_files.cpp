@@ -19,7 +19,7 @@ bool CvCache::getUserData(const QString &key, QString *value)
     CV_TRACE_FUNCTION;
     if (!d->isOpen())
         return false;
-    QSqlQuery query(d->db);
+    CvStatement query(d->db);
     query.setForwardOnly(true);
     if (!query.prepare(QStringLiteral("SELECT value from user_data WHERE key = ?"))) {
         cvWarning(QStringLiteral("Cache error: %1").arg(query.lastError().text()));
@@ -42,7 +42,7 @@ bool CvCache::updateUserData(const QString &key, const QString &value)
     CV_TRACE_FUNCTION;
     if (!d->isOpen())
         return false;
-    QSqlQuery query(d->db);
+    CvStatement query(d->db);
     if (!query.prepare(
             QStringLiteral("INSERT OR REPLACE INTO user_data (key, value) VALUES (?, ?)"))) {
         cvWarning(QStringLiteral("Cache error: %1").arg(query.lastError().text()));
@@ -63,7 +63,7 @@ bool CvCache::removeUserData(const QString &key)
     CV_TRACE_FUNCTION;
     if (!d->isOpen())
         return false;
-    QSqlQuery query(d->db);
+    CvStatement query(d->db);
     if (!query.prepare(QStringLiteral("DELETE from user_data WHERE key = ?"))) {
         cvWarning(QStringLiteral("Cache error: %1").arg(query.lastError().text()));
         return false;

@@ -62,6 +62,7 @@ public:
     // Each replaces the previous record and writes a warning with the error text.
     void recordError(const QSqlError &error);
     void recordError(const QSqlQuery &query);
+    void recordError(const CvStatement &query);
     void recordDatabaseError();
     void recordError(const QString &text, CvCache::ErrorType type);
     // "Item was not found" (ItemNotFound): a single-item read without a row. Not a warning.
@@ -69,9 +70,9 @@ public:
 
     // --- checked execution ---------------------------------------------------------------------
     // Executes \a query; a failure is recorded. The query stays active for reading.
-    bool exec(QSqlQuery *query);
+    bool exec(CvStatement *query);
     // Executes a statement that returns no rows and finishes it; a failure is recorded.
-    bool execWrite(QSqlQuery *query);
+    bool execWrite(CvStatement *query);
     // Prepares \a text on a fresh query of the connection, binds \a values, executes and
     // finishes it. For the per-call writes and deletes.
     bool execPerCall(const QString &text, std::initializer_list<QVariant> values = {});
@@ -119,7 +120,7 @@ public:
     // The insert-or-update decision of a per-item step:
     //   read(T *stored) -> bool      the entity's single-item read (records ItemNotFound)
     //   writeUsers() -> bool         writes the users the item refers to
-    //   prepare(bool update, QSqlQuery *scratch) -> QSqlQuery *
+    //   prepare(bool update, CvStatement *scratch) -> CvStatement *
     //                                the bound UPDATE (update) or INSERT statement: a kept one,
     //                                or a per-call one prepared on scratch; null on failure
     // An equal stored item gives NotChanged and writes nothing.
@@ -133,17 +134,17 @@ public:
             return CvCache::NotChanged;
         if (!writeUsers())
             return CvCache::UpdateFailed;
-        QSqlQuery scratch(db);
-        QSqlQuery *query = prepare(found, &scratch);
+        CvStatement scratch(db);
+        CvStatement *query = prepare(found, &scratch);
         if (!query || !execWrite(query))
             return CvCache::UpdateFailed;
         return found ? CvCache::Updated : CvCache::Inserted;
     }
 
-    // Single-item read: executes \a query, parses its rows with parse(QSqlQuery *) -> QList<T>,
+    // Single-item read: executes \a query, parses its rows with parse(CvStatement *) -> QList<T>,
     // finishes it; no row records \a notFoundText (default "Item was not found") as ItemNotFound.
     template<typename T, typename Parse>
-    bool readOne(QSqlQuery *query, T *item, Parse parse, const QString &notFoundText = QString())
+    bool readOne(CvStatement *query, T *item, Parse parse, const QString &notFoundText = QString())
     {
         if (!query || !exec(query)) {
             if (query)
@@ -162,7 +163,7 @@ public:
 
     // List read: executes \a query, replaces \a items with the parsed rows, finishes it.
     template<typename T, typename Parse>
-    bool readList(QSqlQuery *query, QList<T> *items, Parse parse)
+    bool readList(CvStatement *query, QList<T> *items, Parse parse)
     {
         if (!query || !exec(query)) {
             if (query)
@@ -261,6 +262,9 @@ public:
     CvCache *q_ptr;
     std::unique_ptr<CvCacheConfiguration> config;
     QSqlDatabase db;
+    // The connection's native handle while the cache's frequent statements may use it directly
+    // (nativeSqliteHandle()); null when they go through QtSql.
+    sqlite3 *native = nullptr;
     QString connectionName;
     QString lastErrorDescription;
     QSqlError lastSqlError;

@@ -64,7 +64,7 @@ bool CvCachePrivate::writePostDetails(const QString &userId, CvCache::PostType t
     }
     // The tags are replaced as a whole; a post inserted just now has none to drop.
     if (!fresh) {
-        QSqlQuery *clear = queries.boundStatement(
+        CvStatement *clear = queries.boundStatement(
             QStringLiteral("DELETE FROM post_tags WHERE post_id = ?"), {id});
         if (clear) {
             clear->exec();
@@ -95,7 +95,7 @@ bool CvCachePrivate::writePostActions(const CvPost &post, bool fresh)
     if (!fresh && !execPerCall(QStringLiteral("DELETE FROM post_actions WHERE post_id = ?"), {id}))
         return false;
     for (const CvAction &action : actions) {
-        QSqlQuery *insert = queries.boundStatement(
+        CvStatement *insert = queries.boundStatement(
             QStringLiteral(
                 "INSERT OR REPLACE INTO post_actions (post_id, name, link) VALUES (?, ?, ?)"),
             {id, action.name, action.link});
@@ -110,7 +110,7 @@ bool CvCachePrivate::getPost(const QString &id, CvPost *post)
     if (!isOpen())
         return false;
     return readOne(queries.prepareSelectPostQuery(id), post,
-                   [this](QSqlQuery *q) { return queries.parsePosts(q); });
+                   [this](CvStatement *q) { return queries.parsePosts(q); });
 }
 
 CvCache::UpdateResult CvCachePrivate::updatePostStep(const QString &userId, CvCache::PostType type,
@@ -132,7 +132,7 @@ CvCache::UpdateResult CvCachePrivate::updatePostStep(const QString &userId, CvCa
     }
     if (!writePostUsers(post, nullptr))
         return CvCache::UpdateFailed;
-    QSqlQuery *query
+    CvStatement *query
         = found ? queries.prepareUpdatePostQuery(post) : queries.prepareInsertPostQuery(post);
     if (!query || !execWrite(query) || !writePostDetails(userId, type, post, !found, nullptr))
         return CvCache::UpdateFailed;
@@ -149,7 +149,7 @@ bool CvCachePrivate::updatePostInBatch(const QString &userId, CvCache::PostType 
     if (!writePostUsers(post, written))
         return false;
     // Insert first and fall back to the update when the key exists: no read per post.
-    QSqlQuery *insert = queries.prepareInsertPostQuery(post);
+    CvStatement *insert = queries.prepareInsertPostQuery(post);
     if (!insert)
         return false;
     bool fresh = insert->exec();
@@ -160,7 +160,7 @@ bool CvCachePrivate::updatePostInBatch(const QString &userId, CvCache::PostType 
             recordError(insertError);
             return false;
         }
-        QSqlQuery *update = queries.prepareUpdatePostQuery(post);
+        CvStatement *update = queries.prepareUpdatePostQuery(post);
         if (!update || !exec(update))
             return false;
         // No row to update: the insert failed on another constraint; report that one.
@@ -182,7 +182,7 @@ CvCache::UpdateResult CvCachePrivate::changePost(const CvPost &post,
         if (!getPost(post.id(), &stored))
             return CvCache::UpdateFailed;
         modify(&stored);
-        QSqlQuery *query = queries.prepareUpdatePostQuery(stored);
+        CvStatement *query = queries.prepareUpdatePostQuery(stored);
         return query && execWrite(query) && writePostActions(stored, false) ? CvCache::Updated
                                                                             : CvCache::UpdateFailed;
     });
@@ -193,7 +193,7 @@ bool CvCachePrivate::getComment(const QString &id, CvMessage *comment)
     if (!isOpen())
         return false;
     return readOne(queries.prepareSelectCommentQuery(id), comment,
-                   [this](QSqlQuery *q) { return queries.parseComments(q); });
+                   [this](CvStatement *q) { return queries.parseComments(q); });
 }
 
 bool CvCachePrivate::getComments(CommentTarget target, const QString &targetId,
@@ -201,7 +201,6 @@ bool CvCachePrivate::getComments(CommentTarget target, const QString &targetId,
 {
     if (!isOpen())
         return false;
-    QSqlQuery query(db);
     const QString text
         = QStringLiteral(
               "SELECT * FROM comments INNER JOIN (SELECT comment_id FROM %1 WHERE target_id = ?) "
@@ -209,11 +208,11 @@ bool CvCachePrivate::getComments(CommentTarget target, const QString &targetId,
               "datetime(?) AND datetime(created_time) < datetime(?))) ORDER BY updated_time ASC, "
               "created_time ASC LIMIT ?")
               .arg(CvQueries::commentTargetTable(target));
-    if (!queries.preparePerCall(
-            &query, text,
-            {targetId, CvQueries::lowerBound(filter), CvQueries::upperBound(filter), filter.limit}))
-        return false;
-    return readList(&query, comments, [this](QSqlQuery *q) { return queries.parseComments(q); });
+    // Kept per link table: the comment pages of a long thread read it again and again.
+    return readList(queries.boundStatement(text,
+                                           {targetId, CvQueries::lowerBound(filter),
+                                            CvQueries::upperBound(filter), filter.limit}),
+                    comments, [this](CvStatement *q) { return queries.parseComments(q); });
 }
 
 CvCache::UpdateResult CvCachePrivate::updateCommentStep(CommentTarget target,
@@ -233,15 +232,15 @@ CvCache::UpdateResult CvCachePrivate::updateCommentStep(CommentTarget target,
     if (!writeRefOnce(comment.from(), written))
         return CvCache::UpdateFailed;
     if (found) {
-        return execPerCall(QStringLiteral("UPDATE %1 SET message = ?, updated_time = ?, likes = ?, "
-                                          "user_likes = ? WHERE id = ?")
-                               .arg(QStringLiteral("comments")),
-                           {comment.content(), comment.updated(), comment.likes(),
-                            comment.userLikes(), comment.id()})
-            ? CvCache::Updated
-            : CvCache::UpdateFailed;
+        CvStatement *update = queries.boundStatement(
+            QStringLiteral("UPDATE %1 SET message = ?, updated_time = ?, likes = ?, "
+                           "user_likes = ? WHERE id = ?")
+                .arg(QStringLiteral("comments")),
+            {comment.content(), comment.updated(), comment.likes(), comment.userLikes(),
+             comment.id()});
+        return update && execWrite(update) ? CvCache::Updated : CvCache::UpdateFailed;
     }
-    QSqlQuery *insert = queries.prepareInsertCommentQuery(comment);
+    CvStatement *insert = queries.prepareInsertCommentQuery(comment);
     if (!insert || !execWrite(insert) || !updateTableTarget(table, commentColumn, targetColumn))
         return CvCache::UpdateFailed;
     return CvCache::Inserted;
@@ -250,7 +249,7 @@ CvCache::UpdateResult CvCachePrivate::updateCommentStep(CommentTarget target,
 bool CvCachePrivate::removeComments(const CvComments &comments)
 {
     return runBatch(comments, [this](const CvMessage &comment) {
-        QSqlQuery *query = queries.boundStatement(
+        CvStatement *query = queries.boundStatement(
             QStringLiteral("DELETE from comments WHERE id = ?"), {comment.id()});
         return query && execWrite(query);
     });
@@ -309,11 +308,11 @@ bool CvCache::getPosts(const QString &userId, PostType type, CvPosts *posts,
     CV_TRACE_FUNCTION;
     if (!d->isOpen())
         return false;
-    const auto parse = [d](QSqlQuery *q) { return d->queries.parsePosts(q); };
+    const auto parse = [d](CvStatement *q) { return d->queries.parsePosts(q); };
     if (type == NewsFeed || type == ProfileFeed)
         return d->readList(d->queries.prepareSelectFeedQuery(type, userId, filter, typePattern),
                            posts, parse);
-    QSqlQuery query(d->db);
+    CvStatement query(d->db);
     if (!d->queries.preparePerCall(
             &query,
             QStringLiteral("SELECT * FROM posts INNER JOIN (SELECT * FROM %1 WHERE user_id = ?) "
@@ -330,7 +329,7 @@ bool CvCache::getActions(const QString &postId, CvActions *actions)
     CV_TRACE_FUNCTION;
     if (!d->isOpen())
         return false;
-    QSqlQuery query(d->db);
+    CvStatement query(d->db);
     if (!d->queries.preparePerCall(
             &query, QStringLiteral("SELECT * FROM post_actions WHERE post_id = ?"), {postId}))
         return false;
@@ -344,7 +343,7 @@ bool CvCache::removePosts(const QString &userId, PostType type, const CvPosts &p
     Q_UNUSED(userId)
     Q_UNUSED(type)
     return d->runBatch(posts, [d](const CvPost &post) {
-        QSqlQuery *query = d->queries.boundStatement(
+        CvStatement *query = d->queries.boundStatement(
             QStringLiteral("DELETE from posts WHERE id = ?"), {post.id()});
         if (!query || !d->execWrite(query))
             return false;

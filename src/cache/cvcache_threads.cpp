@@ -13,7 +13,7 @@ bool CvCachePrivate::getThread(const QString &viewerId, const QString &threadId,
     if (!isOpen())
         return false;
     return readOne(queries.prepareSelectThreadQuery(viewerId, CvQueries::threadKey(threadId, box)),
-                   thread, [this, box](QSqlQuery *q) { return queries.parseThreads(q, box); });
+                   thread, [this, box](CvStatement *q) { return queries.parseThreads(q, box); });
 }
 
 bool CvCachePrivate::getMessage(const QString &threadId, const QString &messageId,
@@ -22,7 +22,7 @@ bool CvCachePrivate::getMessage(const QString &threadId, const QString &messageI
     if (!isOpen())
         return false;
     return readOne(queries.prepareSelectMessageQuery(threadId, messageId), message,
-                   [this](QSqlQuery *q) { return queries.parseMessages(q); });
+                   [this](CvStatement *q) { return queries.parseMessages(q); });
 }
 
 bool CvCachePrivate::getMessages(const QString &threadId, CvMessages *messages,
@@ -31,7 +31,7 @@ bool CvCachePrivate::getMessages(const QString &threadId, CvMessages *messages,
     if (!isOpen())
         return false;
     return readList(queries.prepareSelectMessagesQuery(threadId, filter), messages,
-                    [this](QSqlQuery *q) { return queries.parseMessages(q); });
+                    [this](CvStatement *q) { return queries.parseMessages(q); });
 }
 
 bool CvCachePrivate::getAttachment(const QString &threadId, const QString &messageId,
@@ -49,7 +49,7 @@ CvCache::UpdateResult CvCachePrivate::updateThreadStep(const QString &viewerId, 
     const CvCache::UpdateResult result = insertOrUpdate(
         thread, [&](CvThread *stored) { return getThread(viewerId, thread.id(), box, stored); },
         [&] { return writeUserRefs(CvUserRefs {thread.from()}) && writeUserRefs(thread.to()); },
-        [&](bool update, QSqlQuery *) {
+        [&](bool update, CvStatement *) {
             return update ? queries.prepareUpdateThreadQuery(viewerId, box, thread)
                           : queries.prepareInsertThreadQuery(viewerId, box, thread);
         });
@@ -79,7 +79,7 @@ CvCache::UpdateResult CvCachePrivate::updateMessageStep(const QString &threadId,
     return insertOrUpdate(
         message, [&](CvMessage *stored) { return getMessage(threadId, message.id(), stored); },
         [] { return true; },
-        [&](bool update, QSqlQuery *) {
+        [&](bool update, CvStatement *) {
             return update ? queries.prepareUpdateMessageQuery(threadId, message)
                           : queries.prepareInsertMessageQuery(threadId, message);
         });
@@ -97,7 +97,7 @@ CvCache::UpdateResult CvCachePrivate::updateAttachmentStep(const QString &thread
         && !execPerCall(QStringLiteral("DELETE from attachments WHERE tid = ? AND mid = ?"),
                         {threadId, attachment.id()}))
         return CvCache::UpdateFailed;
-    QSqlQuery *insert = queries.prepareInsertAttachmentQuery(threadId, attachment);
+    CvStatement *insert = queries.prepareInsertAttachmentQuery(threadId, attachment);
     if (!insert || !execWrite(insert))
         return CvCache::UpdateFailed;
     return found ? CvCache::Updated : CvCache::Inserted;
@@ -141,7 +141,7 @@ bool CvCache::getThreads(const QString &viewerId, MessageBoxType box, CvThreads 
     if (!d->isOpen())
         return false;
     return d->readList(d->queries.prepareSelectThreadsQuery(viewerId, box, filter), threads,
-                       [d, box](QSqlQuery *q) { return d->queries.parseThreads(q, box); });
+                       [d, box](CvStatement *q) { return d->queries.parseThreads(q, box); });
 }
 
 bool CvCache::removeThread(const QString &viewerId, const QString &threadId, MessageBoxType box)

@@ -32,13 +32,13 @@ bool runRefBatch(CvCachePrivate *d, const CvUserRefs &refs, Step step)
 template<typename T>
 bool readFriendList(CvCachePrivate *d, const QString &userId, const CvDataFilter &filter,
                     QList<T> *friends,
-                    QSqlQuery *(CvQueries::*prepare)(const QString &, const CvDataFilter &),
-                    QList<T> (CvQueries::*parse)(QSqlQuery *))
+                    CvStatement *(CvQueries::*prepare)(const QString &, const CvDataFilter &),
+                    QList<T> (CvQueries::*parse)(CvStatement *))
 {
     if (!d->isOpen())
         return false;
     return d->readList((d->queries.*prepare)(userId, filter), friends,
-                       [d, parse](QSqlQuery *q) { return (d->queries.*parse)(q); });
+                       [d, parse](CvStatement *q) { return (d->queries.*parse)(q); });
 }
 
 } // namespace
@@ -56,7 +56,7 @@ bool CvCachePrivate::getUser(const QString &value, CvUser *user, CvCache::UserSe
         label = QStringLiteral("email");
     return readOne(
         queries.prepareSelectUserQuery(value, field), user,
-        [this](QSqlQuery *q) { return queries.parseUsers(q); },
+        [this](CvStatement *q) { return queries.parseUsers(q); },
         QStringLiteral("Item was not found by field [%1] with value [%2]").arg(label, value));
 }
 
@@ -65,7 +65,7 @@ bool CvCachePrivate::getUsers(CvUsers *users)
     if (!isOpen())
         return false;
     return readList(queries.prepareSelectUsersQuery(), users,
-                    [this](QSqlQuery *q) { return queries.parseUsers(q); });
+                    [this](CvStatement *q) { return queries.parseUsers(q); });
 }
 
 CvCache::UpdateResult CvCachePrivate::writeUserRef(const CvUserRef &ref)
@@ -74,10 +74,10 @@ CvCache::UpdateResult CvCachePrivate::writeUserRef(const CvUserRef &ref)
     if (getUser(ref.id, &stored, CvCache::ById) && stored.isValid()) {
         if (ref.name.isEmpty())
             return CvCache::NotChanged;
-        QSqlQuery *query = queries.prepareUpdateUserNameQuery(ref);
+        CvStatement *query = queries.prepareUpdateUserNameQuery(ref);
         return query && execWrite(query) ? CvCache::Updated : CvCache::UpdateFailed;
     }
-    QSqlQuery *query = queries.prepareInsertUserRefQuery(ref);
+    CvStatement *query = queries.prepareInsertUserRefQuery(ref);
     return query && execWrite(query) ? CvCache::Inserted : CvCache::UpdateFailed;
 }
 
@@ -87,7 +87,7 @@ CvCache::UpdateResult CvCachePrivate::writeUser(const CvUser &user)
     if (!getUser(user.id(), &stored, CvCache::ById) || !stored.isValid())
         return insertUser(user) ? CvCache::Inserted : CvCache::UpdateFailed;
 
-    QSqlQuery *query = nullptr;
+    CvStatement *query = nullptr;
     if (user.isRef()) {
         if (stored.toRef() == user.toRef() || user.name().isEmpty())
             return CvCache::NotChanged;
@@ -102,7 +102,7 @@ CvCache::UpdateResult CvCachePrivate::writeUser(const CvUser &user)
 
 bool CvCachePrivate::writeStoredUser(const CvUser &user)
 {
-    QSqlQuery *query = nullptr;
+    CvStatement *query = nullptr;
     if (user.isRef()) {
         if (user.name().isEmpty())
             return true;
@@ -115,13 +115,13 @@ bool CvCachePrivate::writeStoredUser(const CvUser &user)
 
 bool CvCachePrivate::insertUser(const CvUser &user)
 {
-    QSqlQuery *query = queries.prepareInsertUserQuery(user);
+    CvStatement *query = queries.prepareInsertUserQuery(user);
     return query && execWrite(query);
 }
 
 bool CvCachePrivate::updateFriendships(const QString &a, const QString &b)
 {
-    QSqlQuery *query = queries.prepareInsertFriendshipQuery(a, b);
+    CvStatement *query = queries.prepareInsertFriendshipQuery(a, b);
     if (!query || !execWrite(query))
         return false;
     query = queries.prepareInsertFriendshipQuery(b, a);
@@ -148,7 +148,7 @@ bool CvCachePrivate::isFriend(const QString &a, const QString &b)
 {
     if (!isOpen())
         return false;
-    QSqlQuery *query = queries.prepareSelectFriendshipQuery(a, b);
+    CvStatement *query = queries.prepareSelectFriendshipQuery(a, b);
     if (!query)
         return false;
     bool result = false;
@@ -390,7 +390,7 @@ bool CvCache::getBirthdays(const QString &userId, CvUsers *friends, const CvData
     const QString format = QStringLiteral("MM/dd");
     const QString start = filter.since.toString(format);
     const QString end = filter.until.toString(format);
-    QSqlQuery query(d->db);
+    CvStatement query(d->db);
     bool prepared;
     // A window that ends in a later year runs to the end of the year and on from its start.
     if (filter.since.date().year() < filter.until.date().year()) {
@@ -410,7 +410,8 @@ bool CvCache::getBirthdays(const QString &userId, CvUsers *friends, const CvData
     }
     if (!prepared)
         return false;
-    return d->readList(&query, friends, [d](QSqlQuery *q) { return d->queries.parseBirthdays(q); });
+    return d->readList(&query, friends,
+                       [d](CvStatement *q) { return d->queries.parseBirthdays(q); });
 }
 
 } // namespace Cv

@@ -17,13 +17,13 @@ CvQueries::~CvQueries()
     clear();
 }
 
-QSqlQuery *CvQueries::keptStatement(const QString &text)
+CvStatement *CvQueries::keptStatement(const QString &text)
 {
     const auto it = m_kept.find(text);
     if (it != m_kept.end())
         return it->second.get();
 
-    auto query = std::make_unique<QSqlQuery>(d->db);
+    auto query = std::make_unique<CvStatement>(d->db, d->native);
     query->setForwardOnly(true);
     if (!query->prepare(text)) {
         d->recordError(*query);
@@ -32,9 +32,9 @@ QSqlQuery *CvQueries::keptStatement(const QString &text)
     return m_kept.emplace(text, std::move(query)).first->second.get();
 }
 
-QSqlQuery *CvQueries::boundStatement(const QString &text, std::initializer_list<QVariant> values)
+CvStatement *CvQueries::boundStatement(const QString &text, std::initializer_list<QVariant> values)
 {
-    QSqlQuery *query = keptStatement(text);
+    CvStatement *query = keptStatement(text);
     if (!query)
         return nullptr;
     int position = 0;
@@ -43,7 +43,7 @@ QSqlQuery *CvQueries::boundStatement(const QString &text, std::initializer_list<
     return query;
 }
 
-bool CvQueries::preparePerCall(QSqlQuery *query, const QString &text,
+bool CvQueries::preparePerCall(CvStatement *query, const QString &text,
                                std::initializer_list<QVariant> values)
 {
     query->setForwardOnly(true);
@@ -68,7 +68,7 @@ UpdateTableTargetQuery *CvQueries::tableTargetQuery(const QString &table,
     if (it != m_tableTargets.end())
         return it->second.get();
 
-    auto entry = std::make_unique<UpdateTableTargetQuery>(d->db);
+    auto entry = std::make_unique<UpdateTableTargetQuery>(d->db, d->native);
     entry->select.setForwardOnly(true);
     // A table name that does not exist fails here; keep nothing so that the error is reported
     // now and the statements are prepared again next time.

@@ -55,7 +55,7 @@ enum GroupColumn {
 constexpr int GroupDetailCount = GroupUserId - GroupVersion;
 
 // Binds the event's columns from name to picture at \a first and on.
-void bindEventDetails(QSqlQuery *query, int first, const CvEvent &event)
+void bindEventDetails(CvStatement *query, int first, const CvEvent &event)
 {
     const CvEvent::CvVenue venue = event.venue();
     const QVariant values[]
@@ -70,7 +70,7 @@ void bindEventDetails(QSqlQuery *query, int first, const CvEvent &event)
 }
 
 // Binds the group's columns from version to picture at \a first and on.
-void bindGroupDetails(QSqlQuery *query, int first, const CvGroup &group)
+void bindGroupDetails(CvStatement *query, int first, const CvGroup &group)
 {
     const QVariant values[] = {
         group.version(), group.owner().id,    group.name(),  group.description(), group.privacy(),
@@ -83,9 +83,9 @@ void bindGroupDetails(QSqlQuery *query, int first, const CvGroup &group)
 
 } // namespace
 
-QSqlQuery *CvQueries::prepareInsertEventQuery(const QString &userId, const CvEvent &event)
+CvStatement *CvQueries::prepareInsertEventQuery(const QString &userId, const CvEvent &event)
 {
-    QSqlQuery *query = keptStatement(QStringLiteral(
+    CvStatement *query = keptStatement(QStringLiteral(
         "INSERT INTO events (id, name, owner_id, description, start_time, end_time, location, "
         "privacy, updated_time, rsvp_status, street, city, state, country, latitude, longitude, "
         "picture, user_id)VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
@@ -97,9 +97,9 @@ QSqlQuery *CvQueries::prepareInsertEventQuery(const QString &userId, const CvEve
     return query;
 }
 
-QSqlQuery *CvQueries::prepareUpdateEventQuery(const QString &userId, const CvEvent &event)
+CvStatement *CvQueries::prepareUpdateEventQuery(const QString &userId, const CvEvent &event)
 {
-    QSqlQuery *query = keptStatement(QStringLiteral(
+    CvStatement *query = keptStatement(QStringLiteral(
         "UPDATE events SET name = ?, owner_id = ?, description = ?, start_time = ?, "
         "end_time = ?, location = ?, privacy = ?, updated_time = ? ,rsvp_status = ?, "
         "street = ?, city = ?, state = ?, country = ?, latitude = ?, longitude = ?, "
@@ -112,13 +112,13 @@ QSqlQuery *CvQueries::prepareUpdateEventQuery(const QString &userId, const CvEve
     return query;
 }
 
-QSqlQuery *CvQueries::prepareSelectEventQuery(const QString &userId, const QString &eventId)
+CvStatement *CvQueries::prepareSelectEventQuery(const QString &userId, const QString &eventId)
 {
     return boundStatement(QStringLiteral("SELECT * FROM events WHERE user_id = ? AND id = ?"),
                           {userId, eventId});
 }
 
-QSqlQuery *CvQueries::prepareSelectEventsQuery(const QString &userId, const CvDataFilter &filter)
+CvStatement *CvQueries::prepareSelectEventsQuery(const QString &userId, const CvDataFilter &filter)
 {
     return boundStatement(
         QStringLiteral("SELECT * FROM events WHERE user_id = ? AND (start_time IS NULL OR "
@@ -127,9 +127,9 @@ QSqlQuery *CvQueries::prepareSelectEventsQuery(const QString &userId, const CvDa
         {userId, lowerBound(filter), upperBound(filter), filter.offset, filter.limit});
 }
 
-QSqlQuery *CvQueries::prepareInsertGroupQuery(const QString &userId, const CvGroup &group)
+CvStatement *CvQueries::prepareInsertGroupQuery(const QString &userId, const CvGroup &group)
 {
-    QSqlQuery *query = keptStatement(QStringLiteral(
+    CvStatement *query = keptStatement(QStringLiteral(
         "INSERT INTO groups (id, version, owner_id, name, description, privacy, icon, "
         "updated_time, email, link, picture, user_id)VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     if (!query)
@@ -142,9 +142,9 @@ QSqlQuery *CvQueries::prepareInsertGroupQuery(const QString &userId, const CvGro
 
 // Qt's SQLite driver cannot prepare a placeholder glued to the next word ("?WHERE"): the two
 // updates below separate them with a space.
-QSqlQuery *CvQueries::prepareUpdateGroupQuery(const QString &userId, const CvGroup &group)
+CvStatement *CvQueries::prepareUpdateGroupQuery(const QString &userId, const CvGroup &group)
 {
-    QSqlQuery *query = keptStatement(QStringLiteral(
+    CvStatement *query = keptStatement(QStringLiteral(
         "UPDATE groups SET version = ?,owner_id = ?,name = ?,description = ?,privacy = ?,"
         "icon = ?,updated_time = ?,email = ?,link = ?,picture = ? WHERE user_id = ? AND id = ?"));
     if (!query)
@@ -155,20 +155,20 @@ QSqlQuery *CvQueries::prepareUpdateGroupQuery(const QString &userId, const CvGro
     return query;
 }
 
-QSqlQuery *CvQueries::prepareSelectGroupQuery(const QString &groupId, const QString &userId)
+CvStatement *CvQueries::prepareSelectGroupQuery(const QString &groupId, const QString &userId)
 {
     return boundStatement(QStringLiteral("SELECT * FROM groups WHERE id = ? AND user_id = ?"),
                           {groupId, userId});
 }
 
-QSqlQuery *CvQueries::prepareSelectGroupsQuery(const QString &userId, const CvDataFilter &filter)
+CvStatement *CvQueries::prepareSelectGroupsQuery(const QString &userId, const CvDataFilter &filter)
 {
     return boundStatement(QStringLiteral("SELECT * FROM groups WHERE user_id = ? ORDER BY "
                                          "updated_time DESC LIMIT ?, ?"),
                           {userId, filter.offset, filter.limit});
 }
 
-QSqlQuery *CvQueries::prepareInsertCheckinQuery(const QString &userId, const CvCheckin &checkin)
+CvStatement *CvQueries::prepareInsertCheckinQuery(const QString &userId, const CvCheckin &checkin)
 {
     const CvUserRef application = checkin.application();
     return boundStatement(
@@ -178,27 +178,28 @@ QSqlQuery *CvQueries::prepareInsertCheckinQuery(const QString &userId, const CvC
          application.name, checkin.createdTime(), userId});
 }
 
-QSqlQuery *CvQueries::prepareUpdateCheckinQuery(const QString &userId, const CvCheckin &checkin)
+CvStatement *CvQueries::prepareUpdateCheckinQuery(const QString &userId, const CvCheckin &checkin)
 {
     return boundStatement(
         QStringLiteral("UPDATE checkins SET message = ? WHERE user_id = ? AND id = ?"),
         {checkin.message(), userId, checkin.id()});
 }
 
-QSqlQuery *CvQueries::prepareSelectCheckinQuery(const QString &checkinId, const QString &userId)
+CvStatement *CvQueries::prepareSelectCheckinQuery(const QString &checkinId, const QString &userId)
 {
     return boundStatement(QStringLiteral("SELECT * FROM checkins WHERE id = ? AND user_id = ?"),
                           {checkinId, userId});
 }
 
-QSqlQuery *CvQueries::prepareSelectCheckinsQuery(const QString &userId, const CvDataFilter &filter)
+CvStatement *CvQueries::prepareSelectCheckinsQuery(const QString &userId,
+                                                   const CvDataFilter &filter)
 {
     return boundStatement(QStringLiteral("SELECT * FROM checkins WHERE user_id = ? ORDER BY "
                                          "created_time DESC LIMIT ?, ?"),
                           {userId, filter.offset, filter.limit});
 }
 
-QSqlQuery *CvQueries::prepareInsertPlaceQuery(const CvPlace &place, const QString &parentId)
+CvStatement *CvQueries::prepareInsertPlaceQuery(const CvPlace &place, const QString &parentId)
 {
     const CvLocation location = place.location();
     return boundStatement(
@@ -210,13 +211,13 @@ QSqlQuery *CvQueries::prepareInsertPlaceQuery(const CvPlace &place, const QStrin
          location.longitude(), parentId});
 }
 
-QSqlQuery *CvQueries::prepareSelectPlaceQuery(const QString &placeId, const QString &parentId)
+CvStatement *CvQueries::prepareSelectPlaceQuery(const QString &placeId, const QString &parentId)
 {
     return boundStatement(QStringLiteral("SELECT * FROM places WHERE id = ? AND parent_id = ?"),
                           {placeId, parentId});
 }
 
-CvPlace CvQueries::parsePlace(const QSqlQuery &query)
+CvPlace CvQueries::parsePlace(const CvStatement &query)
 {
     CvPlace place(query.value(0).toString());
     place.setName(query.value(1).toString());
@@ -236,7 +237,7 @@ CvPlace CvQueries::parsePlace(const QSqlQuery &query)
 CvPlace CvQueries::readPlace(const QString &placeId, const QString &parentId)
 {
     CvPlace place;
-    QSqlQuery *query = prepareSelectPlaceQuery(placeId, parentId);
+    CvStatement *query = prepareSelectPlaceQuery(placeId, parentId);
     if (!query)
         return place;
     if (d->exec(query) && query->next())
@@ -245,7 +246,7 @@ CvPlace CvQueries::readPlace(const QString &placeId, const QString &parentId)
     return place;
 }
 
-CvUserRefs CvQueries::readUserRefs(QSqlQuery *query)
+CvUserRefs CvQueries::readUserRefs(CvStatement *query)
 {
     CvUserRefs refs;
     if (!query)
@@ -265,7 +266,7 @@ CvUserRefs CvQueries::readUserRefs(QSqlQuery *query)
     return refs;
 }
 
-CvEvents CvQueries::parseEvents(QSqlQuery *query)
+CvEvents CvQueries::parseEvents(CvStatement *query)
 {
     CvEvents events;
     while (query->next()) {
@@ -296,7 +297,7 @@ CvEvents CvQueries::parseEvents(QSqlQuery *query)
     return events;
 }
 
-CvGroups CvQueries::parseGroups(QSqlQuery *query)
+CvGroups CvQueries::parseGroups(CvStatement *query)
 {
     CvGroups groups;
     while (query->next()) {
@@ -321,7 +322,7 @@ CvGroups CvQueries::parseGroups(QSqlQuery *query)
     return groups;
 }
 
-CvCheckins CvQueries::parseCheckins(QSqlQuery *query)
+CvCheckins CvQueries::parseCheckins(CvStatement *query)
 {
     CvCheckins checkins;
     while (query->next()) {

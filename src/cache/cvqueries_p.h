@@ -16,7 +16,8 @@
 #include "cvpost.h"
 #include "cvthread.h"
 
-#include <QSqlQuery>
+#include "cache/cvstatement_p.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -33,13 +34,13 @@ class CvDataFilter;
 // The select and insert statements of one link table and column pair, prepared once.
 struct UpdateTableTargetQuery
 {
-    explicit UpdateTableTargetQuery(const QSqlDatabase &db)
-        : select(db)
-        , insert(db)
+    UpdateTableTargetQuery(const QSqlDatabase &db, sqlite3 *native)
+        : select(db, native)
+        , insert(db, native)
     {
     }
-    QSqlQuery select;
-    QSqlQuery insert;
+    CvStatement select;
+    CvStatement insert;
 };
 
 // Statement cache and schema texts of a cache. Statements are prepared on first use on the cache's
@@ -53,12 +54,12 @@ public:
 
     // The kept statement for \a text, prepared (forward only) on first use. Null when preparing
     // fails; the failure is recorded and the statement is prepared again on the next call.
-    QSqlQuery *keptStatement(const QString &text);
+    CvStatement *keptStatement(const QString &text);
     // The kept statement for \a text with \a values bound by position, or null as
     // keptStatement().
-    QSqlQuery *boundStatement(const QString &text, std::initializer_list<QVariant> values);
+    CvStatement *boundStatement(const QString &text, std::initializer_list<QVariant> values);
     // Prepares \a text on the caller's own \a query and binds \a values; records a failure.
-    bool preparePerCall(QSqlQuery *query, const QString &text,
+    bool preparePerCall(CvStatement *query, const QString &text,
                         std::initializer_list<QVariant> values = {});
 
     // The link-table statements for (table, firstColumn, secondColumn), created on first use.
@@ -66,88 +67,88 @@ public:
                                              const QString &secondColumn);
 
     // Users and friendships: kept statements with their values bound, or null.
-    QSqlQuery *prepareInsertUserQuery(const CvUser &user);
-    QSqlQuery *prepareUpdateUserQuery(const CvUser &user);
-    QSqlQuery *prepareInsertUserRefQuery(const CvUserRef &ref);
-    QSqlQuery *prepareUpdateUserNameQuery(const CvUserRef &ref);
-    QSqlQuery *prepareSelectUserQuery(const QString &value, CvCache::UserSearchField field);
-    QSqlQuery *prepareSelectUsersQuery();
-    QSqlQuery *prepareSelectUserNameQuery(const QString &id);
-    QSqlQuery *prepareInsertFriendshipQuery(const QString &user, const QString &friendId);
-    QSqlQuery *prepareSelectFriendshipQuery(const QString &user, const QString &friendId);
-    QSqlQuery *prepareSelectFriendsQuery(const QString &userId, const CvDataFilter &filter);
-    QSqlQuery *prepareSelectFriendRefsQuery(const QString &userId, const CvDataFilter &filter);
+    CvStatement *prepareInsertUserQuery(const CvUser &user);
+    CvStatement *prepareUpdateUserQuery(const CvUser &user);
+    CvStatement *prepareInsertUserRefQuery(const CvUserRef &ref);
+    CvStatement *prepareUpdateUserNameQuery(const CvUserRef &ref);
+    CvStatement *prepareSelectUserQuery(const QString &value, CvCache::UserSearchField field);
+    CvStatement *prepareSelectUsersQuery();
+    CvStatement *prepareSelectUserNameQuery(const QString &id);
+    CvStatement *prepareInsertFriendshipQuery(const QString &user, const QString &friendId);
+    CvStatement *prepareSelectFriendshipQuery(const QString &user, const QString &friendId);
+    CvStatement *prepareSelectFriendsQuery(const QString &userId, const CvDataFilter &filter);
+    CvStatement *prepareSelectFriendRefsQuery(const QString &userId, const CvDataFilter &filter);
 
     // Row parsers: every row of \a query from its current position.
-    CvUsers parseUsers(QSqlQuery *query);
-    CvUserRefs parseUserRefs(QSqlQuery *query);
-    CvUsers parseBirthdays(QSqlQuery *query);
+    CvUsers parseUsers(CvStatement *query);
+    CvUserRefs parseUserRefs(CvStatement *query);
+    CvUsers parseBirthdays(CvStatement *query);
     // Sets \a ref to (id, stored name) when the user is stored; true when ref has an id then.
     bool getUserRef(const QString &id, CvUserRef *ref);
 
     // Events, groups, check-ins and places (cvqueries_events.cpp)
-    QSqlQuery *prepareInsertEventQuery(const QString &userId, const CvEvent &event);
-    QSqlQuery *prepareUpdateEventQuery(const QString &userId, const CvEvent &event);
-    QSqlQuery *prepareSelectEventQuery(const QString &userId, const QString &eventId);
-    QSqlQuery *prepareSelectEventsQuery(const QString &userId, const CvDataFilter &filter);
-    QSqlQuery *prepareInsertGroupQuery(const QString &userId, const CvGroup &group);
-    QSqlQuery *prepareUpdateGroupQuery(const QString &userId, const CvGroup &group);
-    QSqlQuery *prepareSelectGroupQuery(const QString &groupId, const QString &userId);
-    QSqlQuery *prepareSelectGroupsQuery(const QString &userId, const CvDataFilter &filter);
-    QSqlQuery *prepareInsertCheckinQuery(const QString &userId, const CvCheckin &checkin);
-    QSqlQuery *prepareUpdateCheckinQuery(const QString &userId, const CvCheckin &checkin);
-    QSqlQuery *prepareSelectCheckinQuery(const QString &checkinId, const QString &userId);
-    QSqlQuery *prepareSelectCheckinsQuery(const QString &userId, const CvDataFilter &filter);
-    QSqlQuery *prepareInsertPlaceQuery(const CvPlace &place, const QString &parentId);
-    QSqlQuery *prepareSelectPlaceQuery(const QString &placeId, const QString &parentId);
-    CvEvents parseEvents(QSqlQuery *query);
-    CvGroups parseGroups(QSqlQuery *query);
-    CvCheckins parseCheckins(QSqlQuery *query);
+    CvStatement *prepareInsertEventQuery(const QString &userId, const CvEvent &event);
+    CvStatement *prepareUpdateEventQuery(const QString &userId, const CvEvent &event);
+    CvStatement *prepareSelectEventQuery(const QString &userId, const QString &eventId);
+    CvStatement *prepareSelectEventsQuery(const QString &userId, const CvDataFilter &filter);
+    CvStatement *prepareInsertGroupQuery(const QString &userId, const CvGroup &group);
+    CvStatement *prepareUpdateGroupQuery(const QString &userId, const CvGroup &group);
+    CvStatement *prepareSelectGroupQuery(const QString &groupId, const QString &userId);
+    CvStatement *prepareSelectGroupsQuery(const QString &userId, const CvDataFilter &filter);
+    CvStatement *prepareInsertCheckinQuery(const QString &userId, const CvCheckin &checkin);
+    CvStatement *prepareUpdateCheckinQuery(const QString &userId, const CvCheckin &checkin);
+    CvStatement *prepareSelectCheckinQuery(const QString &checkinId, const QString &userId);
+    CvStatement *prepareSelectCheckinsQuery(const QString &userId, const CvDataFilter &filter);
+    CvStatement *prepareInsertPlaceQuery(const CvPlace &place, const QString &parentId);
+    CvStatement *prepareSelectPlaceQuery(const QString &placeId, const QString &parentId);
+    CvEvents parseEvents(CvStatement *query);
+    CvGroups parseGroups(CvStatement *query);
+    CvCheckins parseCheckins(CvStatement *query);
     // The place of the current row.
-    static CvPlace parsePlace(const QSqlQuery &query);
+    static CvPlace parsePlace(const CvStatement &query);
     // The stored place (placeId, parentId), or an empty place.
     CvPlace readPlace(const QString &placeId, const QString &parentId);
     // References of the user ids that \a query (bound, not executed) returns.
-    CvUserRefs readUserRefs(QSqlQuery *query);
+    CvUserRefs readUserRefs(CvStatement *query);
     // The stored actions of a post, in the order they were written.
     CvActions readPostActions(const QString &postId);
 
     // Posts, feeds and comments (cvqueries_posts.cpp)
-    QSqlQuery *prepareInsertPostQuery(const CvPost &post);
-    QSqlQuery *prepareUpdatePostQuery(const CvPost &post);
-    QSqlQuery *prepareSelectPostQuery(const QString &id);
+    CvStatement *prepareInsertPostQuery(const CvPost &post);
+    CvStatement *prepareUpdatePostQuery(const CvPost &post);
+    CvStatement *prepareSelectPostQuery(const QString &id);
     // The feed statement of NewsFeed and ProfileFeed, or null for another type.
-    QSqlQuery *prepareSelectFeedQuery(CvCache::PostType type, const QString &userId,
-                                      const CvDataFilter &filter, const QString &typePattern);
-    QSqlQuery *prepareInsertCommentQuery(const CvMessage &comment);
-    QSqlQuery *prepareSelectCommentQuery(const QString &id);
-    CvPosts parsePosts(QSqlQuery *query);
-    CvComments parseComments(QSqlQuery *query, QString *target = nullptr);
-    static CvActions parseActions(QSqlQuery *query);
+    CvStatement *prepareSelectFeedQuery(CvCache::PostType type, const QString &userId,
+                                        const CvDataFilter &filter, const QString &typePattern);
+    CvStatement *prepareInsertCommentQuery(const CvMessage &comment);
+    CvStatement *prepareSelectCommentQuery(const QString &id);
+    CvPosts parsePosts(CvStatement *query);
+    CvComments parseComments(CvStatement *query, QString *target = nullptr);
+    static CvActions parseActions(CvStatement *query);
     // Comment link table of \a target, or an empty name for a value outside the enumeration.
     static QString commentTargetTable(CommentTarget target);
 
     // Threads, messages and attachments (cvqueries_threads.cpp)
     // Stored key of a thread: its id, "_" and the box value.
     static QString threadKey(const QString &threadId, MessageBoxType box);
-    QSqlQuery *prepareInsertThreadQuery(const QString &viewerId, MessageBoxType box,
-                                        const CvThread &thread);
-    QSqlQuery *prepareUpdateThreadQuery(const QString &viewerId, MessageBoxType box,
-                                        const CvThread &thread);
-    QSqlQuery *prepareSelectThreadQuery(const QString &viewerId, const QString &key);
-    QSqlQuery *prepareSelectThreadsQuery(const QString &viewerId, MessageBoxType box,
-                                         const CvDataFilter &filter);
-    QSqlQuery *prepareInsertMessageQuery(const QString &threadId, const CvMessage &message);
-    QSqlQuery *prepareUpdateMessageQuery(const QString &threadId, const CvMessage &message);
-    QSqlQuery *prepareSelectMessageQuery(const QString &threadId, const QString &messageId);
-    QSqlQuery *prepareSelectMessagesQuery(const QString &threadId, const CvDataFilter &filter);
-    QSqlQuery *prepareInsertAttachmentQuery(const QString &threadId,
-                                            const CvAttachment &attachment);
-    QSqlQuery *prepareSelectAttachmentQuery(const QString &threadId, const QString &messageId);
-    QSqlQuery *prepareSelectAttachmentsQuery(const QString &threadId);
-    CvThreads parseThreads(QSqlQuery *query, MessageBoxType box);
-    CvMessages parseMessages(QSqlQuery *query);
-    static CvAttachments parseAttachments(QSqlQuery *query);
+    CvStatement *prepareInsertThreadQuery(const QString &viewerId, MessageBoxType box,
+                                          const CvThread &thread);
+    CvStatement *prepareUpdateThreadQuery(const QString &viewerId, MessageBoxType box,
+                                          const CvThread &thread);
+    CvStatement *prepareSelectThreadQuery(const QString &viewerId, const QString &key);
+    CvStatement *prepareSelectThreadsQuery(const QString &viewerId, MessageBoxType box,
+                                           const CvDataFilter &filter);
+    CvStatement *prepareInsertMessageQuery(const QString &threadId, const CvMessage &message);
+    CvStatement *prepareUpdateMessageQuery(const QString &threadId, const CvMessage &message);
+    CvStatement *prepareSelectMessageQuery(const QString &threadId, const QString &messageId);
+    CvStatement *prepareSelectMessagesQuery(const QString &threadId, const CvDataFilter &filter);
+    CvStatement *prepareInsertAttachmentQuery(const QString &threadId,
+                                              const CvAttachment &attachment);
+    CvStatement *prepareSelectAttachmentQuery(const QString &threadId, const QString &messageId);
+    CvStatement *prepareSelectAttachmentsQuery(const QString &threadId);
+    CvThreads parseThreads(CvStatement *query, MessageBoxType box);
+    CvMessages parseMessages(CvStatement *query);
+    static CvAttachments parseAttachments(CvStatement *query);
 
     // Drops every kept statement.
     void clear();
@@ -167,7 +168,7 @@ public:
 private:
     CvCachePrivate *const d;
     // Keyed by statement text. The map owns the statements; clear() finalizes them all.
-    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_kept;
+    std::unordered_map<QString, std::unique_ptr<CvStatement>> m_kept;
     // Keyed by the select text, which names the table and both columns.
     std::unordered_map<QString, std::unique_ptr<UpdateTableTargetQuery>> m_tableTargets;
 };

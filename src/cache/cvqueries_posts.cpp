@@ -43,7 +43,7 @@ constexpr int PostContentCount = PostCreatedTime - PostMessage;
 constexpr int PostTailCount = PostColumnCount - PostUpdatedTime;
 
 // Binds the post's columns from message to likes at \a first and on.
-void bindPostContent(QSqlQuery *query, int first, const CvPost &post)
+void bindPostContent(CvStatement *query, int first, const CvPost &post)
 {
     const CvLinkInfo &link = post.linkInfo();
     const QVariant values[]
@@ -56,7 +56,7 @@ void bindPostContent(QSqlQuery *query, int first, const CvPost &post)
 }
 
 // Binds the post's columns from updated_time to story at \a first and on.
-void bindPostTail(QSqlQuery *query, int first, const CvPost &post)
+void bindPostTail(CvStatement *query, int first, const CvPost &post)
 {
     const QPair<QString, QString> application = post.application();
     const QVariant values[] = {
@@ -158,9 +158,9 @@ QString CvQueries::commentTargetTable(CommentTarget target)
     return QString();
 }
 
-QSqlQuery *CvQueries::prepareInsertPostQuery(const CvPost &post)
+CvStatement *CvQueries::prepareInsertPostQuery(const CvPost &post)
 {
-    QSqlQuery *query = keptStatement(QStringLiteral(
+    CvStatement *query = keptStatement(QStringLiteral(
         "INSERT OR FAIL INTO posts (id, sender, message, picture, link, name, caption, "
         "description, source, icon, attribution, likes, created_time, updated_time, "
         "comment_count, type, subject, album_id, object_id, application, applicationId, "
@@ -176,9 +176,9 @@ QSqlQuery *CvQueries::prepareInsertPostQuery(const CvPost &post)
     return query;
 }
 
-QSqlQuery *CvQueries::prepareUpdatePostQuery(const CvPost &post)
+CvStatement *CvQueries::prepareUpdatePostQuery(const CvPost &post)
 {
-    QSqlQuery *query = keptStatement(QStringLiteral(
+    CvStatement *query = keptStatement(QStringLiteral(
         "UPDATE posts SET message = ?, picture = ?, link = ?, name = ?, caption = ?, "
         "description = ?, source = ?, icon = ?, attribution = ?, likes = ?, updated_time = ?, "
         "comment_count = ?, type = ?, subject = ?, album_id = ?, object_id = ?, "
@@ -191,13 +191,14 @@ QSqlQuery *CvQueries::prepareUpdatePostQuery(const CvPost &post)
     return query;
 }
 
-QSqlQuery *CvQueries::prepareSelectPostQuery(const QString &id)
+CvStatement *CvQueries::prepareSelectPostQuery(const QString &id)
 {
     return boundStatement(QStringLiteral("SELECT * from posts WHERE id = ?"), {id});
 }
 
-QSqlQuery *CvQueries::prepareSelectFeedQuery(CvCache::PostType type, const QString &userId,
-                                             const CvDataFilter &filter, const QString &typePattern)
+CvStatement *CvQueries::prepareSelectFeedQuery(CvCache::PostType type, const QString &userId,
+                                               const CvDataFilter &filter,
+                                               const QString &typePattern)
 {
     static const QString newsFeed = feedText("news_feeds", "(type IS NULL OR type LIKE ?)");
     static const QString profileFeed = feedText("profile_feeds", "(type LIKE ?)");
@@ -223,7 +224,7 @@ QSqlQuery *CvQueries::prepareSelectFeedQuery(CvCache::PostType type, const QStri
                            typePattern, filter.limit});
 }
 
-QSqlQuery *CvQueries::prepareInsertCommentQuery(const CvMessage &comment)
+CvStatement *CvQueries::prepareInsertCommentQuery(const CvMessage &comment)
 {
     return boundStatement(QStringLiteral("INSERT INTO comments (id, sender, message, created_time, "
                                          "updated_time, likes, user_likes) VALUES (?, ?, ?, ?, ?, "
@@ -232,12 +233,12 @@ QSqlQuery *CvQueries::prepareInsertCommentQuery(const CvMessage &comment)
                            comment.updated(), comment.likes(), comment.userLikes()});
 }
 
-QSqlQuery *CvQueries::prepareSelectCommentQuery(const QString &id)
+CvStatement *CvQueries::prepareSelectCommentQuery(const QString &id)
 {
     return boundStatement(QStringLiteral("SELECT * FROM comments WHERE id = ?"), {id});
 }
 
-CvPosts CvQueries::parsePosts(QSqlQuery *query)
+CvPosts CvQueries::parsePosts(CvStatement *query)
 {
     CvPosts posts;
     while (query->next()) {
@@ -280,7 +281,7 @@ CvPosts CvQueries::parsePosts(QSqlQuery *query)
     return posts;
 }
 
-CvComments CvQueries::parseComments(QSqlQuery *query, QString *target)
+CvComments CvQueries::parseComments(CvStatement *query, QString *target)
 {
     CvComments comments;
     while (query->next()) {
@@ -305,7 +306,7 @@ CvComments CvQueries::parseComments(QSqlQuery *query, QString *target)
 CvActions CvQueries::readPostActions(const QString &postId)
 {
     // The key orders the rows by name; the row order is the order the post gave them in.
-    QSqlQuery *query = boundStatement(
+    CvStatement *query = boundStatement(
         QStringLiteral("SELECT * FROM post_actions WHERE post_id = ? ORDER BY rowid"), {postId});
     CvActions actions;
     if (query && d->exec(query))
@@ -315,7 +316,7 @@ CvActions CvQueries::readPostActions(const QString &postId)
     return actions;
 }
 
-CvActions CvQueries::parseActions(QSqlQuery *query)
+CvActions CvQueries::parseActions(CvStatement *query)
 {
     CvActions actions;
     while (query->next())

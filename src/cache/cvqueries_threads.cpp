@@ -14,8 +14,8 @@ QString CvQueries::threadKey(const QString &threadId, MessageBoxType box)
     return threadId + QLatin1Char('_') + QString::number(int(box));
 }
 
-QSqlQuery *CvQueries::prepareInsertThreadQuery(const QString &viewerId, MessageBoxType box,
-                                               const CvThread &thread)
+CvStatement *CvQueries::prepareInsertThreadQuery(const QString &viewerId, MessageBoxType box,
+                                                 const CvThread &thread)
 {
     return boundStatement(
         QStringLiteral("INSERT INTO threads (id, snippet_sender, subject, snippet, "
@@ -25,8 +25,8 @@ QSqlQuery *CvQueries::prepareInsertThreadQuery(const QString &viewerId, MessageB
          thread.messageCount(), thread.unread(), thread.updatedTime(), viewerId, int(box)});
 }
 
-QSqlQuery *CvQueries::prepareUpdateThreadQuery(const QString &viewerId, MessageBoxType box,
-                                               const CvThread &thread)
+CvStatement *CvQueries::prepareUpdateThreadQuery(const QString &viewerId, MessageBoxType box,
+                                                 const CvThread &thread)
 {
     return boundStatement(QStringLiteral("UPDATE threads SET snippet_sender = ?, subject = ?, "
                                          "snippet = ?, msg_count = ?, unread_count = ?, "
@@ -36,14 +36,14 @@ QSqlQuery *CvQueries::prepareUpdateThreadQuery(const QString &viewerId, MessageB
                            threadKey(thread.id(), box), viewerId});
 }
 
-QSqlQuery *CvQueries::prepareSelectThreadQuery(const QString &viewerId, const QString &key)
+CvStatement *CvQueries::prepareSelectThreadQuery(const QString &viewerId, const QString &key)
 {
     return boundStatement(QStringLiteral("SELECT * from threads WHERE viewer_id = ? AND id = ?"),
                           {viewerId, key});
 }
 
-QSqlQuery *CvQueries::prepareSelectThreadsQuery(const QString &viewerId, MessageBoxType box,
-                                                const CvDataFilter &filter)
+CvStatement *CvQueries::prepareSelectThreadsQuery(const QString &viewerId, MessageBoxType box,
+                                                  const CvDataFilter &filter)
 {
     return boundStatement(
         QStringLiteral("SELECT * FROM threads WHERE viewer_id = ? AND folder_id = ? AND "
@@ -53,7 +53,7 @@ QSqlQuery *CvQueries::prepareSelectThreadsQuery(const QString &viewerId, Message
         {viewerId, int(box), lowerBound(filter), upperBound(filter), filter.offset, filter.limit});
 }
 
-QSqlQuery *CvQueries::prepareInsertMessageQuery(const QString &threadId, const CvMessage &message)
+CvStatement *CvQueries::prepareInsertMessageQuery(const QString &threadId, const CvMessage &message)
 {
     return boundStatement(QStringLiteral("INSERT INTO messages (id, tid, author, time_sent, body, "
                                          "has_attachment) VALUES (?, ?, ?, ?, ?, ?)"),
@@ -61,7 +61,7 @@ QSqlQuery *CvQueries::prepareInsertMessageQuery(const QString &threadId, const C
                            message.content(), message.hasAttachment()});
 }
 
-QSqlQuery *CvQueries::prepareUpdateMessageQuery(const QString &threadId, const CvMessage &message)
+CvStatement *CvQueries::prepareUpdateMessageQuery(const QString &threadId, const CvMessage &message)
 {
     return boundStatement(QStringLiteral("UPDATE messages SET author = ?, time_sent = ?, body = ?, "
                                          "has_attachment = ? WHERE id = ? AND tid = ?"),
@@ -69,14 +69,14 @@ QSqlQuery *CvQueries::prepareUpdateMessageQuery(const QString &threadId, const C
                            message.hasAttachment(), message.id(), threadId});
 }
 
-QSqlQuery *CvQueries::prepareSelectMessageQuery(const QString &threadId, const QString &messageId)
+CvStatement *CvQueries::prepareSelectMessageQuery(const QString &threadId, const QString &messageId)
 {
     return boundStatement(QStringLiteral("SELECT * from messages WHERE tid = ? AND id = ?"),
                           {threadId, messageId});
 }
 
-QSqlQuery *CvQueries::prepareSelectMessagesQuery(const QString &threadId,
-                                                 const CvDataFilter &filter)
+CvStatement *CvQueries::prepareSelectMessagesQuery(const QString &threadId,
+                                                   const CvDataFilter &filter)
 {
     return boundStatement(
         QStringLiteral("SELECT * FROM messages WHERE tid = ? AND (datetime(time_sent) >= "
@@ -85,8 +85,8 @@ QSqlQuery *CvQueries::prepareSelectMessagesQuery(const QString &threadId,
         {threadId, lowerBound(filter), upperBound(filter), filter.offset, filter.limit});
 }
 
-QSqlQuery *CvQueries::prepareInsertAttachmentQuery(const QString &threadId,
-                                                   const CvAttachment &attachment)
+CvStatement *CvQueries::prepareInsertAttachmentQuery(const QString &threadId,
+                                                     const CvAttachment &attachment)
 {
     const QString type = attachment.type();
     // NOT NULL columns get empty text rather than a null string.
@@ -113,20 +113,20 @@ QSqlQuery *CvQueries::prepareInsertAttachmentQuery(const QString &threadId,
         {attachment.id(), threadId, type, url, name, caption, description, objectId});
 }
 
-QSqlQuery *CvQueries::prepareSelectAttachmentQuery(const QString &threadId,
-                                                   const QString &messageId)
+CvStatement *CvQueries::prepareSelectAttachmentQuery(const QString &threadId,
+                                                     const QString &messageId)
 {
     return boundStatement(QStringLiteral("SELECT * from attachments WHERE tid = ? AND mid = ?"),
                           {threadId, messageId});
 }
 
-QSqlQuery *CvQueries::prepareSelectAttachmentsQuery(const QString &threadId)
+CvStatement *CvQueries::prepareSelectAttachmentsQuery(const QString &threadId)
 {
     return boundStatement(
         QStringLiteral("SELECT * FROM attachments WHERE tid = ? ORDER BY mid DESC"), {threadId});
 }
 
-CvThreads CvQueries::parseThreads(QSqlQuery *query, MessageBoxType box)
+CvThreads CvQueries::parseThreads(CvStatement *query, MessageBoxType box)
 {
     CvThreads threads;
     while (query->next()) {
@@ -157,7 +157,7 @@ CvThreads CvQueries::parseThreads(QSqlQuery *query, MessageBoxType box)
     return threads;
 }
 
-CvMessages CvQueries::parseMessages(QSqlQuery *query)
+CvMessages CvQueries::parseMessages(CvStatement *query)
 {
     CvMessages messages;
     while (query->next()) {
@@ -177,7 +177,7 @@ CvMessages CvQueries::parseMessages(QSqlQuery *query)
     return messages;
 }
 
-CvAttachments CvQueries::parseAttachments(QSqlQuery *query)
+CvAttachments CvQueries::parseAttachments(CvStatement *query)
 {
     CvAttachments attachments;
     while (query->next()) {

@@ -37,7 +37,7 @@ enum UserColumn {
 
 // Binds the id of \a user at \a idPosition and columns 1 to 22 in table order from \a first on;
 // the insert puts the id first, the update last. A null \a query stays null.
-QSqlQuery *bindUser(QSqlQuery *query, int idPosition, int first, const CvUser &user)
+CvStatement *bindUser(CvStatement *query, int idPosition, int first, const CvUser &user)
 {
     if (!query)
         return nullptr;
@@ -58,7 +58,7 @@ QSqlQuery *bindUser(QSqlQuery *query, int idPosition, int first, const CvUser &u
 
 } // namespace
 
-QSqlQuery *CvQueries::prepareInsertUserQuery(const CvUser &user)
+CvStatement *CvQueries::prepareInsertUserQuery(const CvUser &user)
 {
     return bindUser(
         keptStatement(QStringLiteral(
@@ -70,7 +70,7 @@ QSqlQuery *CvQueries::prepareInsertUserQuery(const CvUser &user)
         ColId, ColId + 1, user);
 }
 
-QSqlQuery *CvQueries::prepareUpdateUserQuery(const CvUser &user)
+CvStatement *CvQueries::prepareUpdateUserQuery(const CvUser &user)
 {
     return bindUser(
         keptStatement(QStringLiteral(
@@ -82,19 +82,19 @@ QSqlQuery *CvQueries::prepareUpdateUserQuery(const CvUser &user)
         UserColumnCount - 1, 0, user);
 }
 
-QSqlQuery *CvQueries::prepareInsertUserRefQuery(const CvUserRef &ref)
+CvStatement *CvQueries::prepareInsertUserRefQuery(const CvUserRef &ref)
 {
     return boundStatement(QStringLiteral("INSERT INTO users (id, name)VALUES (?, ?)"),
                           {ref.id, ref.name});
 }
 
-QSqlQuery *CvQueries::prepareUpdateUserNameQuery(const CvUserRef &ref)
+CvStatement *CvQueries::prepareUpdateUserNameQuery(const CvUserRef &ref)
 {
     return boundStatement(QStringLiteral("UPDATE users SET name = ? WHERE id = ?"),
                           {ref.name, ref.id});
 }
 
-QSqlQuery *CvQueries::prepareSelectUserQuery(const QString &value, CvCache::UserSearchField field)
+CvStatement *CvQueries::prepareSelectUserQuery(const QString &value, CvCache::UserSearchField field)
 {
     // Any field other than the e-mail address searches by id.
     const QString text = field == CvCache::ByEmail
@@ -103,30 +103,30 @@ QSqlQuery *CvQueries::prepareSelectUserQuery(const QString &value, CvCache::User
     return boundStatement(text, {value});
 }
 
-QSqlQuery *CvQueries::prepareSelectUsersQuery()
+CvStatement *CvQueries::prepareSelectUsersQuery()
 {
     return keptStatement(QStringLiteral("SELECT * FROM users ORDER BY name ASC"));
 }
 
-QSqlQuery *CvQueries::prepareSelectUserNameQuery(const QString &id)
+CvStatement *CvQueries::prepareSelectUserNameQuery(const QString &id)
 {
     return boundStatement(QStringLiteral("SELECT name FROM users WHERE id = ?"), {id});
 }
 
-QSqlQuery *CvQueries::prepareInsertFriendshipQuery(const QString &user, const QString &friendId)
+CvStatement *CvQueries::prepareInsertFriendshipQuery(const QString &user, const QString &friendId)
 {
     return boundStatement(
         QStringLiteral("INSERT OR IGNORE INTO friendships (user, friend) VALUES (?, ?)"),
         {user, friendId});
 }
 
-QSqlQuery *CvQueries::prepareSelectFriendshipQuery(const QString &user, const QString &friendId)
+CvStatement *CvQueries::prepareSelectFriendshipQuery(const QString &user, const QString &friendId)
 {
     return boundStatement(QStringLiteral("SELECT * from friendships WHERE user = ? AND friend = ?"),
                           {user, friendId});
 }
 
-QSqlQuery *CvQueries::prepareSelectFriendsQuery(const QString &userId, const CvDataFilter &filter)
+CvStatement *CvQueries::prepareSelectFriendsQuery(const QString &userId, const CvDataFilter &filter)
 {
     return boundStatement(
         QStringLiteral("SELECT * FROM users INNER JOIN (SELECT friend FROM friendships "
@@ -134,8 +134,8 @@ QSqlQuery *CvQueries::prepareSelectFriendsQuery(const QString &userId, const CvD
         {userId, filter.offset, filter.limit});
 }
 
-QSqlQuery *CvQueries::prepareSelectFriendRefsQuery(const QString &userId,
-                                                   const CvDataFilter &filter)
+CvStatement *CvQueries::prepareSelectFriendRefsQuery(const QString &userId,
+                                                     const CvDataFilter &filter)
 {
     return boundStatement(
         QStringLiteral("SELECT id, name FROM users INNER JOIN (SELECT friend FROM "
@@ -144,7 +144,7 @@ QSqlQuery *CvQueries::prepareSelectFriendRefsQuery(const QString &userId,
         {userId, filter.offset, filter.limit});
 }
 
-CvUsers CvQueries::parseUsers(QSqlQuery *query)
+CvUsers CvQueries::parseUsers(CvStatement *query)
 {
     CvUsers users;
     while (query->next()) {
@@ -180,7 +180,7 @@ CvUsers CvQueries::parseUsers(QSqlQuery *query)
     return users;
 }
 
-CvUserRefs CvQueries::parseUserRefs(QSqlQuery *query)
+CvUserRefs CvQueries::parseUserRefs(CvStatement *query)
 {
     CvUserRefs refs;
     while (query->next())
@@ -188,7 +188,7 @@ CvUserRefs CvQueries::parseUserRefs(QSqlQuery *query)
     return refs;
 }
 
-CvUsers CvQueries::parseBirthdays(QSqlQuery *query)
+CvUsers CvQueries::parseBirthdays(CvStatement *query)
 {
     CvUsers users;
     while (query->next()) {
@@ -201,7 +201,7 @@ CvUsers CvQueries::parseBirthdays(QSqlQuery *query)
 
 bool CvQueries::getUserRef(const QString &id, CvUserRef *ref)
 {
-    QSqlQuery *query = prepareSelectUserNameQuery(id);
+    CvStatement *query = prepareSelectUserNameQuery(id);
     if (query && d->exec(query) && query->next())
         *ref = CvUserRef(id, query->value(0).toString());
     if (query)

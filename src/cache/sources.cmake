@@ -5,6 +5,7 @@ list(APPEND CV_PUBLIC_HEADERS
 list(APPEND CV_SOURCES
     cache/cvcache_p.h
     cache/cvqueries_p.h
+    cache/cvstatement_p.h
     cache/cvcache.cpp
     cache/cvcache_events.cpp
     cache/cvcache_files.cpp
@@ -16,4 +17,5 @@ list(APPEND CV_SOURCES
     cache/cvqueries_events.cpp
     cache/cvqueries_posts.cpp
     cache/cvqueries_threads.cpp
-    cache/cvqueries_users.cpp)
+    cache/cvqueries_users.cpp
+    cache/cvstatement.cpp)

@@ -1,0 +1,315 @@
+#include "cache/cvstatement_p.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QSqlDriver>
+#include <QTime>
+
+#include <dlfcn.h>
+#include <sqlite3.h>
+
+namespace Cv {
+
+namespace {
+
+// QtSql binds these as NULL: its driver asks the same of every value before binding it.
+bool isNullValue(const QVariant &value)
+{
+    if (value.isNull())
+        return true;
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return static_cast<const QString *>(value.constData())->isNull();
+    case QMetaType::QByteArray:
+        return static_cast<const QByteArray *>(value.constData())->isNull();
+    case QMetaType::QDateTime:
+        return !static_cast<const QDateTime *>(value.constData())->isValid();
+    case QMetaType::QDate:
+        return !static_cast<const QDate *>(value.constData())->isValid();
+    case QMetaType::QTime:
+        return !static_cast<const QTime *>(value.constData())->isValid();
+    default:
+        return false;
+    }
+}
+
+int bindText(sqlite3_stmt *stmt, int index, const QString &text, void (*lifetime)(void *))
+{
+    return sqlite3_bind_text16(stmt, index, text.utf16(), int(text.size() * sizeof(QChar)),
+                               lifetime);
+}
+
+// True when the Qt driver of \a db reaches SQLite through the same loaded library as this code:
+// the object file that holds the driver's class resolves sqlite3_sourceid to the function this
+// library calls. A driver with its own copy of SQLite inside fails this even at the same version.
+bool driverSharesLibrary(const QSqlDatabase &db)
+{
+    const void *vtable = *reinterpret_cast<void *const *>(db.driver());
+    Dl_info info {};
+    if (!dladdr(vtable, &info) || !info.dli_fname)
+        return false;
+    void *plugin = dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+    if (!plugin)
+        return false;
+    const bool same
+        = dlsym(plugin, "sqlite3_sourceid") == reinterpret_cast<void *>(&sqlite3_sourceid);
+    dlclose(plugin);
+    return same;
+}
+
+} // namespace
+
+sqlite3 *nativeSqliteHandle(const QSqlDatabase &db)
+{
+    if (qEnvironmentVariableIsSet("CV_CACHE_QTSQL") || !db.driver())
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    sqlite3 *native = *static_cast<sqlite3 *const *>(handle.constData());
+    if (!native)
+        return nullptr;
+    // The library the driver runs names itself through SQL.
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT sqlite_source_id()")) || !query.next()
+        || query.value(0).toString() != QLatin1String(sqlite3_sourceid()))
+        return nullptr;
+    return driverSharesLibrary(db) ? native : nullptr;
+}
+
+CvStatement::CvStatement(const QSqlDatabase &db, sqlite3 *native)
+    : m_native(native)
+{
+    if (!native)
+        m_query.emplace(db);
+}
+
+CvStatement::~CvStatement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+void CvStatement::setForwardOnly(bool forward)
+{
+    if (m_query)
+        m_query->setForwardOnly(forward);
+}
+
+bool CvStatement::prepare(const QString &text)
+{
+    m_text = text;
+    if (m_query)
+        return m_query->prepare(text);
+    sqlite3_finalize(m_stmt);
+    m_stmt = nullptr;
+    m_bound.clear();
+    m_stepped = m_pendingRow = m_onRow = false;
+    m_error = QSqlError();
+    const void *tail = nullptr;
+    const int rc = sqlite3_prepare16_v3(m_native, text.utf16(), int(text.size() * sizeof(QChar)),
+                                        SQLITE_PREPARE_PERSISTENT, &m_stmt, &tail);
+    if (rc != SQLITE_OK) {
+        fail("Unable to execute statement", QSqlError::StatementError, rc);
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        return false;
+    }
+    if (tail && !QString(static_cast<const QChar *>(tail)).trimmed().isEmpty()) {
+        fail("Unable to execute multiple statements at a time", QSqlError::StatementError,
+             SQLITE_MISUSE);
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        return false;
+    }
+    m_bound.resize(size_t(sqlite3_bind_parameter_count(m_stmt)));
+    return true;
+}
+
+void CvStatement::bindValue(int position, const QVariant &value)
+{
+    if (m_query) {
+        m_query->bindValue(position, value);
+        return;
+    }
+    if (!m_stmt || position < 0)
+        return;
+    if (size_t(position) >= m_bound.size())
+        m_bound.resize(size_t(position) + 1);
+    // Rebinding needs a statement that is not running.
+    if (m_stepped)
+        reset();
+    m_bound[size_t(position)] = value;
+    const QVariant &kept = m_bound[size_t(position)];
+    const int index = position + 1;
+    // The same representation QtSql binds for each type.
+    if (isNullValue(kept)) {
+        sqlite3_bind_null(m_stmt, index);
+        return;
+    }
+    switch (kept.typeId()) {
+    case QMetaType::QByteArray: {
+        const auto *bytes = static_cast<const QByteArray *>(kept.constData());
+        sqlite3_bind_blob(m_stmt, index, bytes->constData(), int(bytes->size()), SQLITE_STATIC);
+        break;
+    }
+    case QMetaType::Int:
+    case QMetaType::Bool:
+        sqlite3_bind_int(m_stmt, index, kept.toInt());
+        break;
+    case QMetaType::Double:
+        sqlite3_bind_double(m_stmt, index, kept.toDouble());
+        break;
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+        sqlite3_bind_int64(m_stmt, index, kept.toLongLong());
+        break;
+    case QMetaType::QDateTime:
+        bindText(m_stmt, index, kept.toDateTime().toString(Qt::ISODateWithMs), SQLITE_TRANSIENT);
+        break;
+    case QMetaType::QTime:
+        bindText(m_stmt, index, kept.toTime().toString(QStringLiteral("hh:mm:ss.zzz")),
+                 SQLITE_TRANSIENT);
+        break;
+    case QMetaType::QString:
+        // The kept variant holds the text until it is bound again.
+        bindText(m_stmt, index, *static_cast<const QString *>(kept.constData()), SQLITE_STATIC);
+        break;
+    default:
+        bindText(m_stmt, index, kept.toString(), SQLITE_TRANSIENT);
+        break;
+    }
+}
+
+bool CvStatement::exec()
+{
+    if (m_query)
+        return m_query->exec();
+    m_error = QSqlError();
+    m_onRow = m_pendingRow = m_active = false;
+    if (!m_stmt) {
+        // QSqlQuery reports a statement that was never prepared in the same words.
+        m_error = QSqlError(QCoreApplication::translate("QSqlQuery", "query not prepared"),
+                            QString(), QSqlError::ConnectionError);
+        return false;
+    }
+    if (m_stepped)
+        reset();
+    if (int(m_bound.size()) != sqlite3_bind_parameter_count(m_stmt)) {
+        m_error
+            = QSqlError(QCoreApplication::translate("QSQLiteResult", "Parameter count mismatch"),
+                        QString(), QSqlError::StatementError);
+        return false;
+    }
+    m_stepped = true;
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) {
+        m_pendingRow = m_active = true;
+        return true;
+    }
+    if (rc == SQLITE_DONE) {
+        m_active = true;
+        reset();
+        return true;
+    }
+    fail("Unable to fetch row", QSqlError::ConnectionError, rc);
+    return false;
+}
+
+bool CvStatement::next()
+{
+    if (m_query)
+        return m_query->next();
+    if (m_pendingRow) {
+        m_pendingRow = false;
+        m_onRow = true;
+        return true;
+    }
+    if (!m_onRow)
+        return false;
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    m_onRow = false;
+    if (rc == SQLITE_DONE)
+        reset();
+    else
+        fail("Unable to fetch row", QSqlError::ConnectionError, rc);
+    return false;
+}
+
+QVariant CvStatement::value(int column) const
+{
+    if (m_query)
+        return m_query->value(column);
+    if (!m_onRow || column < 0 || column >= sqlite3_column_count(m_stmt))
+        return QVariant();
+    // The variant types QtSql's driver gives for each storage class.
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(m_stmt, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, column));
+    case SQLITE_NULL:
+        return QVariant(QMetaType::fromType<QString>());
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(m_stmt, column)),
+                          sqlite3_column_bytes(m_stmt, column));
+    default: {
+        const auto *text = static_cast<const QChar *>(sqlite3_column_text16(m_stmt, column));
+        return QString(text, sqlite3_column_bytes16(m_stmt, column) / int(sizeof(QChar)));
+    }
+    }
+}
+
+void CvStatement::finish()
+{
+    if (m_query) {
+        m_query->finish();
+        return;
+    }
+    // As QSqlQuery: a statement that ran forgets its error; one whose execution failed keeps it.
+    if (m_active)
+        m_error = QSqlError();
+    m_active = false;
+    reset();
+}
+
+int CvStatement::numRowsAffected() const
+{
+    return m_query ? m_query->numRowsAffected() : sqlite3_changes(m_native);
+}
+
+QSqlError CvStatement::lastError() const
+{
+    return m_query ? m_query->lastError() : m_error;
+}
+
+QString CvStatement::lastQuery() const
+{
+    return m_query ? m_query->lastQuery() : m_text;
+}
+
+void CvStatement::fail(const char *driverText, QSqlError::ErrorType type, int code)
+{
+    // QtSql's driver asks the connection for the message after the reset of a plain error or
+    // constraint code, and before it otherwise; reset() keeps the message either way.
+    if (code == SQLITE_ERROR || code == SQLITE_CONSTRAINT) {
+        if (m_stmt)
+            code = sqlite3_reset(m_stmt);
+        m_stepped = false;
+    }
+    const auto *message = static_cast<const QChar *>(sqlite3_errmsg16(m_native));
+    m_error = QSqlError(QCoreApplication::translate("QSQLiteResult", driverText), QString(message),
+                        type, QString::number(code));
+    reset();
+}
+
+void CvStatement::reset()
+{
+    m_pendingRow = m_onRow = false;
+    if (m_stepped && m_stmt)
+        sqlite3_reset(m_stmt);
+    m_stepped = false;
+}
+
+} // namespace Cv
