@@ -23,9 +23,14 @@ private slots:
     void batchRejectsMalformedInput();
 
 private:
-    QString firstPhoto() { return emu.get(s("/me/photos")).ids().value(0); }
+    QString firstPhoto();
     EmulatorProcess emu;
 };
+
+QString tst_EmulatorRest::firstPhoto()
+{
+    return emu.get(s("/me/photos")).ids().value(0);
+}
 
 static QList<int> codes(const QJsonArray &replies)
 {

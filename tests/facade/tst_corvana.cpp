@@ -41,7 +41,7 @@ QStringList ids(const CvUsers &users)
 
 } // namespace
 
-class TestCorvana : public QObject
+class tst_Corvana : public QObject
 {
     Q_OBJECT
 
@@ -77,7 +77,7 @@ private:
     QHash<QString, QByteArray> m_bodies; // path -> JSON body served for it
 };
 
-void TestCorvana::init()
+void tst_Corvana::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
@@ -95,7 +95,7 @@ void TestCorvana::init()
     m_cache = std::make_unique<CvCache>(configuration);
 }
 
-void TestCorvana::cleanup()
+void tst_Corvana::cleanup()
 {
     m_cache.reset();
     m_service.reset();
@@ -103,7 +103,7 @@ void TestCorvana::cleanup()
     CvEndpoints::reset();
 }
 
-TestService::Reply TestCorvana::answer(const TestService::Request &request)
+TestService::Reply tst_Corvana::answer(const TestService::Request &request)
 {
     if (request.path == QLatin1String("/me/picture"))
         return TestService::Reply::redirect(m_service->baseUrl().toString().toUtf8()
@@ -118,7 +118,7 @@ TestService::Reply TestCorvana::answer(const TestService::Request &request)
 
 // Signs in and waits for the profile picture that sign-in downloads, so that later requests
 // are the only ones the service sees.
-void TestCorvana::initOnline(Corvana &corvana)
+void tst_Corvana::initOnline(Corvana &corvana)
 {
     QSignalSpy initialized(&corvana, qOverload<>(&Corvana::initialized));
     QSignalSpy picture(&corvana, &Corvana::profilePictureUpdated);
@@ -128,7 +128,7 @@ void TestCorvana::initOnline(Corvana &corvana)
     QVERIFY(picture.count() == 1 || picture.wait(20000));
 }
 
-std::unique_ptr<Corvana> TestCorvana::onlineFacade()
+std::unique_ptr<Corvana> tst_Corvana::onlineFacade()
 {
     CorvanaConfiguration configuration(QStringLiteral("token-1234"),
                                        CorvanaConfiguration::AccessToken);
@@ -138,7 +138,7 @@ std::unique_ptr<Corvana> TestCorvana::onlineFacade()
     return corvana;
 }
 
-void TestCorvana::onlineInitialization()
+void tst_Corvana::onlineInitialization()
 {
     CorvanaConfiguration configuration(QStringLiteral("token-1234"),
                                        CorvanaConfiguration::AccessToken);
@@ -193,7 +193,7 @@ void TestCorvana::onlineInitialization()
     QCOMPARE(corvana.graph(), corvana.graph());
 }
 
-void TestCorvana::offlineInitialization_data()
+void tst_Corvana::offlineInitialization_data()
 {
     QTest::addColumn<QString>("identity");
     QTest::addColumn<int>("initializedSignals");
@@ -206,7 +206,7 @@ void TestCorvana::offlineInitialization_data()
     QTest::newRow("unknown e-mail") << QStringLiteral("bob@example.com") << 0 << QString();
 }
 
-void TestCorvana::offlineInitialization()
+void tst_Corvana::offlineInitialization()
 {
     QFETCH(QString, identity);
     QFETCH(int, initializedSignals);
@@ -233,7 +233,7 @@ void TestCorvana::offlineInitialization()
     }
 }
 
-void TestCorvana::ownedAndBorrowedCache()
+void tst_Corvana::ownedAndBorrowedCache()
 {
     QPointer<CvCache> borrowed(m_cache.get());
     QPointer<CvCache> owned;
@@ -259,7 +259,7 @@ void TestCorvana::ownedAndBorrowedCache()
     }
 }
 
-void TestCorvana::returnCodes_data()
+void tst_Corvana::returnCodes_data()
 {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<bool>("online");
@@ -286,7 +286,7 @@ void TestCorvana::returnCodes_data()
         << "birthdays-long" << true << int(Corvana::InvalidArgument) << false;
 }
 
-void TestCorvana::returnCodes()
+void tst_Corvana::returnCodes()
 {
     QFETCH(QString, operation);
     QFETCH(bool, online);
@@ -340,7 +340,7 @@ void TestCorvana::returnCodes()
     }
 }
 
-void TestCorvana::friendSynchronization_data()
+void tst_Corvana::friendSynchronization_data()
 {
     QTest::addColumn<QByteArray>("served");
     QTest::addColumn<QStringList>("added");
@@ -354,7 +354,7 @@ void TestCorvana::friendSynchronization_data()
                                 << QStringList {QStringLiteral("X"), QStringLiteral("Y")};
 }
 
-void TestCorvana::friendSynchronization()
+void tst_Corvana::friendSynchronization()
 {
     QFETCH(QByteArray, served);
     QFETCH(QStringList, added);
@@ -392,7 +392,7 @@ void TestCorvana::friendSynchronization()
     QCOMPARE(cachedIds, expected);
 }
 
-void TestCorvana::birthdaysInUpcomingOrder()
+void tst_Corvana::birthdaysInUpcomingOrder()
 {
     auto corvana = onlineFacade();
     const QDate today = QDate::currentDate();
@@ -428,7 +428,7 @@ void TestCorvana::birthdaysInUpcomingOrder()
     QVERIFY(m_cache->isFriend(QStringLiteral("100"), QStringLiteral("p")));
 }
 
-void TestCorvana::birthdayConditionAcrossNewYear()
+void tst_Corvana::birthdayConditionAcrossNewYear()
 {
     auto corvana = onlineFacade();
     CvDataFilter filter(QStringLiteral("me"));
@@ -447,7 +447,7 @@ void TestCorvana::birthdayConditionAcrossNewYear()
                             "strpos(birthday_date,02) >= 0) ORDER BY birthday_date"));
 }
 
-void TestCorvana::friendChecks_data()
+void tst_Corvana::friendChecks_data()
 {
     QTest::addColumn<bool>("pending");
     QTest::addColumn<QByteArray>("rows");
@@ -459,7 +459,7 @@ void TestCorvana::friendChecks_data()
     QTest::newRow("pending") << true << QByteArray(R"([{"uid_to":"42"}])") << true;
 }
 
-void TestCorvana::friendChecks()
+void tst_Corvana::friendChecks()
 {
     QFETCH(bool, pending);
     QFETCH(QByteArray, rows);
@@ -482,7 +482,7 @@ void TestCorvana::friendChecks()
                      : QStringLiteral("SELECT uid2 FROM friend WHERE uid1=me() AND uid2=42"));
 }
 
-void TestCorvana::profileDetailsBatch()
+void tst_Corvana::profileDetailsBatch()
 {
     auto corvana = onlineFacade();
     m_bodies.insert(QStringLiteral("/"),
@@ -515,7 +515,7 @@ void TestCorvana::profileDetailsBatch()
     QCOMPARE(err.corvanaErrorString(), QStringLiteral("nope"));
 }
 
-void TestCorvana::storedDataAnsweredWithoutNetwork()
+void tst_Corvana::storedDataAnsweredWithoutNetwork()
 {
     auto corvana = onlineFacade();
     const QUrl url(m_service->baseUrl().toString() + QStringLiteral("/files/report.png?v=2"));
@@ -540,7 +540,7 @@ void TestCorvana::storedDataAnsweredWithoutNetwork()
     QCOMPARE(m_cache->getFile(QStringLiteral("files/ann_q.jpg")), jpeg);
 }
 
-void TestCorvana::cacheFailureStillDeliversResult()
+void tst_Corvana::cacheFailureStillDeliversResult()
 {
     auto corvana = onlineFacade();
     m_bodies.insert(QStringLiteral("/100/friends"), R"({"data":[{"id":"Y","name":"Yan"}]})");
@@ -558,5 +558,5 @@ void TestCorvana::cacheFailureStillDeliversResult()
     QVERIFY(!errors.first().first().value<CvError>().cacheErrorString().isEmpty());
 }
 
-QTEST_GUILESS_MAIN(TestCorvana)
+QTEST_GUILESS_MAIN(tst_Corvana)
 #include "tst_corvana.moc"

@@ -48,7 +48,7 @@ private:
 
 } // namespace
 
-class TestCorvanaDataSafety : public QObject
+class tst_CorvanaDataSafety : public QObject
 {
     Q_OBJECT
 
@@ -76,7 +76,7 @@ private:
     QByteArray m_rows = "[]";
 };
 
-void TestCorvanaDataSafety::init()
+void tst_CorvanaDataSafety::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
@@ -87,7 +87,7 @@ void TestCorvanaDataSafety::init()
     m_cache = std::make_unique<CvCache>(configuration);
 }
 
-void TestCorvanaDataSafety::cleanup()
+void tst_CorvanaDataSafety::cleanup()
 {
     m_cache.reset();
     m_service.reset();
@@ -96,7 +96,7 @@ void TestCorvanaDataSafety::cleanup()
     CvEndpoints::reset();
 }
 
-void TestCorvanaDataSafety::cacheKeptWhenItCannotBeOpened_data()
+void tst_CorvanaDataSafety::cacheKeptWhenItCannotBeOpened_data()
 {
     QTest::addColumn<QString>("obstacle");
     QTest::addColumn<int>("options");
@@ -106,7 +106,7 @@ void TestCorvanaDataSafety::cacheKeptWhenItCannotBeOpened_data()
         << s("UPDATE cache_info SET version = 26") << 0;
 }
 
-void TestCorvanaDataSafety::cacheKeptWhenItCannotBeOpened()
+void tst_CorvanaDataSafety::cacheKeptWhenItCannotBeOpened()
 {
     QFETCH(QString, obstacle);
     QFETCH(int, options);
@@ -146,7 +146,7 @@ void TestCorvanaDataSafety::cacheKeptWhenItCannotBeOpened()
     QCOMPARE(other.count(s("user_data")), 1);
 }
 
-std::unique_ptr<Corvana> TestCorvanaDataSafety::signIn()
+std::unique_ptr<Corvana> tst_CorvanaDataSafety::signIn()
 {
     m_service = std::make_unique<TestService>();
     m_elsewhere = std::make_unique<TestService>();
@@ -178,7 +178,7 @@ std::unique_ptr<Corvana> TestCorvanaDataSafety::signIn()
 }
 
 // 31 friends in pages of 25, the second page as the scenario says.
-TestService::Reply TestCorvanaDataSafety::friendsPage(const TestService::Request &request)
+TestService::Reply tst_CorvanaDataSafety::friendsPage(const TestService::Request &request)
 {
     const int offset = request.queryValue(s("offset")).toInt();
     const QByteArray base = m_service->baseUrl().toEncoded();
@@ -213,7 +213,7 @@ TestService::Reply TestCorvanaDataSafety::friendsPage(const TestService::Request
     return TestService::Reply::json(body + "}");
 }
 
-void TestCorvanaDataSafety::friendSynchronizationNeedsTheWholeList_data()
+void tst_CorvanaDataSafety::friendSynchronizationNeedsTheWholeList_data()
 {
     QTest::addColumn<QString>("scenario");
     QTest::addColumn<int>("errorType"); // -1: synchronized
@@ -229,7 +229,7 @@ void TestCorvanaDataSafety::friendSynchronizationNeedsTheWholeList_data()
     QTest::newRow("map without data") << s("map without data") << int(CvError::OperationFailed);
 }
 
-void TestCorvanaDataSafety::friendSynchronizationNeedsTheWholeList()
+void tst_CorvanaDataSafety::friendSynchronizationNeedsTheWholeList()
 {
     QFETCH(QString, scenario);
     QFETCH(int, errorType);
@@ -276,7 +276,7 @@ void TestCorvanaDataSafety::friendSynchronizationNeedsTheWholeList()
     QCOMPARE(m_elsewhere->requestCount(), 0);
 }
 
-void TestCorvanaDataSafety::threadSynchronizationNeedsARowList_data()
+void tst_CorvanaDataSafety::threadSynchronizationNeedsARowList_data()
 {
     QTest::addColumn<QByteArray>("rows");
     QTest::addColumn<int>("errorType"); // -1: synchronized, both threads gone
@@ -288,7 +288,7 @@ void TestCorvanaDataSafety::threadSynchronizationNeedsARowList_data()
         << int(CvError::PermissionDenied);
 }
 
-void TestCorvanaDataSafety::threadSynchronizationNeedsARowList()
+void tst_CorvanaDataSafety::threadSynchronizationNeedsARowList()
 {
     QFETCH(QByteArray, rows);
     QFETCH(int, errorType);
@@ -331,5 +331,5 @@ void TestCorvanaDataSafety::threadSynchronizationNeedsARowList()
     }
 }
 
-QTEST_GUILESS_MAIN(TestCorvanaDataSafety)
+QTEST_GUILESS_MAIN(tst_CorvanaDataSafety)
 #include "tst_corvana_datasafety.moc"

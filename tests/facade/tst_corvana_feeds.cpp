@@ -74,7 +74,7 @@ QString updateText(const QList<QVariant> &arguments, int first)
 
 } // namespace
 
-class TestCorvanaFeeds : public QObject
+class tst_CorvanaFeeds : public QObject
 {
     Q_OBJECT
 
@@ -107,7 +107,7 @@ private:
     std::unique_ptr<Corvana> m_corvana;
 };
 
-void TestCorvanaFeeds::init()
+void tst_CorvanaFeeds::init()
 {
     m_fixture = std::make_unique<FacadeFixture>();
     QVERIFY(m_fixture->isValid());
@@ -115,14 +115,14 @@ void TestCorvanaFeeds::init()
     QVERIFY(m_corvana);
 }
 
-void TestCorvanaFeeds::cleanup()
+void tst_CorvanaFeeds::cleanup()
 {
     m_corvana.reset();
     m_fixture.reset();
     QSqlDatabase::removeDatabase(QStringLiteral("tst_corvana_feeds"));
 }
 
-void TestCorvanaFeeds::failInsertsInto(const QString &table)
+void tst_CorvanaFeeds::failInsertsInto(const QString &table)
 {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
@@ -137,7 +137,7 @@ void TestCorvanaFeeds::failInsertsInto(const QString &table)
     QSqlDatabase::removeDatabase(QStringLiteral("tst_corvana_feeds"));
 }
 
-void TestCorvanaFeeds::feedDiff_data()
+void tst_CorvanaFeeds::feedDiff_data()
 {
     QTest::addColumn<bool>("profile");
     QTest::addColumn<bool>("bounded");
@@ -159,7 +159,7 @@ void TestCorvanaFeeds::feedDiff_data()
                                         << "100_1 100_2 100_3";
 }
 
-void TestCorvanaFeeds::feedDiff()
+void tst_CorvanaFeeds::feedDiff()
 {
     QFETCH(bool, profile);
     QFETCH(bool, bounded);
@@ -203,7 +203,7 @@ void TestCorvanaFeeds::feedDiff()
     QCOMPARE(afterIds.join(QLatin1Char(' ')), cachedAfter);
 }
 
-void TestCorvanaFeeds::typedWindowComparesItsTypeOnly()
+void tst_CorvanaFeeds::typedWindowComparesItsTypeOnly()
 {
     QVERIFY(
         m_fixture->cache().updatePosts(me, CvCache::NewsFeed,
@@ -230,7 +230,7 @@ void TestCorvanaFeeds::typedWindowComparesItsTypeOnly()
     QCOMPARE(allIds, (QStringList {QStringLiteral("100_2"), QStringLiteral("100_3")}));
 }
 
-void TestCorvanaFeeds::typeQueueOrder()
+void tst_CorvanaFeeds::typeQueueOrder()
 {
     // Every reply carries both types; each keeps only the type its turn in the queue gives.
     m_fixture->setPath(QStringLiteral("/100/home"),
@@ -251,7 +251,7 @@ void TestCorvanaFeeds::typeQueueOrder()
     QCOMPARE(ids(retrieved.at(2).first().value<CvPosts>()), QStringLiteral("100_1 100_2"));
 }
 
-void TestCorvanaFeeds::statusMessagesWithComments()
+void tst_CorvanaFeeds::statusMessagesWithComments()
 {
     m_fixture->setPath(QStringLiteral("/100/statuses"),
                        R"({"data":[{"id":"7","from":{"id":"100","name":"Ann"},"message":"hi",
@@ -286,7 +286,7 @@ void TestCorvanaFeeds::statusMessagesWithComments()
     QVERIFY(comments.isEmpty());
 }
 
-void TestCorvanaFeeds::comments()
+void tst_CorvanaFeeds::comments()
 {
     m_fixture->setPath(QStringLiteral("/p1/comments"),
                        R"({"data":[{"id":"p1_1","from":{"id":"42","name":"Bo"},"message":"nice",
@@ -329,7 +329,7 @@ void TestCorvanaFeeds::comments()
     QCOMPARE(updated.size(), 1);
 }
 
-void TestCorvanaFeeds::likesSignalForms_data()
+void tst_CorvanaFeeds::likesSignalForms_data()
 {
     QTest::addColumn<QByteArray>("served");
     QTest::addColumn<bool>("full");
@@ -343,7 +343,7 @@ void TestCorvanaFeeds::likesSignalForms_data()
     QTest::newRow("nobody") << QByteArray(R"({"data":[]})") << false << "";
 }
 
-void TestCorvanaFeeds::likesSignalForms()
+void tst_CorvanaFeeds::likesSignalForms()
 {
     QFETCH(QByteArray, served);
     QFETCH(bool, full);
@@ -366,7 +366,7 @@ void TestCorvanaFeeds::likesSignalForms()
              users);
 }
 
-void TestCorvanaFeeds::latestStatusMessage()
+void tst_CorvanaFeeds::latestStatusMessage()
 {
     QStringList twenty;
     for (int i = 1; i <= 20; ++i)
@@ -409,7 +409,7 @@ void TestCorvanaFeeds::latestStatusMessage()
     QCOMPARE(err.corvanaErrorHeaders(), QStringLiteral(R"({"error":{"message":"down"}})"));
 }
 
-void TestCorvanaFeeds::likeCheck_data()
+void tst_CorvanaFeeds::likeCheck_data()
 {
     QTest::addColumn<bool>("object");
     QTest::addColumn<int>("likeCode");
@@ -423,7 +423,7 @@ void TestCorvanaFeeds::likeCheck_data()
     QTest::newRow("failed sub-request") << false << 500 << QByteArray("[]") << -1;
 }
 
-void TestCorvanaFeeds::likeCheck()
+void tst_CorvanaFeeds::likeCheck()
 {
     QFETCH(bool, object);
     QFETCH(int, likeCode);
@@ -463,7 +463,7 @@ void TestCorvanaFeeds::likeCheck()
                  .arg(object ? QStringLiteral("object_id") : QStringLiteral("post_id")));
 }
 
-void TestCorvanaFeeds::singlePostOutcome()
+void tst_CorvanaFeeds::singlePostOutcome()
 {
     QSignalSpy retrieved(m_corvana.get(), &Corvana::newsFeedRetrieved);
     QSignalSpy updated(m_corvana.get(), &Corvana::newsFeedUpdated);
@@ -496,7 +496,7 @@ void TestCorvanaFeeds::singlePostOutcome()
     QCOMPARE(stored.message(), QStringLiteral("two"));
 }
 
-void TestCorvanaFeeds::syncFailureWarnings_data()
+void tst_CorvanaFeeds::syncFailureWarnings_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("table");
@@ -515,7 +515,7 @@ void TestCorvanaFeeds::syncFailureWarnings_data()
                               << "Comments sync failed: ";
 }
 
-void TestCorvanaFeeds::syncFailureWarnings()
+void tst_CorvanaFeeds::syncFailureWarnings()
 {
     QFETCH(QString, kind);
     QFETCH(QString, table);
@@ -572,7 +572,7 @@ void TestCorvanaFeeds::syncFailureWarnings()
     QCOMPARE(news.size() + profile.size() + status.size() + comments.size(), 0);
 }
 
-void TestCorvanaFeeds::returnCodes_data()
+void tst_CorvanaFeeds::returnCodes_data()
 {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<bool>("online");
@@ -591,7 +591,7 @@ void TestCorvanaFeeds::returnCodes_data()
     QTest::newRow("like without id") << "like-empty" << true << invalid;
 }
 
-void TestCorvanaFeeds::returnCodes()
+void tst_CorvanaFeeds::returnCodes()
 {
     QFETCH(QString, operation);
     QFETCH(bool, online);
@@ -630,5 +630,5 @@ void TestCorvanaFeeds::returnCodes()
     QCOMPARE(m_fixture->service().requestCount(), before);
 }
 
-QTEST_GUILESS_MAIN(TestCorvanaFeeds)
+QTEST_GUILESS_MAIN(tst_CorvanaFeeds)
 #include "tst_corvana_feeds.moc"

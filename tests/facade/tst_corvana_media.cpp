@@ -69,7 +69,7 @@ QList<QPair<const char *, Operation>> everyOperation(const QString &file)
 
 } // namespace
 
-class TestCorvanaMedia : public QObject
+class tst_CorvanaMedia : public QObject
 {
     Q_OBJECT
 
@@ -91,7 +91,7 @@ private:
     std::unique_ptr<FacadeFixture> m_fixture;
 };
 
-void TestCorvanaMedia::initTestCase()
+void tst_CorvanaMedia::initTestCase()
 {
     QVERIFY(m_files.isValid());
     m_picture = m_files.filePath(t("picture.jpg"));
@@ -100,18 +100,18 @@ void TestCorvanaMedia::initTestCase()
     file.write(QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 11));
 }
 
-void TestCorvanaMedia::init()
+void tst_CorvanaMedia::init()
 {
     m_fixture = std::make_unique<FacadeFixture>();
     QVERIFY(m_fixture->isValid());
 }
 
-void TestCorvanaMedia::cleanup()
+void tst_CorvanaMedia::cleanup()
 {
     m_fixture.reset();
 }
 
-void TestCorvanaMedia::requests_data()
+void tst_CorvanaMedia::requests_data()
 {
     QTest::addColumn<Operation>("operation");
     QTest::addColumn<QByteArray>("method");
@@ -237,7 +237,7 @@ void TestCorvanaMedia::requests_data()
 }
 
 // One request as described, and its reply as exactly one signal with the expected ids.
-void TestCorvanaMedia::requests()
+void tst_CorvanaMedia::requests()
 {
     QFETCH(Operation, operation);
     QFETCH(QByteArray, method);
@@ -274,7 +274,7 @@ void TestCorvanaMedia::requests()
     QCOMPARE(result.first().mid(0, arguments.size()), arguments);
 }
 
-void TestCorvanaMedia::photoTagBatch_data()
+void tst_CorvanaMedia::photoTagBatch_data()
 {
     QTest::addColumn<QList<int>>("codes");
     QTest::addColumn<QStringList>("tagged");
@@ -284,7 +284,7 @@ void TestCorvanaMedia::photoTagBatch_data()
     QTest::newRow("first refused") << QList<int> {400, 200} << QStringList {t("u2")} << 1;
 }
 
-void TestCorvanaMedia::photoTagBatch()
+void tst_CorvanaMedia::photoTagBatch()
 {
     QFETCH(QList<int>, codes);
     QFETCH(QStringList, tagged);
@@ -325,7 +325,7 @@ void TestCorvanaMedia::photoTagBatch()
     }
 }
 
-void TestCorvanaMedia::refusals_data()
+void tst_CorvanaMedia::refusals_data()
 {
     QTest::addColumn<int>("state"); // 0 not initialized, 1 offline, 2 signed in
     QTest::addColumn<Operation>("operation");
@@ -402,7 +402,7 @@ void TestCorvanaMedia::refusals_data()
 }
 
 // A refused operation answers at once and sends nothing.
-void TestCorvanaMedia::refusals()
+void tst_CorvanaMedia::refusals()
 {
     QFETCH(int, state);
     QFETCH(Operation, operation);
@@ -423,5 +423,5 @@ void TestCorvanaMedia::refusals()
     QCOMPARE(m_fixture->service().requestCount(), before);
 }
 
-QTEST_GUILESS_MAIN(TestCorvanaMedia)
+QTEST_GUILESS_MAIN(tst_CorvanaMedia)
 #include "tst_corvana_media.moc"

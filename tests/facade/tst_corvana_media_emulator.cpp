@@ -22,7 +22,7 @@ T only(QSignalSpy &spy, int argument)
 
 } // namespace
 
-class TestCorvanaMediaEmulator : public QObject
+class tst_CorvanaMediaEmulator : public QObject
 {
     Q_OBJECT
 
@@ -44,7 +44,7 @@ private:
     std::unique_ptr<QSignalSpy> m_errors;
 };
 
-void TestCorvanaMediaEmulator::initTestCase()
+void tst_CorvanaMediaEmulator::initTestCase()
 {
     QVERIFY(m_service.start({QStringLiteral("--seed"), QStringLiteral("5")}));
     m_cache = m_service.cache(QStringLiteral("cache"));
@@ -53,14 +53,14 @@ void TestCorvanaMediaEmulator::initTestCase()
     m_errors = std::make_unique<QSignalSpy>(m_corvana.get(), &Corvana::error);
 }
 
-void TestCorvanaMediaEmulator::cleanupTestCase()
+void tst_CorvanaMediaEmulator::cleanupTestCase()
 {
     m_errors.reset();
     m_corvana.reset();
     m_cache.reset();
 }
 
-bool TestCorvanaMediaEmulator::arrived(QSignalSpy &spy)
+bool tst_CorvanaMediaEmulator::arrived(QSignalSpy &spy)
 {
     const int before = int(spy.size());
     if (!spy.wait(20000) && spy.size() == before)
@@ -68,7 +68,7 @@ bool TestCorvanaMediaEmulator::arrived(QSignalSpy &spy)
     return m_errors->isEmpty();
 }
 
-CvPhoto TestCorvanaMediaEmulator::photo(const QString &id)
+CvPhoto tst_CorvanaMediaEmulator::photo(const QString &id)
 {
     QSignalSpy retrieved(m_corvana.get(), &Corvana::photoRetrieved);
     if (m_corvana->retrievePhoto(id) != Corvana::Success || !arrived(retrieved))
@@ -76,7 +76,7 @@ CvPhoto TestCorvanaMediaEmulator::photo(const QString &id)
     return only<CvPhoto>(retrieved, 1);
 }
 
-void TestCorvanaMediaEmulator::albumsAndTheirPhotos()
+void tst_CorvanaMediaEmulator::albumsAndTheirPhotos()
 {
     const QString me = m_corvana->currentProfileId();
     QSignalSpy albums(m_corvana.get(), &Corvana::albumsRetrieved);
@@ -122,7 +122,7 @@ void TestCorvanaMediaEmulator::albumsAndTheirPhotos()
     QCOMPARE(only<CvVideo>(video, 1).source(), mine.first().source());
 }
 
-void TestCorvanaMediaEmulator::uploadTagAndDelete()
+void tst_CorvanaMediaEmulator::uploadTagAndDelete()
 {
     QSignalSpy created(m_corvana.get(), &Corvana::albumCreated);
     QCOMPARE(m_corvana->createAlbum(QStringLiteral("me"), QStringLiteral("Trip"),
@@ -194,7 +194,7 @@ void TestCorvanaMediaEmulator::uploadTagAndDelete()
     QCOMPARE(m_service.emulator().send(QUrl(stored.source())).status, 404);
 }
 
-void TestCorvanaMediaEmulator::searchesAndObjects()
+void tst_CorvanaMediaEmulator::searchesAndObjects()
 {
     QSignalSpy refs(m_corvana.get(),
                     qOverload<const QString &, const CvUserRefs &>(&Corvana::peopleSearchReady));
@@ -240,5 +240,5 @@ void TestCorvanaMediaEmulator::searchesAndObjects()
     QCOMPARE(returned, ids);
 }
 
-QTEST_GUILESS_MAIN(TestCorvanaMediaEmulator)
+QTEST_GUILESS_MAIN(tst_CorvanaMediaEmulator)
 #include "tst_corvana_media_emulator.moc"

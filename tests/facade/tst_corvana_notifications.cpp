@@ -38,7 +38,7 @@ class tst_CorvanaNotifications : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
+private slots:
     void init();
     void cleanup();
 

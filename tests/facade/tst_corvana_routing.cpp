@@ -194,7 +194,7 @@ public:
         return spy->second->isEmpty() ? QVariantList() : spy->second->first();
     }
 
-private Q_SLOTS:
+private slots:
     void record()
     {
         m_order.append(QString::fromLatin1(
@@ -239,7 +239,7 @@ class tst_CorvanaRouting : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
+private slots:
     void init();
     void cleanup();
 

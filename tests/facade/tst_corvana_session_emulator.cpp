@@ -53,7 +53,7 @@ QVariantList one(QSignalSpy &spy)
 
 } // namespace
 
-class TestCorvanaSessionEmulator : public QObject
+class tst_CorvanaSessionEmulator : public QObject
 {
     Q_OBJECT
 
@@ -65,12 +65,12 @@ private:
     FacadeEmulator m_service;
 };
 
-void TestCorvanaSessionEmulator::initTestCase()
+void tst_CorvanaSessionEmulator::initTestCase()
 {
     QVERIFY(m_service.start({QStringLiteral("--seed"), QStringLiteral("7")}));
 }
 
-void TestCorvanaSessionEmulator::onlineThenOffline()
+void tst_CorvanaSessionEmulator::onlineThenOffline()
 {
     // What the online session synchronized, to be asked again offline.
     QString me;
@@ -279,5 +279,5 @@ void TestCorvanaSessionEmulator::onlineThenOffline()
     QSqlDatabase::removeDatabase(QStringLiteral("integrity"));
 }
 
-QTEST_GUILESS_MAIN(TestCorvanaSessionEmulator)
+QTEST_GUILESS_MAIN(tst_CorvanaSessionEmulator)
 #include "tst_corvana_session_emulator.moc"

@@ -97,7 +97,7 @@ using Operation = std::function<Corvana::ReturnCode(Corvana &)>;
 
 Q_DECLARE_METATYPE(Operation)
 
-class TestCorvanaSocial : public QObject
+class tst_CorvanaSocial : public QObject
 {
     Q_OBJECT
 
@@ -123,18 +123,18 @@ private:
     std::unique_ptr<FacadeFixture> m_fixture;
 };
 
-void TestCorvanaSocial::init()
+void tst_CorvanaSocial::init()
 {
     m_fixture = std::make_unique<FacadeFixture>();
     QVERIFY(m_fixture->isValid());
 }
 
-void TestCorvanaSocial::cleanup()
+void tst_CorvanaSocial::cleanup()
 {
     m_fixture.reset();
 }
 
-void TestCorvanaSocial::synchronization_data()
+void tst_CorvanaSocial::synchronization_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("owner"); // the id asked for
@@ -161,7 +161,7 @@ void TestCorvanaSocial::synchronization_data()
         << u"checkins"_s << u"200"_s << false << none << QStringList() << false;
 }
 
-void TestCorvanaSocial::synchronization()
+void tst_CorvanaSocial::synchronization()
 {
     QFETCH(QString, kind);
     QFETCH(QString, owner);
@@ -237,7 +237,7 @@ void TestCorvanaSocial::synchronization()
     QCOMPARE(cachedIds(m_fixture->cache(), kind, me), expectedCache);
 }
 
-void TestCorvanaSocial::eventDetailsBatch_data()
+void tst_CorvanaSocial::eventDetailsBatch_data()
 {
     QTest::addColumn<int>("rsvpCode");
     QTest::addColumn<QByteArray>("rsvpBody");
@@ -251,7 +251,7 @@ void TestCorvanaSocial::eventDetailsBatch_data()
         << QString();
 }
 
-void TestCorvanaSocial::eventDetailsBatch()
+void tst_CorvanaSocial::eventDetailsBatch()
 {
     QFETCH(int, rsvpCode);
     QFETCH(QByteArray, rsvpBody);
@@ -317,7 +317,7 @@ void TestCorvanaSocial::eventDetailsBatch()
     QCOMPARE(stored, got);
 }
 
-void TestCorvanaSocial::rsvpStatusConnections_data()
+void tst_CorvanaSocial::rsvpStatusConnections_data()
 {
     QTest::addColumn<Corvana::EventRsvpStatus>("status");
     QTest::addColumn<QString>("connection"); // lists the users with that answer
@@ -330,7 +330,7 @@ void TestCorvanaSocial::rsvpStatusConnections_data()
     QTest::newRow("invited") << Corvana::RsvpInvited << u"invited"_s << QString();
 }
 
-void TestCorvanaSocial::rsvpStatusConnections()
+void tst_CorvanaSocial::rsvpStatusConnections()
 {
     QFETCH(Corvana::EventRsvpStatus, status);
     QFETCH(QString, connection);
@@ -361,7 +361,7 @@ void TestCorvanaSocial::rsvpStatusConnections()
     QCOMPARE(set.first(), QVariantList({u"e1"_s, true, QVariant::fromValue(status)}));
 }
 
-void TestCorvanaSocial::refusals_data()
+void tst_CorvanaSocial::refusals_data()
 {
     QTest::addColumn<bool>("online");
     QTest::addColumn<Operation>("operation");
@@ -407,7 +407,7 @@ void TestCorvanaSocial::refusals_data()
         << Corvana::Success;
 }
 
-void TestCorvanaSocial::refusals()
+void tst_CorvanaSocial::refusals()
 {
     QFETCH(bool, online);
     QFETCH(Operation, operation);
@@ -421,7 +421,7 @@ void TestCorvanaSocial::refusals()
     QCOMPARE(m_fixture->service().requestCount(), sent);
 }
 
-void TestCorvanaSocial::placeSearch_data()
+void tst_CorvanaSocial::placeSearch_data()
 {
     QTest::addColumn<Operation>("operation");
     QTest::addColumn<QString>("searchId");
@@ -441,7 +441,7 @@ void TestCorvanaSocial::placeSearch_data()
                                 << u"s3"_s << u"cafe"_s << QString() << QString();
 }
 
-void TestCorvanaSocial::placeSearch()
+void tst_CorvanaSocial::placeSearch()
 {
     QFETCH(Operation, operation);
     QFETCH(QString, searchId);
@@ -469,7 +469,7 @@ void TestCorvanaSocial::placeSearch()
 
 // Events are keyed by id alone: an event already stored for another user cannot be stored for
 // the signed-in one. That failure is reported once per reply and leaves the cache as it was.
-void TestCorvanaSocial::eventOfAnotherUserIsRefusedByTheCache()
+void tst_CorvanaSocial::eventOfAnotherUserIsRefusedByTheCache()
 {
     const QByteArray event = itemJson(u"events"_s, u"e1"_s, u" moved"_s);
     m_fixture->setBatchResponder([&](const QVariantList &) {
@@ -505,7 +505,7 @@ void TestCorvanaSocial::eventOfAnotherUserIsRefusedByTheCache()
     QVERIFY(!m_fixture->cache().getEvent(me, u"e1"_s, &stored));
 }
 
-void TestCorvanaSocial::singleObjectsRefreshOnlyWhatIsCached_data()
+void tst_CorvanaSocial::singleObjectsRefreshOnlyWhatIsCached_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("cached");
@@ -516,7 +516,7 @@ void TestCorvanaSocial::singleObjectsRefreshOnlyWhatIsCached_data()
     QTest::newRow("check-in not in the list") << u"checkins"_s << false;
 }
 
-void TestCorvanaSocial::singleObjectsRefreshOnlyWhatIsCached()
+void tst_CorvanaSocial::singleObjectsRefreshOnlyWhatIsCached()
 {
     QFETCH(QString, kind);
     QFETCH(bool, cached);
@@ -553,5 +553,5 @@ void TestCorvanaSocial::singleObjectsRefreshOnlyWhatIsCached()
         QCOMPARE(group ? storedGroup.name() : storedCheckin.message(), u"X renamed"_s);
 }
 
-QTEST_GUILESS_MAIN(TestCorvanaSocial)
+QTEST_GUILESS_MAIN(tst_CorvanaSocial)
 #include "tst_corvana_social.moc"

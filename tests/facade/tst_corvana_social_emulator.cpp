@@ -19,7 +19,7 @@ T lastArg(const QSignalSpy &spy, int index)
 
 } // namespace
 
-class TestCorvanaSocialEmulator : public QObject
+class tst_CorvanaSocialEmulator : public QObject
 {
     Q_OBJECT
 
@@ -40,13 +40,13 @@ private:
     std::unique_ptr<QSignalSpy> m_errors;
 };
 
-void TestCorvanaSocialEmulator::initTestCase()
+void tst_CorvanaSocialEmulator::initTestCase()
 {
     QVERIFY(m_service.start({QStringLiteral("--seed"), QStringLiteral("5")}));
 }
 
 // Each test signs in afresh on its own cache file.
-void TestCorvanaSocialEmulator::init()
+void tst_CorvanaSocialEmulator::init()
 {
     m_cache = m_service.cache(QString::fromLatin1(QTest::currentTestFunction()));
     m_corvana = m_service.signIn(m_cache.get());
@@ -54,7 +54,7 @@ void TestCorvanaSocialEmulator::init()
     m_errors = std::make_unique<QSignalSpy>(m_corvana.get(), &Corvana::error);
 }
 
-void TestCorvanaSocialEmulator::cleanup()
+void tst_CorvanaSocialEmulator::cleanup()
 {
     if (m_errors)
         QCOMPARE(m_errors->size(), 0);
@@ -63,7 +63,7 @@ void TestCorvanaSocialEmulator::cleanup()
     m_cache.reset();
 }
 
-void TestCorvanaSocialEmulator::eventsDetailsAndRsvp()
+void tst_CorvanaSocialEmulator::eventsDetailsAndRsvp()
 {
     Corvana &corvana = *m_corvana;
     const QString me = corvana.currentProfileId();
@@ -117,7 +117,7 @@ void TestCorvanaSocialEmulator::eventsDetailsAndRsvp()
     QVERIFY(answered.contains(me));
 }
 
-void TestCorvanaSocialEmulator::groupsAndMembers()
+void tst_CorvanaSocialEmulator::groupsAndMembers()
 {
     Corvana &corvana = *m_corvana;
     const QString me = corvana.currentProfileId();
@@ -142,7 +142,7 @@ void TestCorvanaSocialEmulator::groupsAndMembers()
     QCOMPARE(stored, lastArg<CvGroup>(details, 0));
 }
 
-void TestCorvanaSocialEmulator::checkinsAndPlaces()
+void tst_CorvanaSocialEmulator::checkinsAndPlaces()
 {
     Corvana &corvana = *m_corvana;
     QSignalSpy updated(&corvana, &Corvana::checkinsUpdated);
@@ -187,7 +187,7 @@ void TestCorvanaSocialEmulator::checkinsAndPlaces()
     QCOMPARE(stored.message(), QStringLiteral("Here again"));
 }
 
-void TestCorvanaSocialEmulator::pages()
+void tst_CorvanaSocialEmulator::pages()
 {
     Corvana &corvana = *m_corvana;
     const QString me = corvana.currentProfileId();
@@ -228,5 +228,5 @@ void TestCorvanaSocialEmulator::pages()
     QVERIFY(idsOf(lastArg<CvPages>(liked, 1)).contains(other));
 }
 
-QTEST_GUILESS_MAIN(TestCorvanaSocialEmulator)
+QTEST_GUILESS_MAIN(tst_CorvanaSocialEmulator)
 #include "tst_corvana_social_emulator.moc"

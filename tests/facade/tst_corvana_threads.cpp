@@ -78,7 +78,7 @@ QString statementOf(const TestService::Request &request)
 
 } // namespace
 
-class TestCorvanaThreads : public QObject
+class tst_CorvanaThreads : public QObject
 {
     Q_OBJECT
 
@@ -107,7 +107,7 @@ private:
     std::unique_ptr<Corvana> m_corvana;
 };
 
-void TestCorvanaThreads::init()
+void tst_CorvanaThreads::init()
 {
     m_fixture = std::make_unique<FacadeFixture>();
     QVERIFY(m_fixture->isValid());
@@ -115,13 +115,13 @@ void TestCorvanaThreads::init()
     QVERIFY(m_corvana);
 }
 
-void TestCorvanaThreads::cleanup()
+void tst_CorvanaThreads::cleanup()
 {
     m_corvana.reset();
     m_fixture.reset();
 }
 
-CvThread TestCorvanaThreads::cachedThread(const QString &id, qint64 timestamp)
+CvThread tst_CorvanaThreads::cachedThread(const QString &id, qint64 timestamp)
 {
     CvThread thread(id, CvUserRef(QStringLiteral("200"), QStringLiteral("Bo")));
     if (timestamp >= 0)
@@ -129,7 +129,7 @@ CvThread TestCorvanaThreads::cachedThread(const QString &id, qint64 timestamp)
     return thread;
 }
 
-void TestCorvanaThreads::dropTable(const QString &table)
+void tst_CorvanaThreads::dropTable(const QString &table)
 {
     const QString connection = QStringLiteral("drop");
     {
@@ -142,7 +142,7 @@ void TestCorvanaThreads::dropTable(const QString &table)
     QSqlDatabase::removeDatabase(connection);
 }
 
-void TestCorvanaThreads::statements_data()
+void tst_CorvanaThreads::statements_data()
 {
     QTest::addColumn<Call>("call");
     QTest::addColumn<QString>("statement");
@@ -185,7 +185,7 @@ void TestCorvanaThreads::statements_data()
         << unreadStatement.arg(QStringLiteral("other"));
 }
 
-void TestCorvanaThreads::statements()
+void tst_CorvanaThreads::statements()
 {
     QFETCH(Call, call);
     QFETCH(QString, statement);
@@ -197,7 +197,7 @@ void TestCorvanaThreads::statements()
     QCOMPARE(statementOf(sent.first()), statement);
 }
 
-void TestCorvanaThreads::refusedBeforeSending_data()
+void tst_CorvanaThreads::refusedBeforeSending_data()
 {
     QTest::addColumn<Call>("call");
     QTest::addColumn<Corvana::ReturnCode>("code");
@@ -225,7 +225,7 @@ void TestCorvanaThreads::refusedBeforeSending_data()
         << Corvana::InvalidArgument;
 }
 
-void TestCorvanaThreads::refusedBeforeSending()
+void tst_CorvanaThreads::refusedBeforeSending()
 {
     QFETCH(Call, call);
     QFETCH(Corvana::ReturnCode, code);
@@ -235,7 +235,7 @@ void TestCorvanaThreads::refusedBeforeSending()
     QCOMPARE(m_fixture->service().requestCount(), before);
 }
 
-void TestCorvanaThreads::foldersOutsideTheEnumeration()
+void tst_CorvanaThreads::foldersOutsideTheEnumeration()
 {
     const MessageBoxType folder4 = MessageBoxType(4);
     QVERIFY(m_fixture->cache().updateThreads(FacadeFixture::profileId(), folder4,
@@ -261,7 +261,7 @@ void TestCorvanaThreads::foldersOutsideTheEnumeration()
     QCOMPARE(m_fixture->service().requestCount(), before);
 }
 
-void TestCorvanaThreads::threadReplyWindow_data()
+void tst_CorvanaThreads::threadReplyWindow_data()
 {
     QTest::addColumn<CvDataFilter>("request");
     QTest::addColumn<QByteArray>("rows");
@@ -286,7 +286,7 @@ void TestCorvanaThreads::threadReplyWindow_data()
         << QStringList {QStringLiteral("n")};
 }
 
-void TestCorvanaThreads::threadReplyWindow()
+void tst_CorvanaThreads::threadReplyWindow()
 {
     QFETCH(CvDataFilter, request);
     QFETCH(QByteArray, rows);
@@ -333,7 +333,7 @@ void TestCorvanaThreads::threadReplyWindow()
         QVERIFY(!ids(after).contains(id));
 }
 
-void TestCorvanaThreads::messagesByUnknownAuthorsStored()
+void tst_CorvanaThreads::messagesByUnknownAuthorsStored()
 {
     // A richer stored user must stay as it is; an unknown author is stored as a reference.
     CvUser known(QStringLiteral("300"), QStringLiteral("Cy"));
@@ -367,7 +367,7 @@ void TestCorvanaThreads::messagesByUnknownAuthorsStored()
     QCOMPARE(user.firstName(), QStringLiteral("Cyril"));
 }
 
-void TestCorvanaThreads::cacheFailureStillSignals_data()
+void tst_CorvanaThreads::cacheFailureStillSignals_data()
 {
     QTest::addColumn<QString>("table");
     QTest::addColumn<Call>("call");
@@ -392,7 +392,7 @@ void TestCorvanaThreads::cacheFailureStillSignals_data()
         << QByteArray(SIGNAL(threadAttachmentsUpdated(QString, Cv::CvAttachments)));
 }
 
-void TestCorvanaThreads::cacheFailureStillSignals()
+void tst_CorvanaThreads::cacheFailureStillSignals()
 {
     QFETCH(QString, table);
     QFETCH(Call, call);
@@ -421,7 +421,7 @@ void TestCorvanaThreads::cacheFailureStillSignals()
     QVERIFY(!err.cacheErrorString().isEmpty());
 }
 
-void TestCorvanaThreads::unreadCountReplies_data()
+void tst_CorvanaThreads::unreadCountReplies_data()
 {
     QTest::addColumn<MessageBoxType>("folder");
     QTest::addColumn<QByteArray>("rows");
@@ -432,7 +432,7 @@ void TestCorvanaThreads::unreadCountReplies_data()
     QTest::newRow("row without count") << MessageBoxInbox << QByteArray("[{}]") << 0u;
 }
 
-void TestCorvanaThreads::unreadCountReplies()
+void tst_CorvanaThreads::unreadCountReplies()
 {
     QFETCH(MessageBoxType, folder);
     QFETCH(QByteArray, rows);
@@ -449,5 +449,5 @@ void TestCorvanaThreads::unreadCountReplies()
     QCOMPARE(counted.first().at(1).value<quint32>(), number);
 }
 
-QTEST_GUILESS_MAIN(TestCorvanaThreads)
+QTEST_GUILESS_MAIN(tst_CorvanaThreads)
 #include "tst_corvana_threads.moc"

@@ -84,9 +84,9 @@ class tst_CvGraph : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init() { QVERIFY(fx.start()); }
-    void cleanup() { fx.stop(); }
+private slots:
+    void init();
+    void cleanup();
 
     void operations_data();
     void operations();
@@ -110,6 +110,16 @@ private Q_SLOTS:
 private:
     Fixture fx;
 };
+
+void tst_CvGraph::init()
+{
+    QVERIFY(fx.start());
+}
+
+void tst_CvGraph::cleanup()
+{
+    fx.stop();
+}
 
 void tst_CvGraph::operations_data()
 {

@@ -29,9 +29,9 @@ class tst_CvGraphQuery : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init() { QVERIFY(fx.start()); }
-    void cleanup() { fx.stop(); }
+private slots:
+    void init();
+    void cleanup();
 
     void builtQuery_data();
     void builtQuery();
@@ -45,6 +45,16 @@ private Q_SLOTS:
 private:
     Fixture fx;
 };
+
+void tst_CvGraphQuery::init()
+{
+    QVERIFY(fx.start());
+}
+
+void tst_CvGraphQuery::cleanup()
+{
+    fx.stop();
+}
 
 void tst_CvGraphQuery::builtQuery_data()
 {

@@ -164,7 +164,7 @@ class tst_CvGraphJson : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
+private slots:
     void replyFixtures_data();
     void replyFixtures();
     void generated_data();

@@ -10,24 +10,26 @@ class tst_CvGraphOp : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-    void constructorsAndParameters()
-    {
-        // The two-argument form takes a name, not an id.
-        const CvGraphOp named(CvGraphOp::ExecuteBatch, QStringLiteral("n"));
-        QCOMPARE(named.id(), QString());
-        QCOMPARE(named.name(), QStringLiteral("n"));
-
-        CvGraphOp op(CvGraphOp::RetrieveObject);
-        op.addParameter(QStringLiteral("k"), QStringLiteral("1"));
-        op.addParameter(QStringLiteral("k"), QStringLiteral("2"));
-        QCOMPARE(op.parameters().values(QStringLiteral("k")).size(), 2);
-        op.setParameter(QStringLiteral("k"), QStringLiteral("3"));
-        QCOMPARE(op.parameters().values(QStringLiteral("k")), QStringList {QStringLiteral("3")});
-    }
+private slots:
+    void constructorsAndParameters();
     void batchReply_data();
     void batchReply();
 };
+
+void tst_CvGraphOp::constructorsAndParameters()
+{
+    // The two-argument form takes a name, not an id.
+    const CvGraphOp named(CvGraphOp::ExecuteBatch, QStringLiteral("n"));
+    QCOMPARE(named.id(), QString());
+    QCOMPARE(named.name(), QStringLiteral("n"));
+
+    CvGraphOp op(CvGraphOp::RetrieveObject);
+    op.addParameter(QStringLiteral("k"), QStringLiteral("1"));
+    op.addParameter(QStringLiteral("k"), QStringLiteral("2"));
+    QCOMPARE(op.parameters().values(QStringLiteral("k")).size(), 2);
+    op.setParameter(QStringLiteral("k"), QStringLiteral("3"));
+    QCOMPARE(op.parameters().values(QStringLiteral("k")), QStringList {QStringLiteral("3")});
+}
 
 void tst_CvGraphOp::batchReply_data()
 {
