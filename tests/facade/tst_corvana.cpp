@@ -1,20 +1,14 @@
 #include "corvana.h"
 #include "cvcache.h"
-#include "cvcacheconfiguration.h"
-#include "cvendpoints.h"
 #include "cvgraph.h"
-#include "testservice.h"
+#include "facadefixture.h"
+#include "itemids.h"
 
 #include <QtTest>
 
 using namespace Cv;
 
 namespace {
-
-const char *const profileJson = R"({"id":"100","name":"Ann Example","first_name":"Ann",
-    "username":"ann","email":"ann@example.com"})";
-const QByteArray serviceDate = "Mon, 07 Dec 2026 10:00:00 GMT";
-const QByteArray jpeg("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 11);
 
 CvUser user(const QString &id, const QString &name, const QString &birthday = QString())
 {
@@ -28,14 +22,6 @@ QStringList ids(const CvUserRefs &refs)
     QStringList out;
     for (const CvUserRef &ref : refs)
         out.append(ref.id);
-    return out;
-}
-
-QStringList ids(const CvUsers &users)
-{
-    QStringList out;
-    for (const CvUser &u : users)
-        out.append(u.id());
     return out;
 }
 
@@ -53,8 +39,6 @@ private slots:
     void offlineInitialization_data();
     void offlineInitialization();
     void ownedAndBorrowedCache();
-    void returnCodes_data();
-    void returnCodes();
     void friendSynchronization_data();
     void friendSynchronization();
     void birthdaysInUpcomingOrder();
@@ -66,83 +50,25 @@ private slots:
     void cacheFailureStillDeliversResult();
 
 private:
-    // Serves the signed-in user's profile, and a picture redirect for it.
-    TestService::Reply answer(const TestService::Request &request);
-    void initOnline(Corvana &corvana);
-    std::unique_ptr<Corvana> onlineFacade();
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TestService> m_service;
-    std::unique_ptr<CvCache> m_cache;
-    QHash<QString, QByteArray> m_bodies; // path -> JSON body served for it
+    std::unique_ptr<FacadeFixture> m_fixture;
 };
 
 void tst_Corvana::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_service = std::make_unique<TestService>();
-    QVERIFY(m_service->isListening());
-    QVERIFY(CvEndpoints::setGraphBaseUrl(m_service->baseUrl()));
-    QVERIFY(CvEndpoints::setRestBaseUrl(m_service->baseUrl()));
-    m_bodies.clear();
-    m_bodies.insert(QStringLiteral("/me"), profileJson);
-    m_service->setHandler([this](const TestService::Request &r) { return answer(r); });
-
-    CvCacheConfiguration configuration;
-    configuration.setDatabaseName(m_dir->filePath(QStringLiteral("cache.db")));
-    configuration.setPath(m_dir->filePath(QStringLiteral("files")));
-    m_cache = std::make_unique<CvCache>(configuration);
+    m_fixture = std::make_unique<FacadeFixture>();
+    QVERIFY(m_fixture->isValid());
 }
 
 void tst_Corvana::cleanup()
 {
-    m_cache.reset();
-    m_service.reset();
-    m_dir.reset();
-    CvEndpoints::reset();
-}
-
-TestService::Reply tst_Corvana::answer(const TestService::Request &request)
-{
-    if (request.path == QLatin1String("/me/picture"))
-        return TestService::Reply::redirect(m_service->baseUrl().toString().toUtf8()
-                                            + "/files/ann_q.jpg");
-    if (request.path == QLatin1String("/files/ann_q.jpg"))
-        return TestService::Reply::text(jpeg);
-    const auto body = m_bodies.constFind(request.path);
-    if (body == m_bodies.constEnd())
-        return TestService::Reply::json(R"({"data":[]})");
-    return TestService::Reply::json(*body).header("Date", serviceDate);
-}
-
-// Signs in and waits for the profile picture that sign-in downloads, so that later requests
-// are the only ones the service sees.
-void tst_Corvana::initOnline(Corvana &corvana)
-{
-    QSignalSpy initialized(&corvana, qOverload<>(&Corvana::initialized));
-    QSignalSpy picture(&corvana, &Corvana::profilePictureUpdated);
-    corvana.init();
-    QVERIFY(initialized.wait(20000));
-    QCOMPARE(corvana.currentProfileId(), QStringLiteral("100"));
-    QVERIFY(picture.count() == 1 || picture.wait(20000));
-}
-
-std::unique_ptr<Corvana> tst_Corvana::onlineFacade()
-{
-    CorvanaConfiguration configuration(QStringLiteral("token-1234"),
-                                       CorvanaConfiguration::AccessToken);
-    configuration.setCache(m_cache.get());
-    auto corvana = std::make_unique<Corvana>(configuration);
-    initOnline(*corvana);
-    return corvana;
+    m_fixture.reset();
 }
 
 void tst_Corvana::onlineInitialization()
 {
     CorvanaConfiguration configuration(QStringLiteral("token-1234"),
                                        CorvanaConfiguration::AccessToken);
-    configuration.setCache(m_cache.get());
+    configuration.setCache(&m_fixture->cache());
     Corvana corvana(configuration);
     QCOMPARE(corvana.retrieveFriends(nullptr), Corvana::NotInitialized);
     QVERIFY(!corvana.graph());
@@ -155,7 +81,7 @@ void tst_Corvana::onlineInitialization()
     QVERIFY(profile.wait(20000));
 
     // The profile request: "me" with the profile field set, token first.
-    const TestService::Request first = m_service->requests().first();
+    const TestService::Request first = m_fixture->service().requests().first();
     QCOMPARE(first.path, QStringLiteral("/me"));
     QCOMPARE(first.queryKeys().first(), QStringLiteral("access_token"));
     QCOMPARE(first.queryValue(QStringLiteral("fields")).split(QLatin1Char(',')).size(), 24);
@@ -166,13 +92,13 @@ void tst_Corvana::onlineInitialization()
              QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC));
     QCOMPARE(profile.first().first().toString(), QStringLiteral("me"));
     QVERIFY(corvana.isInitialized());
-    QCOMPARE(corvana.cache(), m_cache.get());
+    QCOMPARE(corvana.cache(), &m_fixture->cache());
 
     CvUser stored;
-    QVERIFY(m_cache->getUser(QStringLiteral("100"), &stored, CvCache::ById));
+    QVERIFY(m_fixture->cache().getUser(QStringLiteral("100"), &stored, CvCache::ById));
     QCOMPARE(stored.firstName(), QStringLiteral("Ann"));
     QString remembered;
-    QVERIFY(m_cache->getUserData(QStringLiteral("ann"), &remembered));
+    QVERIFY(m_fixture->cache().getUserData(QStringLiteral("ann"), &remembered));
     QCOMPARE(remembered, QStringLiteral("100"));
 
     // Without a picture URL in the profile the square picture is fetched into the file store.
@@ -181,13 +107,13 @@ void tst_Corvana::onlineInitialization()
     QCOMPARE(picture.first().at(1).value<PictureType>(), PictureSquare);
     QFile file(picture.first().at(2).toString());
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), jpeg);
+    QCOMPARE(file.readAll(), FacadeFixture::profilePicture());
 
     // A second init() does nothing; graph() hands out one object the facade does not use.
-    const int sent = m_service->requestCount();
+    const int sent = m_fixture->service().requestCount();
     corvana.init();
     QTest::qWait(50);
-    QCOMPARE(m_service->requestCount(), sent);
+    QCOMPARE(m_fixture->service().requestCount(), sent);
     QCOMPARE(plain.size(), 1);
     QVERIFY(corvana.graph());
     QCOMPARE(corvana.graph(), corvana.graph());
@@ -212,21 +138,21 @@ void tst_Corvana::offlineInitialization()
     QFETCH(int, initializedSignals);
     QFETCH(QString, profileId);
 
-    QVERIFY(m_cache->init());
+    QVERIFY(m_fixture->cache().init());
     CvUser ann = user(QStringLiteral("100"), QStringLiteral("Ann"));
     ann.setEmail(QStringLiteral("ann@example.com"));
-    QVERIFY(m_cache->updateUser(ann) != CvCache::UpdateFailed);
-    QVERIFY(m_cache->updateUserData(QStringLiteral("ann"), QStringLiteral("100")));
+    QVERIFY(m_fixture->cache().updateUser(ann) != CvCache::UpdateFailed);
+    QVERIFY(m_fixture->cache().updateUserData(QStringLiteral("ann"), QStringLiteral("100")));
 
     CorvanaConfiguration configuration(identity, CorvanaConfiguration::UserName);
-    configuration.setCache(m_cache.get());
+    configuration.setCache(&m_fixture->cache());
     Corvana corvana(configuration);
     QSignalSpy initialized(&corvana, qOverload<>(&Corvana::initialized));
     corvana.init();
     QCOMPARE(initialized.size(), initializedSignals);
     QCOMPARE(corvana.currentProfileId(), profileId);
     QCOMPARE(corvana.isInitialized(), !profileId.isEmpty());
-    QCOMPARE(m_service->requestCount(), 0);
+    QCOMPARE(m_fixture->service().requestCount(), 0);
     if (corvana.isInitialized()) {
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("access token")));
         QVERIFY(!corvana.graph());
@@ -235,108 +161,27 @@ void tst_Corvana::offlineInitialization()
 
 void tst_Corvana::ownedAndBorrowedCache()
 {
-    QPointer<CvCache> borrowed(m_cache.get());
+    QPointer<CvCache> borrowed(&m_fixture->cache());
     QPointer<CvCache> owned;
     {
         CorvanaConfiguration configuration(QStringLiteral("token-1234"),
                                            CorvanaConfiguration::AccessToken);
-        configuration.setCache(m_cache.get());
+        configuration.setCache(&m_fixture->cache());
         Corvana corvana(configuration);
-        initOnline(corvana);
+        QVERIFY(m_fixture->completeSignIn(corvana));
     }
     QVERIFY(borrowed);
 
     {
         // A facade without a cache of its own opens the default one in the working directory.
         const QString previous = QDir::currentPath();
-        QDir::setCurrent(m_dir->path());
+        QDir::setCurrent(QFileInfo(m_fixture->databasePath()).path());
         CorvanaConfiguration configuration(QStringLiteral("ann"), CorvanaConfiguration::UserName);
         Corvana corvana(configuration);
         corvana.init();
         owned = corvana.cache();
         QDir::setCurrent(previous);
         QVERIFY(!owned); // not initialized: no profile id stored under "ann"
-    }
-}
-
-void tst_Corvana::returnCodes_data()
-{
-    QTest::addColumn<QString>("operation");
-    QTest::addColumn<bool>("online");
-    QTest::addColumn<int>("expected");
-    QTest::addColumn<bool>("sends");
-
-    QTest::newRow("profile without id")
-        << "profile-empty" << true << int(Corvana::InvalidArgument) << false;
-    QTest::newRow("friends online") << "friends" << true << int(Corvana::Success) << true;
-    QTest::newRow("friends offline") << "friends" << false << int(Corvana::Success) << false;
-    QTest::newRow("friend check offline")
-        << "is-friend" << false << int(Corvana::NetworkUnavailable) << false;
-    QTest::newRow("friend check without id")
-        << "is-friend-empty" << true << int(Corvana::InvalidArgument) << false;
-    QTest::newRow("friend check smuggling a statement")
-        << "is-friend-quote" << true << int(Corvana::InvalidArgument) << false;
-    QTest::newRow("friend request offline")
-        << "request" << false << int(Corvana::NetworkUnavailable) << false;
-    QTest::newRow("friend request online") << "request" << true << int(Corvana::Success) << true;
-    QTest::newRow("data without host")
-        << "data-no-host" << true << int(Corvana::InvalidArgument) << false;
-    QTest::newRow("picture offline") << "picture" << false << int(Corvana::Success) << false;
-    QTest::newRow("birthdays over 13 months")
-        << "birthdays-long" << true << int(Corvana::InvalidArgument) << false;
-}
-
-void tst_Corvana::returnCodes()
-{
-    QFETCH(QString, operation);
-    QFETCH(bool, online);
-    QFETCH(int, expected);
-    QFETCH(bool, sends);
-
-    std::unique_ptr<Corvana> corvana;
-    if (online) {
-        corvana = onlineFacade();
-    } else {
-        QVERIFY(m_cache->init());
-        QVERIFY(m_cache->updateUserData(QStringLiteral("ann"), QStringLiteral("100")));
-        CorvanaConfiguration configuration(QStringLiteral("ann"), CorvanaConfiguration::UserName);
-        configuration.setCache(m_cache.get());
-        corvana = std::make_unique<Corvana>(configuration);
-        corvana->init();
-        QVERIFY(corvana->isInitialized());
-    }
-    const int before = m_service->requestCount();
-
-    Corvana::ReturnCode code = Corvana::ReturnCode(-1);
-    if (operation == QLatin1String("profile-empty"))
-        code = corvana->retrieveProfile(nullptr, CvDataFilter());
-    else if (operation == QLatin1String("friends"))
-        code = corvana->retrieveFriends(nullptr);
-    else if (operation == QLatin1String("is-friend"))
-        code = corvana->checkIsFriend(QStringLiteral("42"));
-    else if (operation == QLatin1String("is-friend-empty"))
-        code = corvana->checkIsFriend(QString());
-    else if (operation == QLatin1String("is-friend-quote"))
-        code = corvana->checkIsFriend(QStringLiteral("42' OR uid2='1"));
-    else if (operation == QLatin1String("request"))
-        code = corvana->sendFriendRequest(QStringLiteral("42"));
-    else if (operation == QLatin1String("data-no-host"))
-        code = corvana->retrieveData(QUrl(QStringLiteral("/relative/file.png")));
-    else if (operation == QLatin1String("picture"))
-        code = corvana->retrieveProfilePicture(QStringLiteral("me"), PictureLarge);
-    else if (operation == QLatin1String("birthdays-long")) {
-        CvDataFilter filter(QStringLiteral("me"));
-        filter.since = QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC);
-        filter.until = QDateTime(QDate(2027, 2, 1), QTime(0, 0), Qt::UTC);
-        code = corvana->retrieveBirthdaysOfFriends(nullptr, filter);
-    }
-    QCOMPARE(int(code), expected);
-    if (sends) {
-        QVERIFY(m_service->waitForRequests(before + 1));
-    } else {
-        // Requests leave from the event loop: give a wrong one the chance to arrive.
-        QTest::qWait(50);
-        QCOMPARE(m_service->requestCount(), before);
     }
 }
 
@@ -359,17 +204,19 @@ void tst_Corvana::friendSynchronization()
     QFETCH(QByteArray, served);
     QFETCH(QStringList, added);
     QFETCH(QStringList, removed);
-    auto corvana = onlineFacade();
-    QVERIFY(m_cache->addFriends(QStringLiteral("100"),
-                                {CvUserRef(QStringLiteral("X"), QStringLiteral("Xena")),
-                                 CvUserRef(QStringLiteral("Y"), QStringLiteral("Yan"))}));
-    m_bodies.insert(QStringLiteral("/100/friends"), served);
+    auto corvana = m_fixture->signIn();
+    QVERIFY(corvana);
+    QVERIFY(m_fixture->cache().addFriends(QStringLiteral("100"),
+                                          {CvUserRef(QStringLiteral("X"), QStringLiteral("Xena")),
+                                           CvUserRef(QStringLiteral("Y"), QStringLiteral("Yan"))}));
+    m_fixture->setPath(QStringLiteral("/100/friends"), served);
 
     QSignalSpy synchronized(corvana.get(), &Corvana::friendsSynchronized);
     QCOMPARE(corvana->synchronizeFriends(), Corvana::Success);
     QVERIFY(synchronized.wait(20000));
     QCOMPARE(synchronized.size(), 1);
-    QCOMPARE(m_service->lastRequest()
+    QCOMPARE(m_fixture->service()
+                 .lastRequest()
                  .queryValue(QStringLiteral("fields"))
                  .split(QLatin1Char(','))
                  .size(),
@@ -381,7 +228,7 @@ void tst_Corvana::friendSynchronization()
 
     // What is cached afterwards is exactly the service's list.
     CvUserRefs cached;
-    QVERIFY(m_cache->getFriendRefs(QStringLiteral("100"), &cached, CvDataFilter()));
+    QVERIFY(m_fixture->cache().getFriendRefs(QStringLiteral("100"), &cached, CvDataFilter()));
     QStringList cachedIds = ids(cached);
     cachedIds.sort();
     QStringList expected = {QStringLiteral("X"), QStringLiteral("Y")};
@@ -394,7 +241,8 @@ void tst_Corvana::friendSynchronization()
 
 void tst_Corvana::birthdaysInUpcomingOrder()
 {
-    auto corvana = onlineFacade();
+    auto corvana = m_fixture->signIn();
+    QVERIFY(corvana);
     const QDate today = QDate::currentDate();
     const auto day = [&](int offset, const QString &year) -> QString {
         return today.addDays(offset).toString(QStringLiteral("MM/dd")) + year;
@@ -405,40 +253,41 @@ void tst_Corvana::birthdaysInUpcomingOrder()
            user(QStringLiteral("later"), QStringLiteral("C"), day(40, QStringLiteral("/1990"))),
            user(QStringLiteral("today"), QStringLiteral("D"), day(0, QStringLiteral("/1980"))),
            user(QStringLiteral("tomorrow"), QStringLiteral("E"), day(1, {}))};
-    QVERIFY(m_cache->updateUsers(friends));
-    QVERIFY(m_cache->addFriends(QStringLiteral("100"), CvUser::convert(friends)));
+    QVERIFY(m_fixture->cache().updateUsers(friends));
+    QVERIFY(m_fixture->cache().addFriends(QStringLiteral("100"), CvUser::convert(friends)));
 
     CvUsers sorted;
     QCOMPARE(corvana->retrieveBirthdaysOfFriends(&sorted, Corvana::CacheOnly), Corvana::Success);
-    QCOMPARE(ids(sorted),
+    QCOMPARE(idsOf(sorted),
              (QStringList {QStringLiteral("today"), QStringLiteral("tomorrow"),
                            QStringLiteral("later"), QStringLiteral("yesterday")}));
 
     // The service's answer is stored and comes back in the same order.
-    m_bodies.insert(QStringLiteral("/100/friends"),
-                    QStringLiteral(R"({"data":[{"id":"p","name":"P","birthday":"%1"},
+    m_fixture->setPath(QStringLiteral("/100/friends"),
+                       QStringLiteral(R"({"data":[{"id":"p","name":"P","birthday":"%1"},
                                     {"id":"q","name":"Q","birthday":"%2"}]})")
-                        .arg(day(-2, {}), day(2, QStringLiteral("/2001")))
-                        .toUtf8());
+                           .arg(day(-2, {}), day(2, QStringLiteral("/2001")))
+                           .toUtf8());
     QSignalSpy updated(corvana.get(), &Corvana::birthdaysOfFriendsUpdated);
     QCOMPARE(corvana->retrieveBirthdaysOfFriends(nullptr), Corvana::Success);
     QVERIFY(updated.wait(20000));
-    QCOMPARE(ids(updated.first().first().value<CvUsers>()),
+    QCOMPARE(idsOf(updated.first().first().value<CvUsers>()),
              (QStringList {QStringLiteral("q"), QStringLiteral("p")}));
-    QVERIFY(m_cache->isFriend(QStringLiteral("100"), QStringLiteral("p")));
+    QVERIFY(m_fixture->cache().isFriend(QStringLiteral("100"), QStringLiteral("p")));
 }
 
 void tst_Corvana::birthdayConditionAcrossNewYear()
 {
-    auto corvana = onlineFacade();
+    auto corvana = m_fixture->signIn();
+    QVERIFY(corvana);
     CvDataFilter filter(QStringLiteral("me"));
     filter.since = QDateTime(QDate(2026, 11, 20), QTime(0, 0), Qt::UTC);
     filter.until = QDateTime(QDate(2027, 2, 10), QTime(0, 0), Qt::UTC);
-    const int before = m_service->requestCount();
+    const int before = m_fixture->service().requestCount();
     QCOMPARE(corvana->retrieveBirthdaysOfFriends(nullptr, filter), Corvana::Success);
-    QVERIFY(m_service->waitForRequests(before + 1));
+    QVERIFY(m_fixture->service().waitForRequests(before + 1));
 
-    const TestService::Request request = m_service->lastRequest();
+    const TestService::Request request = m_fixture->service().lastRequest();
     QCOMPARE(request.path, QStringLiteral("/method/cvql.query"));
     QCOMPARE(request.queryValue(QStringLiteral("query")),
              QStringLiteral("SELECT uid, name, birthday_date FROM user WHERE uid IN (SELECT uid2 "
@@ -465,8 +314,12 @@ void tst_Corvana::friendChecks()
     QFETCH(QByteArray, rows);
     QFETCH(bool, yes);
 
-    auto corvana = onlineFacade();
-    m_bodies.insert(QStringLiteral("/method/cvql.query"), rows);
+    auto corvana = m_fixture->signIn();
+    QVERIFY(corvana);
+    const QString query = pending
+        ? QStringLiteral("SELECT uid_to FROM friend_request WHERE uid_from=me() AND uid_to=42")
+        : QStringLiteral("SELECT uid2 FROM friend WHERE uid1=me() AND uid2=42");
+    m_fixture->setQueryRows(query, rows);
     QSignalSpy checked(corvana.get(),
                        pending ? &Corvana::pendingFriendRequestChecked : &Corvana::isFriendChecked);
     QCOMPARE(pending ? corvana->checkPendingFriendRequest(QStringLiteral("42"))
@@ -476,18 +329,17 @@ void tst_Corvana::friendChecks()
     QCOMPARE(checked.size(), 1);
     QCOMPARE(checked.first().at(0).toString(), QStringLiteral("42"));
     QCOMPARE(checked.first().at(1).toBool(), yes);
-    QCOMPARE(m_service->lastRequest().queryValue(QStringLiteral("query")),
-             pending ? QStringLiteral("SELECT uid_to FROM friend_request WHERE uid_from=me() AND "
-                                      "uid_to=42")
-                     : QStringLiteral("SELECT uid2 FROM friend WHERE uid1=me() AND uid2=42"));
+    QCOMPARE(m_fixture->service().lastRequest().queryValue(QStringLiteral("query")), query);
 }
 
 void tst_Corvana::profileDetailsBatch()
 {
-    auto corvana = onlineFacade();
-    m_bodies.insert(QStringLiteral("/"),
-                    R"([{"code":200,"headers":[],"body":"{\"id\":\"42\",\"name\":\"Bo\"}"},
-                        {"code":200,"headers":[],"body":"[{\"uid2\":\"42\"}]"}])");
+    auto corvana = m_fixture->signIn();
+    QVERIFY(corvana);
+    m_fixture->setBatchResponder([](const QVariantList &) {
+        return QList<FacadeFixture::SubReply> {{200, R"({"id":"42","name":"Bo"})"},
+                                               {200, R"([{"uid2":"42"}])"}};
+    });
     QSignalSpy updated(corvana.get(), &Corvana::profileUpdated);
     CvUser cached;
     QCOMPARE(corvana->retrieveProfile(&cached, QStringLiteral("42")), Corvana::Success);
@@ -495,17 +347,18 @@ void tst_Corvana::profileDetailsBatch()
     QVERIFY(updated.wait(20000));
     QCOMPARE(updated.first().first().toString(), QStringLiteral("42"));
 
-    const TestService::Request batch = m_service->lastRequest();
+    const TestService::Request batch = m_fixture->service().lastRequest();
     QCOMPARE(batch.method, QByteArray("POST"));
     QVERIFY(batch.queryValue(QStringLiteral("batch")).contains(QStringLiteral("uid2=42")));
-    QVERIFY(m_cache->getUser(QStringLiteral("42"), &cached, CvCache::ById));
+    QVERIFY(m_fixture->cache().getUser(QStringLiteral("42"), &cached, CvCache::ById));
     QCOMPARE(cached.name(), QStringLiteral("Bo"));
-    QVERIFY(m_cache->isFriend(QStringLiteral("100"), QStringLiteral("42")));
+    QVERIFY(m_fixture->cache().isFriend(QStringLiteral("100"), QStringLiteral("42")));
 
     // A failed sub-request ends in one error carrying the service's message.
-    m_bodies.insert(QStringLiteral("/"),
-                    R"([{"code":400,"headers":[],"body":"{\"error\":{\"message\":\"nope\"}}"},
-                        {"code":200,"headers":[],"body":"[]"}])");
+    m_fixture->setBatchResponder([](const QVariantList &) {
+        return QList<FacadeFixture::SubReply> {{400, R"({"error":{"message":"nope"}})"},
+                                               {200, "[]"}};
+    });
     QSignalSpy errors(corvana.get(), &Corvana::error);
     QCOMPARE(corvana->retrieveProfile(nullptr, QStringLiteral("43")), Corvana::Success);
     QVERIFY(errors.wait(20000));
@@ -517,34 +370,40 @@ void tst_Corvana::profileDetailsBatch()
 
 void tst_Corvana::storedDataAnsweredWithoutNetwork()
 {
-    auto corvana = onlineFacade();
-    const QUrl url(m_service->baseUrl().toString() + QStringLiteral("/files/report.png?v=2"));
-    const QString stored = m_cache->updateFile(QStringLiteral("files/report.pngv=2"), jpeg);
+    auto corvana = m_fixture->signIn();
+    QVERIFY(corvana);
+    const QUrl url(m_fixture->service().baseUrl().toString()
+                   + QStringLiteral("/files/report.png?v=2"));
+    const QString stored = m_fixture->cache().updateFile(QStringLiteral("files/report.pngv=2"),
+                                                         FacadeFixture::profilePicture());
     QVERIFY(!stored.isEmpty());
 
     QSignalSpy retrieved(corvana.get(),
                          qOverload<const QUrl &, const QString &>(&Corvana::dataRetrieved));
-    const int before = m_service->requestCount();
+    const int before = m_fixture->service().requestCount();
     QString path;
     QCOMPARE(corvana->retrieveData(&path, url), Corvana::Success);
     QCOMPARE(path, stored);
     QTest::qWait(50);
-    QCOMPARE(m_service->requestCount(), before);
+    QCOMPARE(m_fixture->service().requestCount(), before);
     QCOMPARE(retrieved.size(), 0);
 
     // Data not yet stored is downloaded into the file store.
-    const QUrl other(m_service->baseUrl().toString() + QStringLiteral("/files/ann_q.jpg"));
+    const QUrl other(m_fixture->service().baseUrl().toString()
+                     + QStringLiteral("/files/ann_q.jpg"));
     QCOMPARE(corvana->retrieveData(&path, other), Corvana::Success);
     QVERIFY(retrieved.wait(20000));
     QCOMPARE(retrieved.first().at(0).toUrl(), other);
-    QCOMPARE(m_cache->getFile(QStringLiteral("files/ann_q.jpg")), jpeg);
+    QCOMPARE(m_fixture->cache().getFile(QStringLiteral("files/ann_q.jpg")),
+             FacadeFixture::profilePicture());
 }
 
 void tst_Corvana::cacheFailureStillDeliversResult()
 {
-    auto corvana = onlineFacade();
-    m_bodies.insert(QStringLiteral("/100/friends"), R"({"data":[{"id":"Y","name":"Yan"}]})");
-    m_cache->close();
+    auto corvana = m_fixture->signIn();
+    QVERIFY(corvana);
+    m_fixture->setPath(QStringLiteral("/100/friends"), R"({"data":[{"id":"Y","name":"Yan"}]})");
+    m_fixture->cache().close();
 
     QSignalSpy errors(corvana.get(), &Corvana::error);
     QSignalSpy friends(corvana.get(), &Corvana::friendsUpdated);

@@ -96,8 +96,6 @@ private slots:
     void singlePostOutcome();
     void syncFailureWarnings_data();
     void syncFailureWarnings();
-    void returnCodes_data();
-    void returnCodes();
 
 private:
     // Cache writes of \a table fail from now on, while reads keep working.
@@ -570,64 +568,6 @@ void tst_CorvanaFeeds::syncFailureWarnings()
     QCOMPARE(err.errorType(), CvError::CacheError);
     QVERIFY(err.cacheErrorString().contains(QStringLiteral("refused")));
     QCOMPARE(news.size() + profile.size() + status.size() + comments.size(), 0);
-}
-
-void tst_CorvanaFeeds::returnCodes_data()
-{
-    QTest::addColumn<QString>("operation");
-    QTest::addColumn<bool>("online");
-    QTest::addColumn<int>("expected");
-
-    const int invalid = Corvana::InvalidArgument;
-    const int unavailable = Corvana::NetworkUnavailable;
-    const int success = Corvana::Success;
-    QTest::newRow("news feed of another user") << "news-other" << true << invalid;
-    QTest::newRow("comments without cache offline") << "comments" << false << success;
-    QTest::newRow("like check with a statement") << "like-check-quote" << true << invalid;
-    QTest::newRow("wall offline, empty message") << "wall-empty" << false << unavailable;
-    QTest::newRow("wall, empty message") << "wall-empty" << true << invalid;
-    QTest::newRow("note offline, nothing to say") << "note-empty" << false << invalid;
-    QTest::newRow("note offline") << "note" << false << unavailable;
-    QTest::newRow("like without id") << "like-empty" << true << invalid;
-}
-
-void tst_CorvanaFeeds::returnCodes()
-{
-    QFETCH(QString, operation);
-    QFETCH(bool, online);
-    QFETCH(int, expected);
-
-    std::unique_ptr<Corvana> offline;
-    Corvana *corvana = m_corvana.get();
-    if (!online) {
-        offline = m_fixture->signInOffline();
-        QVERIFY(offline);
-        corvana = offline.get();
-    }
-    const int before = m_fixture->service().requestCount();
-    const QString post = QStringLiteral("100_5");
-    const QHash<QString, std::function<Corvana::ReturnCode()>> calls = {
-        {QStringLiteral("news-other"),
-         [&] { return corvana->retrieveNewsFeed(nullptr, CvDataFilter(QStringLiteral("42"))); }},
-        {QStringLiteral("comments"), [&] { return corvana->retrieveComments(post); }},
-        {QStringLiteral("like-check-quote"),
-         [&] {
-             return corvana->checkIfUserLikesPost(QStringLiteral("42"),
-                                                  QStringLiteral("1_2%22 OR 1=1"));
-         }},
-        {QStringLiteral("wall-empty"),
-         [&] { return corvana->writeToWall(QStringLiteral("me"), CvWallPostInfo()); }},
-        {QStringLiteral("note-empty"),
-         [&] { return corvana->writeNote(QStringLiteral("me"), QString(), QString()); }},
-        {QStringLiteral("note"),
-         [&] { return corvana->writeNote(QStringLiteral("me"), QStringLiteral("s"), QString()); }},
-        {QStringLiteral("like-empty"), [&] { return corvana->writeToLikes(QString(), Like); }},
-    };
-    QVERIFY(calls.contains(operation));
-    QCOMPARE(int(calls.value(operation)()), expected);
-    // Requests leave from the event loop: give a wrong one the chance to arrive.
-    QTest::qWait(50);
-    QCOMPARE(m_fixture->service().requestCount(), before);
 }
 
 QTEST_GUILESS_MAIN(tst_CorvanaFeeds)

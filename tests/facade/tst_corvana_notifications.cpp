@@ -6,8 +6,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <functional>
-
 using Cv::Corvana;
 
 namespace {
@@ -42,7 +40,6 @@ private slots:
     void init();
     void cleanup();
 
-    void returnCodes();
     void allNotificationsBatch_data();
     void allNotificationsBatch();
     void allNotificationsReply_data();
@@ -62,32 +59,6 @@ void tst_CorvanaNotifications::init()
 void tst_CorvanaNotifications::cleanup()
 {
     m_fixture.reset();
-}
-
-void tst_CorvanaNotifications::returnCodes()
-{
-    using Call = std::function<Corvana::ReturnCode(Corvana *)>;
-    const QList<Call> calls {
-        [](Corvana *c) { return c->retrieveNotifications(); },
-        [](Corvana *c) { return c->retrieveNotificationList(true, QDateTime()); },
-        [](Corvana *c) { return c->markNotificationsRead({QStringLiteral("n1")}); },
-        [](Corvana *c) { return c->retrieveAllNotifications(); },
-    };
-
-    // Not initialized comes first, also without a token; offline, nothing can be sent.
-    Cv::CorvanaConfiguration configuration(QStringLiteral("token"),
-                                           Cv::CorvanaConfiguration::AccessToken);
-    configuration.setCache(&m_fixture->cache());
-    Corvana uninitialized(configuration);
-    const auto offline = m_fixture->signInOffline();
-    QVERIFY(offline);
-    const int before = m_fixture->service().requestCount();
-    for (const Call &call : calls) {
-        QCOMPARE(call(&uninitialized), Corvana::NotInitialized);
-        QCOMPARE(call(offline.get()), Corvana::NetworkUnavailable);
-    }
-    QTest::qWait(50);
-    QCOMPARE(m_fixture->service().requestCount(), before);
 }
 
 void tst_CorvanaNotifications::allNotificationsBatch_data()

@@ -111,8 +111,6 @@ private slots:
     void eventDetailsBatch();
     void rsvpStatusConnections_data();
     void rsvpStatusConnections();
-    void refusals_data();
-    void refusals();
     void placeSearch_data();
     void placeSearch();
     void eventOfAnotherUserIsRefusedByTheCache();
@@ -196,6 +194,7 @@ void tst_CorvanaSocial::synchronization()
     QSignalSpy retrieved(corvana.get(), signalsOf.at(kind).first);
     QSignalSpy updated(corvana.get(), signalsOf.at(kind).second);
     QSignalSpy errors(corvana.get(), &Corvana::error);
+    SignalRecorder recorder(corvana.get());
     const int sent = m_fixture->service().requestCount();
     const Corvana::ReturnCode code = kind == QLatin1String("events")
         ? corvana->retrieveEvents(nullptr, filter)
@@ -206,6 +205,7 @@ void tst_CorvanaSocial::synchronization()
     QTest::qWait(50);
 
     // The request names the signed-in user by id, so the reply is filed under that id.
+    QCOMPARE(m_fixture->requestsSince(sent).size(), 1);
     const TestService::Request request = m_fixture->requestsSince(sent).value(0);
     QCOMPARE(request.path, QLatin1Char('/') + resolved + QLatin1Char('/') + kind);
     QCOMPARE(!request.queryValue(u"since"_s).isNull(), windowed);
@@ -219,6 +219,12 @@ void tst_CorvanaSocial::synchronization()
         QCOMPARE(idsIn(retrieved.first().at(1)), QStringList({u"y"_s, u"z"_s}));
         QCOMPARE(errors.size(), 0);
     }
+
+    // Nothing else is emitted: no update after a failure or a reply that is not the user's own.
+    const QStringList emitted = malformed ? QStringList {u"error"_s}
+        : synchronized                    ? QStringList {kind + u"Retrieved"_s, kind + u"Updated"_s}
+                                          : QStringList {kind + u"Retrieved"_s};
+    QCOMPARE(recorder.emitted(emitted), emitted);
 
     QStringList expectedCache = {QStringLiteral("x"), QStringLiteral("y")};
     if (synchronized) {
@@ -269,11 +275,14 @@ void tst_CorvanaSocial::eventDetailsBatch()
     QSignalSpy retrieved(corvana.get(), &Corvana::eventDetailsRetrieved);
     QSignalSpy updated(corvana.get(), &Corvana::eventDetailsUpdated);
     QSignalSpy errors(corvana.get(), &Corvana::error);
+    SignalRecorder recorder(corvana.get());
+    const int sent = m_fixture->service().requestCount();
     QCOMPARE(corvana->retrieveEventDetails(nullptr, u"e1"_s), Corvana::Success);
     QTRY_VERIFY_WITH_TIMEOUT(retrieved.size() + errors.size() > 0, 20000);
     QTest::qWait(50);
 
-    // The event with the details field set, then the user's answer as a statement.
+    // One batch: the event with the details field set, then the user's answer as a statement.
+    QCOMPARE(m_fixture->requestsSince(sent).size(), 1);
     QCOMPARE(subRequests.size(), 2);
     const QVariantMap object = subRequests.at(0).toMap();
     QCOMPARE(object.value(u"method"_s).toString(), u"GET"_s);
@@ -290,6 +299,10 @@ void tst_CorvanaSocial::eventDetailsBatch()
              u"method/cvql.query?query=SELECT rsvp_status FROM event_member WHERE uid=me() AND "
              "eid=e1"_s);
 
+    const QStringList emitted = rsvpStatus.isNull()
+        ? QStringList {u"error"_s}
+        : QStringList {u"eventDetailsRetrieved"_s, u"eventDetailsUpdated"_s};
+    QCOMPARE(recorder.emitted(emitted), emitted);
     if (rsvpStatus.isNull()) {
         // The error carries the event's id and, as headers, the first element of the first
         // sub-reply's body in compact form.
@@ -340,8 +353,14 @@ void tst_CorvanaSocial::rsvpStatusConnections()
     auto corvana = m_fixture->signIn();
     QVERIFY(corvana);
     QSignalSpy invited(corvana.get(), &Corvana::invitedUsersRetrieved);
+    SignalRecorder recorder(corvana.get());
+    const int sent = m_fixture->service().requestCount();
     QCOMPARE(corvana->retrieveInvitedUsers(u"e1"_s, status), Corvana::Success);
     QVERIFY(invited.wait(20000));
+    QTest::qWait(50);
+    QCOMPARE(recorder.emitted({u"invitedUsersRetrieved"_s}),
+             QStringList {u"invitedUsersRetrieved"_s});
+    QCOMPARE(m_fixture->requestsSince(sent).size(), 1);
     QCOMPARE(m_fixture->service().lastRequest().path, u"/e1/"_s + connection);
     QCOMPARE(invited.first().at(0).toString(), u"e1"_s);
     QCOMPARE(invited.first().at(1).value<Corvana::EventRsvpStatus>(), status);
@@ -355,70 +374,13 @@ void tst_CorvanaSocial::rsvpStatusConnections()
     QSignalSpy set(corvana.get(), &Corvana::eventRsvpStatusSet);
     QCOMPARE(corvana->setEventRsvpStatus(u"e1"_s, status), Corvana::Success);
     QVERIFY(set.wait(20000));
+    QTest::qWait(50);
+    const QStringList emitted {u"invitedUsersRetrieved"_s, u"eventRsvpStatusSet"_s};
+    QCOMPARE(recorder.emitted(emitted), emitted);
     const TestService::Request request = m_fixture->service().lastRequest();
     QCOMPARE(request.method, QByteArray("POST"));
     QCOMPARE(request.path, u"/e1/"_s + answer);
     QCOMPARE(set.first(), QVariantList({u"e1"_s, true, QVariant::fromValue(status)}));
-}
-
-void tst_CorvanaSocial::refusals_data()
-{
-    QTest::addColumn<bool>("online");
-    QTest::addColumn<Operation>("operation");
-    QTest::addColumn<Corvana::ReturnCode>("code");
-
-    const auto outside = Corvana::EventRsvpStatus(9);
-    QTest::newRow("page like refused")
-        << true << Operation([](Corvana &c) { return c.likePage(QString()); })
-        << Corvana::InvalidArgument;
-    QTest::newRow("status outside the enumeration")
-        << true << Operation([=](Corvana &c) { return c.setEventRsvpStatus(u"e1"_s, outside); })
-        << Corvana::InvalidArgument;
-    QTest::newRow("event id unfit for a statement")
-        << true << Operation([](Corvana &c) { return c.retrieveEventDetails(nullptr, u"e 1"_s); })
-        << Corvana::InvalidArgument;
-    QTest::newRow("place search without query")
-        << true << Operation([](Corvana &c) { return c.searchPlace(u"s"_s, QString()); })
-        << Corvana::InvalidArgument;
-    QTest::newRow("invited users of no status")
-        << true << Operation([=](Corvana &c) { return c.retrieveInvitedUsers(u"e1"_s, outside); })
-        << Corvana::RequestFailed;
-    QTest::newRow("check-in without place")
-        << true << Operation([](Corvana &c) { return c.checkIntoPlace(CvPlace(), u"Hi"_s); })
-        << Corvana::RequestFailed;
-    QTest::newRow("members of no group")
-        << true << Operation([](Corvana &c) { return c.retrieveMembers(QString()); })
-        << Corvana::RequestFailed;
-    QTest::newRow("answer to no event") << true << Operation([](Corvana &c) {
-        return c.setEventRsvpStatus(QString(), Corvana::RsvpUnsure);
-    }) << Corvana::RequestFailed;
-
-    QTest::newRow("offline place search")
-        << false << Operation([](Corvana &c) { return c.searchPlace(u"s"_s, u"cafe"_s); })
-        << Corvana::NetworkUnavailable;
-    QTest::newRow("offline page like")
-        << false << Operation([](Corvana &c) { return c.likePage(u"p1"_s); })
-        << Corvana::NetworkUnavailable;
-    QTest::newRow("offline recent check-ins")
-        << false << Operation([](Corvana &c) { return c.retrieveRecentCheckins(); })
-        << Corvana::Success;
-    QTest::newRow("offline page details")
-        << false << Operation([](Corvana &c) { return c.retrievePageDetails(u"p1"_s); })
-        << Corvana::Success;
-}
-
-void tst_CorvanaSocial::refusals()
-{
-    QFETCH(bool, online);
-    QFETCH(Operation, operation);
-    QFETCH(Corvana::ReturnCode, code);
-
-    auto corvana = online ? m_fixture->signIn() : m_fixture->signInOffline();
-    QVERIFY(corvana);
-    const int sent = m_fixture->service().requestCount();
-    QCOMPARE(operation(*corvana), code);
-    QTest::qWait(100);
-    QCOMPARE(m_fixture->service().requestCount(), sent);
 }
 
 void tst_CorvanaSocial::placeSearch_data()
@@ -454,9 +416,14 @@ void tst_CorvanaSocial::placeSearch()
     auto corvana = m_fixture->signIn();
     QVERIFY(corvana);
     QSignalSpy ready(corvana.get(), &Corvana::placeSearchReady);
+    SignalRecorder recorder(corvana.get());
+    const int sent = m_fixture->service().requestCount();
     QCOMPARE(operation(*corvana), Corvana::Success);
     QVERIFY(ready.wait(20000));
+    QTest::qWait(50);
+    QCOMPARE(recorder.emitted({u"placeSearchReady"_s}), QStringList {u"placeSearchReady"_s});
 
+    QCOMPARE(m_fixture->requestsSince(sent).size(), 1);
     const TestService::Request request = m_fixture->service().lastRequest();
     QCOMPARE(request.path, u"/search"_s);
     QCOMPARE(request.queryValue(u"type"_s), u"place"_s);
@@ -534,14 +501,21 @@ void tst_CorvanaSocial::singleObjectsRefreshOnlyWhatIsCached()
     QSignalSpy updated(corvana.get(),
                        group ? SIGNAL(groupDetailsUpdated(Cv::CvGroup))
                              : SIGNAL(checkinUpdated(Cv::CvCheckin)));
+    SignalRecorder recorder(corvana.get());
+    const int sent = m_fixture->service().requestCount();
     QCOMPARE(group ? corvana->retrieveGroupDetails(nullptr, u"x"_s)
                    : corvana->retrieveCheckin(nullptr, u"x"_s),
              Corvana::Success);
     QVERIFY(updated.wait(20000));
+    QTest::qWait(50);
+    const QStringList emitted = group
+        ? QStringList {u"groupDetailsRetrieved"_s, u"groupDetailsUpdated"_s}
+        : QStringList {u"checkinRetrieved"_s, u"checkinUpdated"_s};
+    QCOMPARE(recorder.emitted(emitted), emitted);
     QCOMPARE(retrieved.size(), 1);
     QCOMPARE(updated.size(), 1);
-    const QString path = m_fixture->service().lastRequest().path;
-    QCOMPARE(path, u"/x"_s);
+    QCOMPARE(m_fixture->requestsSince(sent).size(), 1);
+    QCOMPARE(m_fixture->service().lastRequest().path, u"/x"_s);
 
     // The reply refreshes a stored item and never adds one.
     CvGroup storedGroup;

@@ -88,8 +88,6 @@ private slots:
 
     void statements_data();
     void statements();
-    void refusedBeforeSending_data();
-    void refusedBeforeSending();
     void foldersOutsideTheEnumeration();
     void threadReplyWindow_data();
     void threadReplyWindow();
@@ -195,44 +193,6 @@ void tst_CorvanaThreads::statements()
     const QList<TestService::Request> sent = m_fixture->requestsSince(before);
     QCOMPARE(sent.size(), 1);
     QCOMPARE(statementOf(sent.first()), statement);
-}
-
-void tst_CorvanaThreads::refusedBeforeSending_data()
-{
-    QTest::addColumn<Call>("call");
-    QTest::addColumn<Corvana::ReturnCode>("code");
-
-    QTest::newRow("threads of another user") << Call([](Corvana &c) {
-        return c.retrieveThreads(nullptr, MessageBoxInbox, filter(QStringLiteral("200")));
-    }) << Corvana::InvalidArgument;
-    QTest::newRow("messages without thread")
-        << Call([](Corvana &c) { return c.retrieveMessages(nullptr, QString()); })
-        << Corvana::InvalidArgument;
-    QTest::newRow("messages of a hostile thread id") << Call([](Corvana &c) {
-        return c.retrieveMessages(nullptr, QStringLiteral("t1' OR '1'='1"));
-    }) << Corvana::InvalidArgument;
-    QTest::newRow("attachments of a hostile thread id") << Call([](Corvana &c) {
-        return c.retrieveThreadAttachments(nullptr, QStringLiteral("1 OR 1=1"));
-    }) << Corvana::InvalidArgument;
-    QTest::newRow("sending without recipients")
-        << Call([](Corvana &c) { return c.sendMessage(QStringLiteral("hi"), {}); })
-        << Corvana::RequestFailed;
-    QTest::newRow("replying without message")
-        << Call([](Corvana &c) { return c.replyToMessage(QStringLiteral("t1"), QString()); })
-        << Corvana::InvalidArgument;
-    QTest::newRow("marking without thread")
-        << Call([](Corvana &c) { return c.markMessageThreadStatus(QString(), MarkRead); })
-        << Corvana::InvalidArgument;
-}
-
-void tst_CorvanaThreads::refusedBeforeSending()
-{
-    QFETCH(Call, call);
-    QFETCH(Corvana::ReturnCode, code);
-    const int before = m_fixture->service().requestCount();
-    QCOMPARE(call(*m_corvana), code);
-    QTest::qWait(50);
-    QCOMPARE(m_fixture->service().requestCount(), before);
 }
 
 void tst_CorvanaThreads::foldersOutsideTheEnumeration()

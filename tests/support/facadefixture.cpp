@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMetaMethod>
 #include <QSignalSpy>
 
 namespace {
@@ -95,14 +96,22 @@ std::unique_ptr<Cv::Corvana> FacadeFixture::signIn(const QString &locale)
     configuration.setCache(m_cache.get());
     configuration.setLocale(locale);
     auto corvana = std::make_unique<Cv::Corvana>(configuration);
-    QSignalSpy initialized(corvana.get(), qOverload<>(&Cv::Corvana::initialized));
-    QSignalSpy picture(corvana.get(), &Cv::Corvana::profilePictureUpdated);
-    corvana->init();
-    if (!initialized.wait(20000) || corvana->currentProfileId() != profileId())
-        return nullptr;
-    if (picture.isEmpty() && !picture.wait(20000))
-        return nullptr;
-    return corvana;
+    return completeSignIn(*corvana) ? std::move(corvana) : nullptr;
+}
+
+bool FacadeFixture::completeSignIn(Cv::Corvana &corvana)
+{
+    QSignalSpy initialized(&corvana, qOverload<>(&Cv::Corvana::initialized));
+    QSignalSpy picture(&corvana, &Cv::Corvana::profilePictureUpdated);
+    corvana.init();
+    if (!initialized.wait(20000) || corvana.currentProfileId() != profileId())
+        return false;
+    return !picture.isEmpty() || picture.wait(20000);
+}
+
+QByteArray FacadeFixture::profilePicture()
+{
+    return jpeg;
 }
 
 std::unique_ptr<Cv::Corvana> FacadeFixture::signInOffline()
@@ -130,4 +139,50 @@ QVariantList FacadeFixture::batchRequests(const TestService::Request &request)
     return QJsonDocument::fromJson(request.queryValue(QStringLiteral("batch")).toUtf8())
         .array()
         .toVariantList();
+}
+
+SignalRecorder::SignalRecorder(Cv::Corvana *corvana)
+{
+    const QMetaObject &meta = Cv::Corvana::staticMetaObject;
+    const QMetaMethod record = staticMetaObject.method(staticMetaObject.indexOfSlot("record()"));
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+        const QMetaMethod method = meta.method(i);
+        if (method.methodType() != QMetaMethod::Signal)
+            continue;
+        const QByteArray signal = QByteArray::number(QSIGNAL_CODE) + method.methodSignature();
+        m_spies.emplace(method.methodSignature(),
+                        std::make_unique<QSignalSpy>(corvana, signal.constData()));
+        connect(corvana, method, this, record);
+    }
+}
+
+bool SignalRecorder::spiesValid() const
+{
+    return std::all_of(m_spies.begin(), m_spies.end(),
+                       [](const auto &spy) { return spy.second->isValid(); });
+}
+
+QStringList SignalRecorder::emitted(const QStringList &expected) const
+{
+    QStringList out;
+    for (int i = 0; i < m_order.size(); ++i) {
+        const QString &signature = m_order.at(i);
+        const bool shortForm = i < expected.size() && !expected.at(i).contains(u'(');
+        out.append(shortForm ? signature.left(signature.indexOf(u'(')) : signature);
+    }
+    return out;
+}
+
+QVariantList SignalRecorder::firstArguments() const
+{
+    if (m_order.isEmpty())
+        return {};
+    const auto spy = m_spies.find(m_order.first().toLatin1());
+    return spy->second->isEmpty() ? QVariantList() : spy->second->first();
+}
+
+void SignalRecorder::record()
+{
+    m_order.append(
+        QString::fromLatin1(sender()->metaObject()->method(senderSignalIndex()).methodSignature()));
 }

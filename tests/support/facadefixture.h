@@ -8,12 +8,15 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QObject>
 #include <QPair>
+#include <QSignalSpy>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariantList>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 /*!
@@ -56,6 +59,10 @@ public:
     //! so that later requests are the test's own; null on failure. \a locale is the
     //! configuration's.
     std::unique_ptr<Cv::Corvana> signIn(const QString &locale = QString());
+    //! Initializes \a corvana and waits for its sign-in requests; false on failure.
+    static bool completeSignIn(Cv::Corvana &corvana);
+    //! The profile picture the service serves for the signed-in user.
+    static QByteArray profilePicture();
     //! A facade for the same cache, initialized offline (no access token).
     std::unique_ptr<Cv::Corvana> signInOffline();
 
@@ -74,6 +81,34 @@ private:
     QHash<QString, QByteArray> m_queries;
     BatchResponder m_batch;
     bool m_valid = false;
+};
+
+/*!
+ * Records every signal of a Corvana, in the order of emission, with its arguments. A slot
+ * connected to each signal lists the signatures, which the spies alone cannot order.
+ */
+class SignalRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SignalRecorder(Cv::Corvana *corvana);
+
+    int spyCount() const { return int(m_spies.size()); }
+    bool spiesValid() const;
+    //! The signatures emitted; a signal named without its parameters in \a expected (not
+    //! overloaded) is listed by its name alone, so the two lists compare.
+    QStringList emitted(const QStringList &expected) const;
+    int count() const { return int(m_order.size()); }
+    //! The arguments of the first emission.
+    QVariantList firstArguments() const;
+
+private slots:
+    void record();
+
+private:
+    std::map<QByteArray, std::unique_ptr<QSignalSpy>> m_spies;
+    QStringList m_order;
 };
 
 #endif // FACADEFIXTURE_H
