@@ -197,13 +197,22 @@ bool rawRun(const QString &file, const CvPosts &posts, Timing *t)
         ok = ok && check(db, sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), "commit");
         t->comments = timer.nsecsElapsed() / 1e9;
 
-        // The cache's own feed statement, paged the same way, every column read.
-        Statement page(db,
-                       "SELECT * FROM posts INNER JOIN (SELECT * FROM news_feeds WHERE user_id = "
-                       "?) ON post_id = id WHERE (created_time IS NULL OR "
-                       "(datetime(created_time) > datetime(?) AND datetime(created_time) < "
-                       "datetime(?))) AND (type IS NULL OR type LIKE ?) ORDER BY created_time "
-                       "DESC, updated_time DESC LIMIT ?");
+        // The cache's own feed statement (the seeking form), paged the same way, every column
+        // read.
+        Statement page(
+            db,
+            "SELECT * FROM posts INNER JOIN (SELECT * FROM news_feeds WHERE user_id = ?1) ON "
+            "post_id = id WHERE NOT (created_time IS NULL OR created_time NOT GLOB "
+            "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]T[0-9][0-9]:[0-9][0-9]:[0-9][0-9]*' OR "
+            "created_time GLOB '*+*') AND created_time > date(?2, '-7 days') AND created_time < "
+            "strftime('%Y-%m-%dT%H:%M:%S', ?3) AND datetime(created_time) > datetime(?2) AND "
+            "datetime(created_time) < datetime(?3) AND (type IS NULL OR type LIKE ?4) UNION ALL "
+            "SELECT * FROM posts INNER JOIN (SELECT * FROM news_feeds WHERE user_id = ?1) ON "
+            "post_id = id WHERE (created_time IS NULL OR created_time NOT GLOB "
+            "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]T[0-9][0-9]:[0-9][0-9]:[0-9][0-9]*' OR "
+            "created_time GLOB '*+*') AND (created_time IS NULL OR (datetime(created_time) > "
+            "datetime(?2) AND datetime(created_time) < datetime(?3))) AND (type IS NULL OR type "
+            "LIKE ?4) ORDER BY created_time DESC, updated_time DESC LIMIT ?5");
         timer.restart();
         QString until = Base.addYears(1000).toString(Qt::ISODateWithMs);
         for (;;) {

@@ -382,22 +382,11 @@ bool CvCachePrivate::updateTableTarget(const QString &table, const QPair<QString
     UpdateTableTargetQuery *statements = queries.tableTargetQuery(table, first.first, second.first);
     if (!statements)
         return false;
-
-    CvStatement *select = &statements->select;
-    select->bindValue(0, first.second);
-    select->bindValue(1, second.second);
-    if (!exec(select) || !select->next()) {
-        select->finish();
-        return false;
-    }
-    const int count = select->value(0).toInt();
-    select->finish();
-    if (count != 0)
-        return true;
-
     CvStatement *insert = &statements->insert;
     insert->bindValue(0, first.second);
     insert->bindValue(1, second.second);
+    insert->bindValue(2, first.second);
+    insert->bindValue(3, second.second);
     return execWrite(insert);
 }
 

@@ -19,17 +19,26 @@ CvQueries::~CvQueries()
 
 CvStatement *CvQueries::keptStatement(const QString &text)
 {
-    const auto it = m_kept.find(text);
-    if (it != m_kept.end())
-        return it->second.get();
-
-    auto query = std::make_unique<CvStatement>(d->db, d->native);
-    query->setForwardOnly(true);
-    if (!query->prepare(text)) {
-        d->recordError(*query);
-        return nullptr;
+    // A literal's text lives as long as the program, so its address names it.
+    const bool literal = !text.data_ptr().isMutable();
+    if (literal) {
+        const auto found = m_literals.find(text.constData());
+        if (found != m_literals.end())
+            return found->second;
     }
-    return m_kept.emplace(text, std::move(query)).first->second.get();
+    auto it = m_kept.find(text);
+    if (it == m_kept.end()) {
+        auto query = std::make_unique<CvStatement>(d->db, d->native);
+        query->setForwardOnly(true);
+        if (!query->prepare(text)) {
+            d->recordError(*query);
+            return nullptr;
+        }
+        it = m_kept.emplace(text, std::move(query)).first;
+    }
+    if (literal)
+        m_literals.emplace(text.constData(), it->second.get());
+    return it->second.get();
 }
 
 CvStatement *CvQueries::boundStatement(const QString &text, std::initializer_list<QVariant> values)
@@ -61,31 +70,30 @@ UpdateTableTargetQuery *CvQueries::tableTargetQuery(const QString &table,
                                                     const QString &firstColumn,
                                                     const QString &secondColumn)
 {
-    const QString selectText
-        = QStringLiteral("SELECT COUNT(*) AS num FROM %1 WHERE %2 = ? AND %3 = ?")
-              .arg(table, firstColumn, secondColumn);
-    const auto it = m_tableTargets.find(selectText);
-    if (it != m_tableTargets.end())
-        return it->second.get();
-
-    auto entry = std::make_unique<UpdateTableTargetQuery>(d->db, d->native);
-    entry->select.setForwardOnly(true);
-    // A table name that does not exist fails here; keep nothing so that the error is reported
-    // now and the statements are prepared again next time.
-    if (!entry->select.prepare(selectText)) {
-        d->recordError(entry->select);
-        return nullptr;
+    for (const auto &entry : m_tableTargets) {
+        if (entry->table == table && entry->firstColumn == firstColumn
+            && entry->secondColumn == secondColumn)
+            return entry.get();
     }
-    if (!entry->insert.prepare(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
-                                   .arg(table, firstColumn, secondColumn))) {
+    auto entry = std::make_unique<UpdateTableTargetQuery>(d->db, d->native, table, firstColumn,
+                                                          secondColumn);
+    entry->insert.setForwardOnly(true);
+    // A table name that does not exist fails here; keep nothing so that the error is reported
+    // now and the statement is prepared again next time.
+    if (!entry->insert.prepare(
+            QStringLiteral("INSERT INTO %1 (%2, %3) SELECT ?, ? WHERE NOT EXISTS (SELECT 1 FROM "
+                           "%1 WHERE %2 = ? AND %3 = ?)")
+                .arg(table, firstColumn, secondColumn))) {
         d->recordError(entry->insert);
         return nullptr;
     }
-    return m_tableTargets.emplace(selectText, std::move(entry)).first->second.get();
+    m_tableTargets.push_back(std::move(entry));
+    return m_tableTargets.back().get();
 }
 
 void CvQueries::clear()
 {
+    m_literals.clear();
     m_kept.clear();
     m_tableTargets.clear();
 }

@@ -219,15 +219,15 @@ CvStatement *CvQueries::prepareSelectPlaceQuery(const QString &placeId, const QS
 
 CvPlace CvQueries::parsePlace(const CvStatement &query)
 {
-    CvPlace place(query.value(0).toString());
-    place.setName(query.value(1).toString());
-    place.setCategory(query.value(2).toString());
+    CvPlace place(query.text(0));
+    place.setName(query.text(1));
+    place.setCategory(query.text(2));
     CvLocation location;
-    location.setStreet(query.value(3).toString());
-    location.setCity(query.value(4).toString());
-    location.setState(query.value(5).toString());
-    location.setCountry(query.value(6).toString());
-    location.setZip(query.value(7).toString());
+    location.setStreet(query.text(3));
+    location.setCity(query.text(4));
+    location.setState(query.text(5));
+    location.setCountry(query.text(6));
+    location.setZip(query.text(7));
     location.setLatitude(query.value(8).toFloat());
     location.setLongitude(query.value(9).toFloat());
     place.setLocation(location);
@@ -255,7 +255,7 @@ CvUserRefs CvQueries::readUserRefs(CvStatement *query)
     QStringList ids;
     if (d->exec(query)) {
         while (query->next())
-            ids << query->value(0).toString();
+            ids << query->text(0);
     }
     query->finish();
     for (const QString &id : std::as_const(ids)) {
@@ -270,28 +270,28 @@ CvEvents CvQueries::parseEvents(CvStatement *query)
 {
     CvEvents events;
     while (query->next()) {
-        const QString ownerId = query->value(EventOwnerId).toString();
+        const QString ownerId = query->text(EventOwnerId);
         CvUserRef owner(ownerId, QString());
         if (!ownerId.isEmpty())
             getUserRef(ownerId, &owner);
-        CvEvent event(query->value(EventId).toString(), owner);
-        event.setName(query->value(EventName).toString());
-        event.setDescription(query->value(EventDescription).toString());
+        CvEvent event(query->text(EventId), owner);
+        event.setName(query->text(EventName));
+        event.setDescription(query->text(EventDescription));
         event.setStartTime(query->value(EventStartTime).toDateTime());
         event.setEndTime(query->value(EventEndTime).toDateTime());
-        event.setLocation(query->value(EventLocation).toString());
-        event.setPrivacy(query->value(EventPrivacy).toString());
+        event.setLocation(query->text(EventLocation));
+        event.setPrivacy(query->text(EventPrivacy));
         event.setUpdatedTime(query->value(EventUpdatedTime).toDateTime());
-        event.setRsvpStatus(query->value(EventRsvpStatus).toString());
+        event.setRsvpStatus(query->text(EventRsvpStatus));
         CvEvent::CvVenue venue;
-        venue.street = query->value(EventStreet).toString();
-        venue.city = query->value(EventCity).toString();
-        venue.state = query->value(EventState).toString();
-        venue.country = query->value(EventCountry).toString();
+        venue.street = query->text(EventStreet);
+        venue.city = query->text(EventCity);
+        venue.state = query->text(EventState);
+        venue.country = query->text(EventCountry);
         venue.latitude = query->value(EventLatitude).toFloat();
         venue.longitude = query->value(EventLongitude).toFloat();
         event.setVenue(venue);
-        event.setPicture(query->value(EventPicture).toString());
+        event.setPicture(query->text(EventPicture));
         events << event;
     }
     return events;
@@ -301,22 +301,22 @@ CvGroups CvQueries::parseGroups(CvStatement *query)
 {
     CvGroups groups;
     while (query->next()) {
-        const QString ownerId = query->value(GroupOwnerId).toString();
+        const QString ownerId = query->text(GroupOwnerId);
         CvUserRef owner(ownerId, QString());
         if (!ownerId.isEmpty())
             getUserRef(ownerId, &owner);
-        CvGroup group(query->value(GroupId).toString(), owner);
+        CvGroup group(query->text(GroupId), owner);
         if (!group.isValid())
             continue;
-        group.setVersion(query->value(GroupVersion).toInt());
-        group.setName(query->value(GroupName).toString());
-        group.setDescription(query->value(GroupDescription).toString());
-        group.setPrivacy(query->value(GroupPrivacy).toString());
-        group.setIcon(query->value(GroupIcon).toString());
+        group.setVersion(query->integer(GroupVersion));
+        group.setName(query->text(GroupName));
+        group.setDescription(query->text(GroupDescription));
+        group.setPrivacy(query->text(GroupPrivacy));
+        group.setIcon(query->text(GroupIcon));
         group.setUpdatedTime(query->value(GroupUpdatedTime).toDateTime());
-        group.setEmail(query->value(GroupEmail).toString());
-        group.setLink(query->value(GroupLink).toString());
-        group.setPicture(query->value(GroupPicture).toString());
+        group.setEmail(query->text(GroupEmail));
+        group.setLink(query->text(GroupLink));
+        group.setPicture(query->text(GroupPicture));
         groups << group;
     }
     return groups;
@@ -326,18 +326,18 @@ CvCheckins CvQueries::parseCheckins(CvStatement *query)
 {
     CvCheckins checkins;
     while (query->next()) {
-        const QString id = query->value(0).toString();
-        const QString fromId = query->value(1).toString();
+        const QString id = query->text(0);
+        const QString fromId = query->text(1);
         CvUserRef from(fromId, QString());
         if (!fromId.isEmpty())
             getUserRef(fromId, &from);
-        CvCheckin checkin(id, from, readPlace(query->value(2).toString(), id));
+        CvCheckin checkin(id, from, readPlace(query->text(2), id));
         if (!checkin.isValid())
             continue;
         checkin.setTags(readUserRefs(boundStatement(
             QStringLiteral("SELECT user_id FROM checkin_tags WHERE checkin_id = ?"), {id})));
-        checkin.setMessage(query->value(3).toString());
-        checkin.setApplication(CvUserRef(query->value(4).toString(), query->value(5).toString()));
+        checkin.setMessage(query->text(3));
+        checkin.setApplication(CvUserRef(query->text(4), query->text(5)));
         checkin.setCreatedTime(query->value(6).toDateTime());
         checkins << checkin;
     }

@@ -25,21 +25,29 @@
 #include <initializer_list>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 namespace Cv {
 
 class CvCachePrivate;
 class CvDataFilter;
 
-// The select and insert statements of one link table and column pair, prepared once.
+// The insert of one link table and column pair, prepared once. It adds the row unless the pair is
+// stored already, in one step: what a count of the pair followed by an insert when it is 0 does,
+// errors included, since the insert part is the same.
 struct UpdateTableTargetQuery
 {
-    UpdateTableTargetQuery(const QSqlDatabase &db, sqlite3 *native)
-        : select(db, native)
+    UpdateTableTargetQuery(const QSqlDatabase &db, sqlite3 *native, const QString &table,
+                           const QString &firstColumn, const QString &secondColumn)
+        : table(table)
+        , firstColumn(firstColumn)
+        , secondColumn(secondColumn)
         , insert(db, native)
     {
     }
-    CvStatement select;
+    QString table;
+    QString firstColumn;
+    QString secondColumn;
     CvStatement insert;
 };
 
@@ -169,8 +177,11 @@ private:
     CvCachePrivate *const d;
     // Keyed by statement text. The map owns the statements; clear() finalizes them all.
     std::unordered_map<QString, std::unique_ptr<CvStatement>> m_kept;
-    // Keyed by the select text, which names the table and both columns.
-    std::unordered_map<QString, std::unique_ptr<UpdateTableTargetQuery>> m_tableTargets;
+    // Kept statements whose text is a literal, by the literal's address: looking one up then
+    // costs no hashing of the whole text. Filled alongside m_kept.
+    std::unordered_map<const QChar *, CvStatement *> m_literals;
+    // Few (one per link table and column pair): searched in order.
+    std::vector<std::unique_ptr<UpdateTableTargetQuery>> m_tableTargets;
 };
 
 } // namespace Cv

@@ -242,8 +242,8 @@ CvPosts CvQueries::parsePosts(CvStatement *query)
 {
     CvPosts posts;
     while (query->next()) {
-        const QString id = query->value(PostId).toString();
-        const QString senderId = query->value(PostSender).toString();
+        const QString id = query->text(PostId);
+        const QString senderId = query->text(PostSender);
         CvUserRef from(senderId, QString());
         getUserRef(senderId, &from);
         CvPost post(id, from);
@@ -254,28 +254,27 @@ CvPosts CvQueries::parsePosts(CvStatement *query)
         post.setWithTags(readUserRefs(boundStatement(
             QStringLiteral("SELECT user_id FROM post_tags WHERE post_id = ?"), {id})));
         post.setActions(readPostActions(id));
-        post.setMessage(query->value(PostMessage).toString());
-        post.setPicture(query->value(PostPicture).toString());
-        post.setLinkInfo(CvLinkInfo(
-            query->value(PostLink).toString(), query->value(PostName).toString(),
-            query->value(PostCaption).toString(), query->value(PostDescription).toString()));
-        post.setSource(query->value(PostSource).toString());
-        post.setIcon(query->value(PostIcon).toString());
-        post.setAttribution(query->value(PostAttribution).toString());
-        post.setLikes(query->value(PostLikes).toInt());
+        post.setMessage(query->text(PostMessage));
+        post.setPicture(query->text(PostPicture));
+        post.setLinkInfo(CvLinkInfo(query->text(PostLink), query->text(PostName),
+                                    query->text(PostCaption), query->text(PostDescription)));
+        post.setSource(query->text(PostSource));
+        post.setIcon(query->text(PostIcon));
+        post.setAttribution(query->text(PostAttribution));
+        post.setLikes(query->integer(PostLikes));
         post.setCreated(query->value(PostCreatedTime).toDateTime());
         post.setUpdated(query->value(PostUpdatedTime).toDateTime());
-        post.setCommentCount(query->value(PostCommentCount).toInt());
-        post.setType(query->value(PostTypeName).toString());
-        post.setSubject(query->value(PostSubject).toString());
-        post.setAlbumId(query->value(PostAlbumId).toString());
-        post.setObjectId(query->value(PostObjectId).toString());
-        post.setApplication(qMakePair(query->value(PostApplicationId).toString(),
-                                      query->value(PostApplication).toString()));
-        const QString placeId = query->value(PostPlaceId).toString();
+        post.setCommentCount(query->integer(PostCommentCount));
+        post.setType(query->text(PostTypeName));
+        post.setSubject(query->text(PostSubject));
+        post.setAlbumId(query->text(PostAlbumId));
+        post.setObjectId(query->text(PostObjectId));
+        post.setApplication(
+            qMakePair(query->text(PostApplicationId), query->text(PostApplication)));
+        const QString placeId = query->text(PostPlaceId);
         if (!placeId.isEmpty())
             post.setPlace(readPlace(placeId, id));
-        post.setStory(query->value(PostStory).toString());
+        post.setStory(query->text(PostStory));
         posts << post;
     }
     return posts;
@@ -285,19 +284,19 @@ CvComments CvQueries::parseComments(CvStatement *query, QString *target)
 {
     CvComments comments;
     while (query->next()) {
-        const QString senderId = query->value(1).toString();
+        const QString senderId = query->text(1);
         CvUserRef from(senderId, QString());
         getUserRef(senderId, &from);
-        CvMessage comment(query->value(0).toString(), from);
+        CvMessage comment(query->text(0), from);
         if (!comment.isValid())
             continue;
-        comment.setContent(query->value(2).toString());
+        comment.setContent(query->text(2));
         comment.setCreated(query->value(3).toDateTime());
         comment.setUpdated(query->value(4).toDateTime());
-        comment.setLikes(query->value(5).toInt());
+        comment.setLikes(query->integer(5));
         comment.setUserLikes(query->value(6).toBool());
         if (target)
-            *target = query->value(7).toString();
+            *target = query->text(7);
         comments << comment;
     }
     return comments;
@@ -320,7 +319,7 @@ CvActions CvQueries::parseActions(CvStatement *query)
 {
     CvActions actions;
     while (query->next())
-        actions << CvAction(query->value(1).toString(), query->value(2).toString());
+        actions << CvAction(query->text(1), query->text(2));
     return actions;
 }
 

@@ -130,20 +130,20 @@ CvThreads CvQueries::parseThreads(CvStatement *query, MessageBoxType box)
 {
     CvThreads threads;
     while (query->next()) {
-        const QString key = query->value(0).toString();
+        const QString key = query->text(0);
         const int cut = key.lastIndexOf(QLatin1Char('_'));
         const QString id = cut < 0 ? key : key.left(cut);
-        const QString fromId = query->value(1).toString();
+        const QString fromId = query->text(1);
         CvUserRef from(fromId, QString());
         if (!fromId.isEmpty())
             getUserRef(fromId, &from);
         CvThread thread(id, from);
         if (!thread.isValid())
             continue;
-        thread.setSubject(query->value(2).toString());
-        thread.setSnippet(query->value(3).toString());
-        thread.setMessageCount(query->value(4).toInt());
-        thread.setUnread(query->value(5).toInt());
+        thread.setSubject(query->text(2));
+        thread.setSnippet(query->text(3));
+        thread.setMessageCount(query->integer(4));
+        thread.setUnread(query->integer(5));
         thread.setUpdatedTime(query->value(6).toDateTime());
         const QString storedKey = threadKey(id, box);
         thread.setTo(readUserRefs(boundStatement(
@@ -161,17 +161,17 @@ CvMessages CvQueries::parseMessages(CvStatement *query)
 {
     CvMessages messages;
     while (query->next()) {
-        const QString authorId = query->value(2).toString();
+        const QString authorId = query->text(2);
         CvUserRef from(authorId, QString());
         if (!authorId.isEmpty())
             getUserRef(authorId, &from);
-        CvMessage message(query->value(0).toString(), from);
+        CvMessage message(query->text(0), from);
         if (!message.isValid())
             continue;
         const QDateTime sent = query->value(3).toDateTime();
         message.setCreated(sent);
         message.setUpdated(sent);
-        message.setContent(query->value(4).toString());
+        message.setContent(query->text(4));
         messages << message;
     }
     return messages;
@@ -181,18 +181,17 @@ CvAttachments CvQueries::parseAttachments(CvStatement *query)
 {
     CvAttachments attachments;
     while (query->next()) {
-        const QString type = query->value(2).toString();
-        CvAttachment attachment(query->value(0).toString(), type);
+        const QString type = query->text(2);
+        CvAttachment attachment(query->text(0), type);
         if (!attachment.isValid())
             continue;
         if (type == QLatin1String("link")) {
             attachment.setLinkInfo(
-                CvLinkInfo(query->value(3).toString(), query->value(4).toString(),
-                           query->value(5).toString(), query->value(6).toString()));
+                CvLinkInfo(query->text(3), query->text(4), query->text(5), query->text(6)));
         } else if (type == QLatin1String("photo")) {
-            CvPhoto photo(query->value(7).toString());
-            photo.setPicture(query->value(3).toString());
-            photo.setName(query->value(4).toString());
+            CvPhoto photo(query->text(7));
+            photo.setPicture(query->text(3));
+            photo.setName(query->text(4));
             attachment.setPhoto(photo);
         }
         attachments << attachment;

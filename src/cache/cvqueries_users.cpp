@@ -148,28 +148,28 @@ CvUsers CvQueries::parseUsers(CvStatement *query)
 {
     CvUsers users;
     while (query->next()) {
-        CvUser user(query->value(ColId).toString(), query->value(ColName).toString());
-        user.setFirstName(query->value(ColFirstName).toString());
-        user.setLastName(query->value(ColLastName).toString());
-        user.setLink(query->value(ColLink).toString());
-        user.setAbout(query->value(ColAbout).toString());
-        user.setBirthday(query->value(ColBirthday).toString());
-        user.setEmail(query->value(ColEmail).toString());
-        user.setWebsite(query->value(ColWebsite).toString());
-        user.setHometown(query->value(ColHometown).toString());
-        user.setLocation(query->value(ColLocation).toString());
-        user.setBio(query->value(ColBio).toString());
-        user.setGender(query->value(ColGender).toString());
-        user.setInterestedIn(query->value(ColInterestedIn).toString());
-        user.setMeetingFor(query->value(ColMeetingFor).toString());
-        user.setRelationshipStatus(query->value(ColRelationshipStatus).toString());
-        user.setReligion(query->value(ColReligion).toString());
-        user.setPolitical(query->value(ColPolitical).toString());
-        user.setTimezone(query->value(ColTimezone).toInt());
-        user.setPicture(query->value(ColPicture).toString());
-        user.setMobilePhone(query->value(ColMobilePhone).toString());
-        user.setLocale(query->value(ColLocale).toString());
-        const QString partner = query->value(ColSignificantOther).toString();
+        CvUser user(query->text(ColId), query->text(ColName));
+        user.setFirstName(query->text(ColFirstName));
+        user.setLastName(query->text(ColLastName));
+        user.setLink(query->text(ColLink));
+        user.setAbout(query->text(ColAbout));
+        user.setBirthday(query->text(ColBirthday));
+        user.setEmail(query->text(ColEmail));
+        user.setWebsite(query->text(ColWebsite));
+        user.setHometown(query->text(ColHometown));
+        user.setLocation(query->text(ColLocation));
+        user.setBio(query->text(ColBio));
+        user.setGender(query->text(ColGender));
+        user.setInterestedIn(query->text(ColInterestedIn));
+        user.setMeetingFor(query->text(ColMeetingFor));
+        user.setRelationshipStatus(query->text(ColRelationshipStatus));
+        user.setReligion(query->text(ColReligion));
+        user.setPolitical(query->text(ColPolitical));
+        user.setTimezone(query->integer(ColTimezone));
+        user.setPicture(query->text(ColPicture));
+        user.setMobilePhone(query->text(ColMobilePhone));
+        user.setLocale(query->text(ColLocale));
+        const QString partner = query->text(ColSignificantOther);
         if (!partner.isEmpty()) {
             CvUserRef ref(partner, QString());
             getUserRef(partner, &ref);
@@ -184,7 +184,7 @@ CvUserRefs CvQueries::parseUserRefs(CvStatement *query)
 {
     CvUserRefs refs;
     while (query->next())
-        refs.append(CvUserRef(query->value(0).toString(), query->value(1).toString()));
+        refs.append(CvUserRef(query->text(0), query->text(1)));
     return refs;
 }
 
@@ -192,8 +192,8 @@ CvUsers CvQueries::parseBirthdays(CvStatement *query)
 {
     CvUsers users;
     while (query->next()) {
-        CvUser user(query->value(0).toString(), query->value(1).toString());
-        user.setBirthday(query->value(2).toString());
+        CvUser user(query->text(0), query->text(1));
+        user.setBirthday(query->text(2));
         users.append(user);
     }
     return users;
@@ -203,7 +203,7 @@ bool CvQueries::getUserRef(const QString &id, CvUserRef *ref)
 {
     CvStatement *query = prepareSelectUserNameQuery(id);
     if (query && d->exec(query) && query->next())
-        *ref = CvUserRef(id, query->value(0).toString());
+        *ref = CvUserRef(id, query->text(0));
     if (query)
         query->finish();
     return !ref->id.isEmpty();

@@ -6,6 +6,7 @@
 #include <QTime>
 
 #include <dlfcn.h>
+#include <limits>
 #include <sqlite3.h>
 
 namespace Cv {
@@ -31,6 +32,14 @@ bool isNullValue(const QVariant &value)
     default:
         return false;
     }
+}
+
+bool isAscii(const char *bytes, int size)
+{
+    unsigned char any = 0;
+    for (int i = 0; i < size; ++i)
+        any |= static_cast<unsigned char>(bytes[i]);
+    return any < 0x80;
 }
 
 int bindText(sqlite3_stmt *stmt, int index, const QString &text, void (*lifetime)(void *))
@@ -103,6 +112,7 @@ bool CvStatement::prepare(const QString &text)
     sqlite3_finalize(m_stmt);
     m_stmt = nullptr;
     m_bound.clear();
+    m_ascii.clear();
     m_stepped = m_pendingRow = m_onRow = false;
     m_error = QSqlError();
     const void *tail = nullptr;
@@ -122,6 +132,7 @@ bool CvStatement::prepare(const QString &text)
         return false;
     }
     m_bound.resize(size_t(sqlite3_bind_parameter_count(m_stmt)));
+    m_ascii.resize(m_bound.size());
     return true;
 }
 
@@ -133,8 +144,10 @@ void CvStatement::bindValue(int position, const QVariant &value)
     }
     if (!m_stmt || position < 0)
         return;
-    if (size_t(position) >= m_bound.size())
+    if (size_t(position) >= m_bound.size()) {
         m_bound.resize(size_t(position) + 1);
+        m_ascii.resize(size_t(position) + 1);
+    }
     // Rebinding needs a statement that is not running.
     if (m_stepped)
         reset();
@@ -170,10 +183,25 @@ void CvStatement::bindValue(int position, const QVariant &value)
         bindText(m_stmt, index, kept.toTime().toString(QStringLiteral("hh:mm:ss.zzz")),
                  SQLITE_TRANSIENT);
         break;
-    case QMetaType::QString:
-        // The kept variant holds the text until it is bound again.
-        bindText(m_stmt, index, *static_cast<const QString *>(kept.constData()), SQLITE_STATIC);
+    case QMetaType::QString: {
+        // The kept variant holds the text until it is bound again. ASCII goes as the UTF-8
+        // SQLite stores, saving it the conversion.
+        const auto *text = static_cast<const QString *>(kept.constData());
+        QByteArray &ascii = m_ascii[size_t(position)];
+        const qsizetype size = text->size();
+        ascii.resize(size);
+        const QChar *from = text->constData();
+        char16_t any = 0;
+        for (qsizetype i = 0; i < size; ++i) {
+            any |= from[i].unicode();
+            ascii[i] = char(from[i].unicode());
+        }
+        if (any < 0x80)
+            sqlite3_bind_text(m_stmt, index, ascii.constData(), int(size), SQLITE_STATIC);
+        else
+            bindText(m_stmt, index, *text, SQLITE_STATIC);
         break;
+    }
     default:
         bindText(m_stmt, index, kept.toString(), SQLITE_TRANSIENT);
         break;
@@ -259,6 +287,42 @@ QVariant CvStatement::value(int column) const
         return QString(text, sqlite3_column_bytes16(m_stmt, column) / int(sizeof(QChar)));
     }
     }
+}
+
+QString CvStatement::text(int column) const
+{
+    if (m_query)
+        return m_query->value(column).toString();
+    if (!m_onRow || column < 0 || column >= sqlite3_column_count(m_stmt))
+        return QString();
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_TEXT: {
+        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+        const int size = sqlite3_column_bytes(m_stmt, column);
+        // Anything else takes SQLite's own UTF-16 conversion, as QtSql's driver does.
+        if (isAscii(bytes, size))
+            return QString::fromLatin1(bytes, size);
+        break;
+    }
+    case SQLITE_NULL:
+        return QString();
+    default:
+        break;
+    }
+    return value(column).toString();
+}
+
+int CvStatement::integer(int column) const
+{
+    if (m_query)
+        return m_query->value(column).toInt();
+    if (m_onRow && column >= 0 && column < sqlite3_column_count(m_stmt)
+        && sqlite3_column_type(m_stmt, column) == SQLITE_INTEGER) {
+        const sqlite3_int64 number = sqlite3_column_int64(m_stmt, column);
+        if (number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max())
+            return int(number);
+    }
+    return value(column).toInt();
 }
 
 void CvStatement::finish()

@@ -40,6 +40,10 @@ public:
     bool exec();
     bool next();
     QVariant value(int column) const;
+    // value(column).toString() and value(column).toInt(), without a variant in between for the
+    // common storage classes.
+    QString text(int column) const;
+    int integer(int column) const;
     void finish();
     int numRowsAffected() const;
     QSqlError lastError() const;
@@ -55,6 +59,8 @@ private:
     QString m_text;
     // The bound values, kept alive for SQLite to read without a copy.
     std::vector<QVariant> m_bound;
+    // ASCII texts among them, bound as UTF-8 (the same bytes SQLite would store).
+    std::vector<QByteArray> m_ascii;
     QSqlError m_error;
     // Stepped since the last reset; a row fetched by exec() and not yet handed out by next().
     bool m_stepped = false;
