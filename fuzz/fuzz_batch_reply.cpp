@@ -6,11 +6,7 @@
 #include "cvgraphreply.h"
 #include "graph/cvgraphjson_p.h"
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    CvFuzz::startApplication();
-    return 0;
-}
+CV_FUZZ_APPLICATION_ONLY
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

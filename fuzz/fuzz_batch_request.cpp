@@ -41,11 +41,7 @@ void checkMember(const QJsonObject &object, const char *name, const QString &exp
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    CvFuzz::startApplication();
-    return 0;
-}
+CV_FUZZ_APPLICATION_ONLY
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -7,11 +7,7 @@
 
 #include <QJsonDocument>
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    CvFuzz::startApplication();
-    return 0;
-}
+CV_FUZZ_APPLICATION_ONLY
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

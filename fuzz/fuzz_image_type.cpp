@@ -4,11 +4,7 @@
 
 #include "cvutils.h"
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    CvFuzz::startApplication();
-    return 0;
-}
+CV_FUZZ_APPLICATION_ONLY
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

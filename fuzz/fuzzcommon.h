@@ -32,6 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
         }                                                                                          \
     } while (false)
 
+// The LLVMFuzzerInitialize of a harness that needs nothing but the application.
+#define CV_FUZZ_APPLICATION_ONLY                                                                   \
+    extern "C" int LLVMFuzzerInitialize(int *, char ***)                                           \
+    {                                                                                              \
+        CvFuzz::startApplication();                                                                \
+        return 0;                                                                                  \
+    }
+
 namespace CvFuzz {
 
 inline QByteArray describe(const char *text)
