@@ -2,6 +2,7 @@
 // type by type, apart from the deliberate corrections; the same refusals; the corrections.
 
 #include "graph/cvgraphjson_p.h"
+#include "jsontreediff.h"
 
 #include <QDirIterator>
 #include <QRandomGenerator>
@@ -11,61 +12,9 @@
 
 using namespace Cv;
 using namespace Qt::StringLiterals;
+using CvTest::jsonTreeDifference;
 
 namespace {
-
-// QVariant::operator== calls qlonglong 1 and double 1.0 equal; the tree must keep them apart.
-// Where the reference (Qt) route differs by design, `reference` is mapped first: its null is
-// QVariant(nullptr), and an integral number written with a fraction arrives there as qlonglong.
-QString difference(const QVariant &got, const QVariant &reference, const QString &path)
-{
-    const int type = got.metaType().id();
-    const int referenceType = reference.metaType().id();
-    if (referenceType == QMetaType::Nullptr)
-        return got.isValid() ? path + u": expected null, got "_s + QLatin1String(got.typeName())
-                             : QString();
-    if (type == QMetaType::Double && referenceType == QMetaType::LongLong)
-        return got.toDouble() == double(reference.toLongLong()) ? QString()
-                                                                : path + u": number differs"_s;
-    if (type != referenceType)
-        return path + u": type "_s + QLatin1String(got.typeName()) + u" instead of "_s
-            + QLatin1String(reference.typeName());
-    switch (type) {
-    case QMetaType::QVariantMap: {
-        const QVariantMap map = got.toMap();
-        const QVariantMap expected = reference.toMap();
-        if (map.keys() != expected.keys())
-            return path + u": member names differ"_s;
-        for (auto it = map.cbegin(); it != map.cend(); ++it) {
-            const QString d
-                = difference(it.value(), expected.value(it.key()), path + u'/' + it.key());
-            if (!d.isEmpty())
-                return d;
-        }
-        return QString();
-    }
-    case QMetaType::QVariantList: {
-        const QVariantList list = got.toList();
-        const QVariantList expected = reference.toList();
-        if (list.size() != expected.size())
-            return path + u": list length differs"_s;
-        for (qsizetype i = 0; i < list.size(); ++i) {
-            const QString d = difference(list[i], expected[i], path + u'/' + QString::number(i));
-            if (!d.isEmpty())
-                return d;
-        }
-        return QString();
-    }
-    case QMetaType::Double: {
-        const double a = got.toDouble();
-        const double b = reference.toDouble();
-        return a == b && std::signbit(a) == std::signbit(b) ? QString()
-                                                            : path + u": double differs"_s;
-    }
-    default:
-        return got == reference ? QString() : path + u": value differs"_s;
-    }
-}
 
 // Decodes with both routes in both shapes; the roots must match and the shapes agree.
 void compareRoutes(const QByteArray &json)
@@ -74,8 +23,8 @@ void compareRoutes(const QByteArray &json)
     QVariantList list, referenceList;
     QVERIFY(cvDecodeJsonWithQt(json, &referenceMap, &referenceList));
     QVERIFY(cvDecodeJson(json, &map, &list));
-    QCOMPARE(difference(map, referenceMap, u"map"_s), QString());
-    QCOMPARE(difference(list, referenceList, u"list"_s), QString());
+    QCOMPARE(jsonTreeDifference(map, referenceMap, u"map"_s), QString());
+    QCOMPARE(jsonTreeDifference(list, referenceList, u"list"_s), QString());
 }
 
 QVariant decodeOne(const QByteArray &element)
@@ -244,7 +193,7 @@ void tst_CvGraphJson::randomDocuments()
         QVariantList list, referenceList;
         QVERIFY2(cvDecodeJsonWithQt('[' + json + ']', nullptr, &referenceList), json.constData());
         QVERIFY2(cvDecodeJson('[' + json + ']', nullptr, &list), json.constData());
-        const QString d = difference(list, referenceList, QString::number(seed));
+        const QString d = jsonTreeDifference(list, referenceList, QString::number(seed));
         QVERIFY2(d.isEmpty(), qPrintable(d + u'\n' + QString::fromUtf8(json)));
     }
 }
