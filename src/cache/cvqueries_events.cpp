@@ -268,6 +268,7 @@ CvUserRefs CvQueries::readUserRefs(CvStatement *query)
 
 CvEvents CvQueries::parseEvents(CvStatement *query)
 {
+    const NameMemo memo(this);
     CvEvents events;
     while (query->next()) {
         const QString ownerId = query->text(EventOwnerId);
@@ -299,6 +300,7 @@ CvEvents CvQueries::parseEvents(CvStatement *query)
 
 CvGroups CvQueries::parseGroups(CvStatement *query)
 {
+    const NameMemo memo(this);
     CvGroups groups;
     while (query->next()) {
         const QString ownerId = query->text(GroupOwnerId);
@@ -324,6 +326,7 @@ CvGroups CvQueries::parseGroups(CvStatement *query)
 
 CvCheckins CvQueries::parseCheckins(CvStatement *query)
 {
+    const NameMemo memo(this);
     CvCheckins checkins;
     while (query->next()) {
         const QString id = query->text(0);

@@ -22,8 +22,11 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <QHash>
+
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -174,7 +177,36 @@ public:
     static QString postTypeTable(CvCache::PostType type);
 
 private:
+    // Remembers the user names looked up while one list is parsed: its rows name the same
+    // people again and again, and nothing is written while a list is read. The outermost parse
+    // owns it.
+    class NameMemo
+    {
+    public:
+        explicit NameMemo(CvQueries *queries)
+            : m_queries(queries)
+            , m_owner(!queries->m_names)
+        {
+            if (m_owner)
+                queries->m_names = &m_names;
+        }
+        ~NameMemo()
+        {
+            if (m_owner)
+                m_queries->m_names = nullptr;
+        }
+        NameMemo(const NameMemo &) = delete;
+        NameMemo &operator=(const NameMemo &) = delete;
+
+    private:
+        CvQueries *m_queries;
+        bool m_owner;
+        QHash<QString, std::optional<QString>> m_names;
+    };
+
     CvCachePrivate *const d;
+    // The names of the parse in progress (id -> stored name, or none when not stored).
+    QHash<QString, std::optional<QString>> *m_names = nullptr;
     // Keyed by statement text. The map owns the statements; clear() finalizes them all.
     std::unordered_map<QString, std::unique_ptr<CvStatement>> m_kept;
     // Kept statements whose text is a literal, by the literal's address: looking one up then

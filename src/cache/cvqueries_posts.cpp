@@ -240,6 +240,7 @@ CvStatement *CvQueries::prepareSelectCommentQuery(const QString &id)
 
 CvPosts CvQueries::parsePosts(CvStatement *query)
 {
+    const NameMemo memo(this);
     CvPosts posts;
     while (query->next()) {
         const QString id = query->text(PostId);
@@ -282,6 +283,7 @@ CvPosts CvQueries::parsePosts(CvStatement *query)
 
 CvComments CvQueries::parseComments(CvStatement *query, QString *target)
 {
+    const NameMemo memo(this);
     CvComments comments;
     while (query->next()) {
         const QString senderId = query->text(1);

@@ -128,6 +128,7 @@ CvStatement *CvQueries::prepareSelectAttachmentsQuery(const QString &threadId)
 
 CvThreads CvQueries::parseThreads(CvStatement *query, MessageBoxType box)
 {
+    const NameMemo memo(this);
     CvThreads threads;
     while (query->next()) {
         const QString key = query->text(0);
@@ -159,6 +160,7 @@ CvThreads CvQueries::parseThreads(CvStatement *query, MessageBoxType box)
 
 CvMessages CvQueries::parseMessages(CvStatement *query)
 {
+    const NameMemo memo(this);
     CvMessages messages;
     while (query->next()) {
         const QString authorId = query->text(2);

@@ -146,6 +146,7 @@ CvStatement *CvQueries::prepareSelectFriendRefsQuery(const QString &userId,
 
 CvUsers CvQueries::parseUsers(CvStatement *query)
 {
+    const NameMemo memo(this);
     CvUsers users;
     while (query->next()) {
         CvUser user(query->text(ColId), query->text(ColName));
@@ -201,11 +202,26 @@ CvUsers CvQueries::parseBirthdays(CvStatement *query)
 
 bool CvQueries::getUserRef(const QString &id, CvUserRef *ref)
 {
+    if (m_names) {
+        const auto known = m_names->constFind(id);
+        if (known != m_names->constEnd()) {
+            if (known->has_value())
+                *ref = CvUserRef(id, **known);
+            return !ref->id.isEmpty();
+        }
+    }
     CvStatement *query = prepareSelectUserNameQuery(id);
-    if (query && d->exec(query) && query->next())
-        *ref = CvUserRef(id, query->text(0));
+    const bool ran = query && d->exec(query);
+    std::optional<QString> name;
+    if (ran && query->next()) {
+        name = query->text(0);
+        *ref = CvUserRef(id, *name);
+    }
     if (query)
         query->finish();
+    // A failed lookup is not remembered: the next one records its error again.
+    if (m_names && ran)
+        m_names->insert(id, name);
     return !ref->id.isEmpty();
 }
 
