@@ -3,6 +3,8 @@
 #include "cache/cvcache_p.h"
 #include "convert/cvlog_p.h"
 
+#include <optional>
+
 namespace Cv {
 
 namespace {
@@ -152,12 +154,15 @@ bool CvCachePrivate::updatePostInBatch(const QString &userId, CvCache::PostType 
     CvStatement *insert = queries.prepareInsertPostQuery(post);
     if (!insert)
         return false;
-    bool fresh = insert->exec();
-    const QSqlError insertError = insert->lastError();
+    const bool fresh = insert->exec();
+    // Only read on failure: a QSqlError costs an allocation even when empty.
+    std::optional<QSqlError> insertError;
+    if (!fresh)
+        insertError = insert->lastError();
     insert->finish();
-    if (!fresh) {
-        if (!isConstraintError(insertError)) {
-            recordError(insertError);
+    if (insertError) {
+        if (!isConstraintError(*insertError)) {
+            recordError(*insertError);
             return false;
         }
         CvStatement *update = queries.prepareUpdatePostQuery(post);
@@ -167,7 +172,7 @@ bool CvCachePrivate::updatePostInBatch(const QString &userId, CvCache::PostType 
         const bool updated = update->numRowsAffected() > 0;
         update->finish();
         if (!updated) {
-            recordError(insertError);
+            recordError(*insertError);
             return false;
         }
     }

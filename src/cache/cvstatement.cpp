@@ -114,7 +114,7 @@ bool CvStatement::prepare(const QString &text)
     m_bound.clear();
     m_ascii.clear();
     m_stepped = m_pendingRow = m_onRow = false;
-    m_error = QSqlError();
+    m_error.reset();
     const void *tail = nullptr;
     const int rc = sqlite3_prepare16_v3(m_native, text.utf16(), int(text.size() * sizeof(QChar)),
                                         SQLITE_PREPARE_PERSISTENT, &m_stmt, &tail);
@@ -191,10 +191,11 @@ void CvStatement::bindValue(int position, const QVariant &value)
         const qsizetype size = text->size();
         ascii.resize(size);
         const QChar *from = text->constData();
+        char *to = ascii.data();
         char16_t any = 0;
         for (qsizetype i = 0; i < size; ++i) {
             any |= from[i].unicode();
-            ascii[i] = char(from[i].unicode());
+            to[i] = char(from[i].unicode());
         }
         if (any < 0x80)
             sqlite3_bind_text(m_stmt, index, ascii.constData(), int(size), SQLITE_STATIC);
@@ -212,7 +213,7 @@ bool CvStatement::exec()
 {
     if (m_query)
         return m_query->exec();
-    m_error = QSqlError();
+    m_error.reset();
     m_onRow = m_pendingRow = m_active = false;
     if (!m_stmt) {
         // QSqlQuery reports a statement that was never prepared in the same words.
@@ -333,7 +334,7 @@ void CvStatement::finish()
     }
     // As QSqlQuery: a statement that ran forgets its error; one whose execution failed keeps it.
     if (m_active)
-        m_error = QSqlError();
+        m_error.reset();
     m_active = false;
     reset();
 }
@@ -345,7 +346,7 @@ int CvStatement::numRowsAffected() const
 
 QSqlError CvStatement::lastError() const
 {
-    return m_query ? m_query->lastError() : m_error;
+    return m_query ? m_query->lastError() : m_error.value_or(QSqlError());
 }
 
 QString CvStatement::lastQuery() const

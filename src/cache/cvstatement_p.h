@@ -61,7 +61,8 @@ private:
     std::vector<QVariant> m_bound;
     // ASCII texts among them, bound as UTF-8 (the same bytes SQLite would store).
     std::vector<QByteArray> m_ascii;
-    QSqlError m_error;
+    // Only a failure makes one: a QSqlError allocates even when empty.
+    std::optional<QSqlError> m_error;
     // Stepped since the last reset; a row fetched by exec() and not yet handed out by next().
     bool m_stepped = false;
     bool m_pendingRow = false;
