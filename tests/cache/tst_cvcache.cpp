@@ -39,33 +39,21 @@ class tst_CvCache : public CacheFixture
 private slots:
     void init();
     void cleanup();
-
     void configuration();
-
     void schemaOnNewFile();
-
     void incompatibleVersion_data();
     void incompatibleVersion();
-
     void unreadableFile_data();
     void unreadableFile();
-
     void openFailsWithoutFile();
-
     void initTwiceCloseAndReinit();
-
     void twoCachesInOneProcess();
-
     void initOptionsAndClear();
-
     void closedCacheRefuses_data();
     void closedCacheRefuses();
-
     void keyValue();
-
     void storeFile_data();
     void storeFile();
-
     void fileStoreEdges();
 };
 

@@ -64,21 +64,14 @@ class tst_CvCacheEvents : public CacheFixture
 private slots:
     void init();
     void cleanup();
-
     void eventWritesSurviveReopen();
-
     void eventsWindow_data();
     void eventsWindow();
-
     void batchRollsBack_data();
     void batchRollsBack();
-
     void eventRemoval();
-
     void groups();
-
     void checkinWritesAndTags();
-
     void checkinListAndRemoval();
 };
 

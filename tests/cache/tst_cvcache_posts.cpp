@@ -75,39 +75,24 @@ class tst_CvCachePosts : public CacheFixture
 private slots:
     void init();
     void cleanup();
-
     void postRoundTripSurvivesReopen();
-
     void batchUpdatesInPlace();
-
     void actionsAreReplacedWhole();
-
     void batchRollsBack_data();
     void batchRollsBack();
-
     void likes();
-
     void feedWindow_data();
     void feedWindow();
-
     void feedMatchesPlainStatement_data();
     void feedMatchesPlainStatement();
-
     void olderFileGainsFeedIndex();
-
     void feedWindowInLocalTime();
-
     void boxes();
-
     void removalCascades();
-
     void expiry();
-
     void comments_data();
     void comments();
-
     void commentWrites();
-
     void twentyThousandPostsIntact();
 };
 

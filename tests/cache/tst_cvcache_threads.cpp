@@ -41,24 +41,16 @@ class tst_CvCacheThreads : public CacheFixture
 private slots:
     void init();
     void cleanup();
-
     void threadInTwoBoxes();
-
     void threadUpdateKeepsLinks();
-
     void threadsWindow_data();
     void threadsWindow();
-
     void threadExpiryAndBatchRemoval();
-
     void batchRollsBack_data();
     void batchRollsBack();
-
     void messages_data();
     void messages();
-
     void messageWritesAndRemoval();
-
     void attachments();
 };
 

@@ -52,26 +52,17 @@ class tst_CvCacheUsers : public CacheFixture
 private slots:
     void init();
     void cleanup();
-
     void updateUserRoundTrip();
-
     void fieldMerge_data();
     void fieldMerge();
-
     void referenceKeepsDetails();
-
     void batchesRollBackWhole_data();
     void batchesRollBackWhole();
-
     void friendships();
-
     void cascades_data();
     void cascades();
-
     void busyDatabase();
-
     void friendsOrderPagingAndReopen();
-
     void birthdays_data();
     void birthdays();
 };

@@ -68,39 +68,22 @@ class tst_CvDataConverter : public QObject
 
 private slots:
     void people();
-
     void eventsGroupsPages();
-
     void checkinsAndObjects();
-
     void newsFeed();
-
     void postRules_data();
-
     void postRules();
-
     void commentsAndStatuses();
-
     void notifications();
-
     void threadsMessagesAttachments();
-
     void albumsPhotosVideos();
-
     void wrongKindOfMember_data();
-
     void wrongKindOfMember();
-
     void nothingUsable_data();
-
     void nothingUsable();
-
     void idTexts_data();
-
     void idTexts();
-
     void times_data();
-
     void times();
 };
 

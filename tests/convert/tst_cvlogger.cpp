@@ -29,14 +29,10 @@ class tst_CvLogger : public QObject
 private slots:
     void init();
     void cleanup();
-
     void defaultLevelIsWarnings();
-
     void entryTracing_data();
     void entryTracing();
-
     void formatAndSeverity();
-
     void categoryRulesFilterOutput();
 
 private:

@@ -34,7 +34,6 @@ class tst_Corvana : public QObject
 private slots:
     void init();
     void cleanup();
-
     void onlineInitialization();
     void offlineInitialization_data();
     void offlineInitialization();

@@ -55,7 +55,6 @@ class tst_CorvanaDataSafety : public QObject
 private slots:
     void init();
     void cleanup();
-
     void cacheKeptWhenItCannotBeOpened_data();
     void cacheKeptWhenItCannotBeOpened();
     void friendSynchronizationNeedsTheWholeList_data();

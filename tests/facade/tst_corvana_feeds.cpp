@@ -81,7 +81,6 @@ class tst_CorvanaFeeds : public QObject
 private slots:
     void init();
     void cleanup();
-
     void feedDiff_data();
     void feedDiff();
     void typedWindowComparesItsTypeOnly();

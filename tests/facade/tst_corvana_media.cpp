@@ -38,7 +38,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-
     void requests_data();
     void requests();
     void photoTagBatch_data();

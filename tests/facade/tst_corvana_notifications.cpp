@@ -39,7 +39,6 @@ class tst_CorvanaNotifications : public QObject
 private slots:
     void init();
     void cleanup();
-
     void allNotificationsBatch_data();
     void allNotificationsBatch();
     void allNotificationsReply_data();

@@ -83,7 +83,6 @@ class tst_CorvanaRefusals : public QObject
 private slots:
     void init();
     void cleanup();
-
     void returnCodes_data();
     void returnCodes();
 

@@ -175,7 +175,6 @@ class tst_CorvanaRouting : public QObject
 private slots:
     void init();
     void cleanup();
-
     void recorderSeesEverySignal();
     void sentReply_data();
     void sentReply();

@@ -104,7 +104,6 @@ class tst_CorvanaSocial : public QObject
 private slots:
     void init();
     void cleanup();
-
     void synchronization_data();
     void synchronization();
     void eventDetailsBatch_data();

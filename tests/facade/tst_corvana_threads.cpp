@@ -85,7 +85,6 @@ class tst_CorvanaThreads : public QObject
 private slots:
     void init();
     void cleanup();
-
     void statements_data();
     void statements();
     void foldersOutsideTheEnumeration();

@@ -53,11 +53,8 @@ class tst_CvSyncDiff : public QObject
 private slots:
     void table_data();
     void table();
-
     void matchesReferenceWalk();
-
     void worksForPosts();
-
     void synchronize_data();
     void synchronize();
 };

@@ -10,13 +10,9 @@ class tst_CvEndpoints : public QObject
 
 private slots:
     void cleanup();
-
     void defaults();
-
     void baseUrlValidation_data();
-
     void baseUrlValidation();
-
     void limitsAndReset();
 };
 

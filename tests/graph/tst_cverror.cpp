@@ -21,13 +21,9 @@ private:
 
 private slots:
     void classification_data();
-
     void classification();
-
     void isError_data();
-
     void isError();
-
     void valueSemantics();
 };
 

@@ -87,7 +87,6 @@ class tst_CvGraph : public QObject
 private slots:
     void init();
     void cleanup();
-
     void operations_data();
     void operations();
     void refused_data();

@@ -32,10 +32,8 @@ class tst_CvGraphQuery : public QObject
 private slots:
     void init();
     void cleanup();
-
     void builtQuery_data();
     void builtQuery();
-
     void requestText_data();
     void requestText();
     void escapedRequestTextIsValidJson();

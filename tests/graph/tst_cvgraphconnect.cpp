@@ -74,27 +74,16 @@ class tst_CvGraphConnect : public QObject
 private slots:
     void init();
     void cleanup();
-
     void requestBeforeInitIsRefused();
-
     void replyIdsUseLowestFreeSlot();
-
     void oneEndPerReply_data();
-
     void oneEndPerReply();
-
     void queryOrderAndEncoding();
-
     void postAndDelete();
-
     void tlsTrust();
-
     void deinitAbortsPendingReplies();
-
     void receiverMayDestroyTransport();
-
     void tokenOnlyToConfiguredOrigins();
-
     void tokenIsRedactedInEveryLogLine();
 };
 

@@ -25,15 +25,10 @@ private:
 
 private slots:
     void constructorsAndClear();
-
     void emptyAndValid_data();
-
     void emptyAndValid();
-
     void equality_data();
-
     void equality();
-
     void metaType();
 };
 

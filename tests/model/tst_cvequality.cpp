@@ -88,15 +88,10 @@ class tst_CvEquality : public QObject
 
 private slots:
     void fields_data();
-
     void fields();
-
     void rules_data();
-
     void rules();
-
     void validity_data();
-
     void validity();
 };
 

@@ -16,25 +16,15 @@ class tst_CvSmallTypes : public QObject
 
 private slots:
     void linkInfoToMap_data();
-
     void linkInfoToMap();
-
     void wallPostToMap_data();
-
     void wallPostToMap();
-
     void pictureTypeStrings_data();
-
     void pictureTypeStrings();
-
     void pictureTypeUnknown();
-
     void pictureTypeFromUrl_data();
-
     void pictureTypeFromUrl();
-
     void enumValues();
-
     void userRef();
 };
 

@@ -74,21 +74,13 @@ class tst_CvValueSemantics : public QObject
 
 private slots:
     void sharedCopiesDetachOnWrite();
-
     void valueCopiesAreIndependent();
-
     void photoHasTwoSharedParts();
-
     void ownedCopiesAreDeep();
-
     void selfAssignmentAndMove();
-
     void virtualDispatchThroughMedia();
-
     void userReference();
-
     void objectConversions();
-
     void metaTypes();
 };
 

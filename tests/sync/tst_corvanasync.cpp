@@ -78,18 +78,12 @@ class tst_CorvanaSync : public QObject
 
 private slots:
     void initTestCase();
-
     void twoRuns();
-
     void chosenCollections();
-
     void failedCollection();
-
     void killedAndResumed();
-
     void tokenSources_data();
     void tokenSources();
-
     void failures_data();
     void failures();
 

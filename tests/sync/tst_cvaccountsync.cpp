@@ -65,24 +65,16 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void init();
-
     void fullSyncThenNoChange_data();
     void fullSyncThenNoChange();
-
     void prunedListsKeepTheirItems_data();
     void prunedListsKeepTheirItems();
-
     void transientFailuresRetried_data();
     void transientFailuresRetried();
-
     void refusalStopsOneCollection();
-
     void invalidToken();
-
     void cancellation();
-
     void loopGuard();
-
     void changesBetweenRuns();
 
 private:
