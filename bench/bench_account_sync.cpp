@@ -10,7 +10,6 @@
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -18,7 +17,7 @@
 #include <cstdio>
 #include <sys/resource.h>
 
-#include "benchemulator.h"
+#include "emulatorprocess.h"
 
 namespace {
 
@@ -130,28 +129,14 @@ int main(int argc, char **argv)
 
     QElapsedTimer startup;
     startup.start();
-    QProcess emulator;
-    emulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    emulator.start(
-        QStringLiteral(CV_EMULATOR_PATH),
-        QStringList {QStringLiteral("--http"), QStringLiteral("--port"), QStringLiteral("0")}
-            + emulatorOptions);
-    QByteArray output;
-    while (!output.contains("ready\n")) {
-        if (!emulator.waitForReadyRead(120000)) {
-            std::fprintf(stderr, "emulator did not start\n");
-            return 1;
-        }
-        output += emulator.readAllStandardOutput();
+    EmulatorProcess emulator;
+    emulator.process().setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (!emulator.start(emulatorOptions, false, 3600000)) {
+        std::fprintf(stderr, "emulator did not start\n");
+        return 1;
     }
-    QString graph;
-    QString token;
-    for (const QByteArray &line : output.split('\n')) {
-        if (line.startsWith("graph: "))
-            graph = QString::fromLatin1(line.mid(7));
-        if (line.startsWith("token: ") && token.isEmpty())
-            token = QString::fromLatin1(line.mid(7).split(' ').value(0));
-    }
+    const QString graph = emulator.graph;
+    const QString token = emulator.token;
     Cv::CvEndpoints::setGraphBaseUrl(QUrl(graph));
     Cv::CvEndpoints::setRestBaseUrl(QUrl(graph));
     Cv::SetLoggingLevel(Cv::LogErrors);
@@ -187,7 +172,5 @@ int main(int argc, char **argv)
     std::printf("second / first sync:       %.2f (target <= 0.5)\n",
                 second.seconds / first.seconds);
 
-    emulator.terminate();
-    emulator.waitForFinished(30000);
     return first.failed || second.failed ? 1 : 0;
 }

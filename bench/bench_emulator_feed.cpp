@@ -8,12 +8,11 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QProcess>
 
 #include <algorithm>
 #include <cstdio>
 
-#include "benchemulator.h"
+#include "emulatorprocess.h"
 
 int main(int argc, char **argv)
 {
@@ -23,12 +22,13 @@ int main(int argc, char **argv)
 
     QElapsedTimer startup;
     startup.start();
-    QProcess emulator;
-    QString graph;
-    QString token;
-    if (!startBenchEmulator(&emulator, {QStringLiteral("--posts"), QString::number(posts)}, &graph,
-                            &token))
+    EmulatorProcess emulator;
+    if (!emulator.start({QStringLiteral("--posts"), QString::number(posts)}, false, 600000)) {
+        std::fprintf(stderr, "emulator did not start\n");
         return 1;
+    }
+    const QString graph = emulator.graph;
+    const QString token = emulator.token;
     std::printf("emulator with %d posts ready in %lld ms\n", posts, qint64(startup.elapsed()));
 
     QNetworkAccessManager nam;
@@ -62,7 +62,5 @@ int main(int argc, char **argv)
         }
         delete reply;
     }
-    emulator.terminate();
-    emulator.waitForFinished(10000);
     return 0;
 }

@@ -3,7 +3,7 @@
 
 #include "corvana.h"
 #include "cvdatafilter.h"
-#include "facadeemulator.h"
+#include "emulatorprocess.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -17,13 +17,9 @@ class tst_CorvanaEmulator : public QObject
 
 private slots:
     void initTestCase();
-
     void signInFriendsAndBirthdays();
-
     void feedsPostsAndComments();
-
     void invalidTokenIsReported();
-
     void messageThreads();
 
 private:

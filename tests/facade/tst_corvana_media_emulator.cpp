@@ -1,7 +1,7 @@
 // Photos, albums, tags and search end to end against the emulator over HTTPS.
 
 #include "corvana.h"
-#include "facadeemulator.h"
+#include "emulatorprocess.h"
 #include "itemids.h"
 
 #include <QImage>

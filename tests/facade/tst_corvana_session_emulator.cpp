@@ -4,7 +4,7 @@
 
 #include "corvana.h"
 #include "cvdatafilter.h"
-#include "facadeemulator.h"
+#include "emulatorprocess.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

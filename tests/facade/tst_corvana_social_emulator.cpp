@@ -1,7 +1,7 @@
 // Events, groups, check-ins, pages and places end to end against the emulator over HTTPS.
 
 #include "corvana.h"
-#include "facadeemulator.h"
+#include "emulatorprocess.h"
 #include "itemids.h"
 
 #include <QtTest>
@@ -27,7 +27,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-
     void eventsDetailsAndRsvp();
     void groupsAndMembers();
     void checkinsAndPlaces();

@@ -22,11 +22,8 @@ private:
 
 private slots:
     void recordsRequestsAndKeepsConnections();
-
     void handlerAnswersWhenQueueIsEmpty();
-
     void failureModes();
-
     void tls();
 };
 

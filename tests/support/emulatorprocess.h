@@ -1,6 +1,15 @@
-// Starts corvana-emulator for a test and offers blocking helpers around QNetworkAccessManager.
+// corvana-emulator as a child process, for the tests and benchmarks that need the whole service
+// (test code only): EmulatorProcess starts it and offers blocking HTTP helpers around
+// QNetworkAccessManager; FacadeEmulator points the library at it and signs facades in.
+// CV_EMULATOR_PATH and CV_EMULATOR_CA come from the build (cv_use_emulator).
 #ifndef EMULATORPROCESS_H
 #define EMULATORPROCESS_H
+
+#include "corvana.h"
+#include "corvanaconfiguration.h"
+#include "cvcache.h"
+#include "cvcacheconfiguration.h"
+#include "cvendpoints.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,7 +23,11 @@
 #include <QSignalSpy>
 #include <QSslCertificate>
 #include <QSslConfiguration>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
+#include <optional>
 
 using P = QList<QPair<QString, QString>>;
 
@@ -79,7 +92,9 @@ class EmulatorProcess
 public:
     ~EmulatorProcess() { stop(); }
 
-    bool start(const QStringList &extraArgs = {}, bool https = false)
+    //! Starts the emulator with \a extraArgs, over HTTPS when \a https, and waits up to
+    //! \a timeout ms for it to be ready (a large data set takes a while to build).
+    bool start(const QStringList &extraArgs = {}, bool https = false, int timeout = 60000)
     {
         QStringList args = extraArgs;
         if (!https)
@@ -87,14 +102,13 @@ public:
         args << s("--port") << s("0");
         m_process.setProgram(s(CV_EMULATOR_PATH));
         m_process.setArguments(args);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
         m_process.start();
         if (!m_process.waitForStarted(10000))
             return false;
         QElapsedTimer timer;
         timer.start();
         QByteArray output;
-        while (!output.contains("ready\n") && timer.elapsed() < 60000) {
+        while (!output.contains("ready\n") && timer.elapsed() < timeout) {
             if (!m_process.waitForReadyRead(1000) && m_process.state() != QProcess::Running)
                 return false;
             output += m_process.readAllStandardOutput();
@@ -215,4 +229,60 @@ private:
     std::optional<QSslConfiguration> m_ssl;
 };
 
-#endif
+//! corvana-emulator over HTTPS for the facade's end-to-end tests: the library's endpoints point
+//! at it, and each facade signs in on a cache file of its own.
+class FacadeEmulator
+{
+public:
+    ~FacadeEmulator() { Cv::CvEndpoints::reset(); }
+
+    //! Starts the emulator with \a arguments and trusts its certificate authority.
+    bool start(const QStringList &arguments)
+    {
+        if (!m_dir.isValid() || !m_emulator.start(arguments, true)
+            || !Cv::CvEndpoints::setGraphBaseUrl(QUrl(m_emulator.graph))
+            || !Cv::CvEndpoints::setRestBaseUrl(QUrl(m_emulator.rest)))
+            return false;
+        Cv::CvEndpoints::setCaCertificates(
+            QSslCertificate::fromPath(QStringLiteral(CV_EMULATOR_CA), QSsl::Pem));
+        return true;
+    }
+
+    EmulatorProcess &emulator() { return m_emulator; }
+    //! \a name in the test's temporary directory.
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString databasePath(const QString &name) const { return path(name + QStringLiteral(".db")); }
+
+    //! A cache on the file \a name.db, its files in the directory \a name.
+    std::unique_ptr<Cv::CvCache> cache(const QString &name) const
+    {
+        Cv::CvCacheConfiguration configuration;
+        configuration.setDatabaseName(databasePath(name));
+        configuration.setPath(path(name));
+        return std::make_unique<Cv::CvCache>(configuration);
+    }
+
+    //! A facade for \a identity (the emulator's token when empty) on \a cache, initialized;
+    //! null when initialization did not complete or reported an error.
+    std::unique_ptr<Cv::Corvana> signIn(Cv::CvCache *cache, const QString &identity = QString(),
+                                        Cv::CorvanaConfiguration::UserIdentityType type
+                                        = Cv::CorvanaConfiguration::AccessToken)
+    {
+        Cv::CorvanaConfiguration configuration(identity.isEmpty() ? m_emulator.token : identity,
+                                               type);
+        configuration.setCache(cache);
+        auto corvana = std::make_unique<Cv::Corvana>(configuration);
+        QSignalSpy initialized(corvana.get(), qOverload<>(&Cv::Corvana::initialized));
+        QSignalSpy errors(corvana.get(), &Cv::Corvana::error);
+        corvana->init();
+        if ((initialized.isEmpty() && !initialized.wait(20000)) || !errors.isEmpty())
+            return nullptr;
+        return corvana;
+    }
+
+private:
+    EmulatorProcess m_emulator;
+    QTemporaryDir m_dir;
+};
+
+#endif // EMULATORPROCESS_H
