@@ -47,19 +47,22 @@ public:
     void setUserIdentity(const QString &userIdentity, UserIdentityType type);
 
     //! Stored and copied only; the library does not read it.
+    //!@{
     bool realTimeUpdatesEnabled() const;
-    //! Sets the real-time updates flag.
     void setRealTimeUpdates(bool enabled);
+    //!@}
 
     //! Options for opening the cache; RecreateIncompatibleDatabase by default.
+    //!@{
     CvCache::InitOptions cacheInitOptions() const;
-    //! Sets the options for opening the cache.
     void setCacheInitOptions(CvCache::InitOptions options);
+    //!@}
 
     //! Locale of requests that take one; empty for the service's default.
+    //!@{
     QString locale() const;
-    //! Sets the locale of requests.
     void setLocale(const QString &locale);
+    //!@}
 
 protected:
     //! Replaces \a target's fields by a copy of this configuration's fields.

@@ -87,9 +87,10 @@ public:
     //! Chooses the collections; a collection listed under another also needs its parent.
     void setCollections(Collections collections);
     //! Only items from this time on are asked for, where the service dates them; null: all.
+    //!@{
     QDateTime since() const;
-    //! Sets the lower time bound.
     void setSince(const QDateTime &since);
+    //!@}
     //! Items asked for per request; 100 by default.
     int pageSize() const;
     //! Sets the page size (at least 1).
@@ -107,9 +108,10 @@ public:
     //! Sets the base retry delay (at least 0).
     void setRetryDelay(int msec);
     //! The longest delay between retries in milliseconds; 30000 by default.
+    //!@{
     int maxRetryDelay() const;
-    //! Sets the delay cap.
     void setMaxRetryDelay(int msec);
+    //!@}
     //! How long to wait for one answer before counting it as timed out; 120000 by default.
     int requestTimeout() const;
     //! Sets the answer time-out in milliseconds (at least 1).

@@ -39,49 +39,60 @@ public:
     //! Album id.
     QString id() const;
     //! Owner.
+    //!@{
     const CvUserRef &from() const;
-    //! Sets the owner.
     void setFrom(const CvUserRef &from);
+    //!@}
     //! Album name.
+    //!@{
     QString name() const;
-    //! Sets the album name.
     void setName(const QString &name);
+    //!@}
     //! Cover picture URL.
+    //!@{
     QString picture() const;
-    //! Sets the cover picture URL.
     void setPicture(const QString &picture);
+    //!@}
     //! Description.
+    //!@{
     QString description() const;
-    //! Sets the description.
     void setDescription(const QString &description);
+    //!@}
     //! Location text.
+    //!@{
     QString location() const;
-    //! Sets the location text.
     void setLocation(const QString &location);
+    //!@}
     //! Album URL.
+    //!@{
     QString link() const;
-    //! Sets the album URL.
     void setLink(const QString &link);
+    //!@}
     //! Privacy text.
+    //!@{
     QString privacy() const;
-    //! Sets the privacy text.
     void setPrivacy(const QString &privacy);
+    //!@}
     //! Number of photos.
+    //!@{
     int count() const;
-    //! Sets the number of photos.
     void setCount(int count);
+    //!@}
     //! Creation time.
+    //!@{
     QDateTime createdTime() const;
-    //! Sets the creation time.
     void setCreatedTime(const QDateTime &createdTime);
+    //!@}
     //! Time of the last update.
+    //!@{
     QDateTime updatedTime() const;
-    //! Sets the time of the last update.
     void setUpdatedTime(const QDateTime &updatedTime);
+    //!@}
     //! Album type text, as sent.
+    //!@{
     QString type() const;
-    //! Sets the album type text, as sent.
     void setType(const QString &type);
+    //!@}
 
 private:
     QSharedDataPointer<CvAlbumPrivate> d;

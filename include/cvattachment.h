@@ -42,17 +42,20 @@ public:
     //! Kind of attachment: "photo", "link" or "video".
     QString type() const;
     //! Link part.
+    //!@{
     const CvLinkInfo &linkInfo() const;
-    //! Sets the link part.
     void setLinkInfo(const CvLinkInfo &linkInfo);
+    //!@}
     //! Photo part.
+    //!@{
     const CvPhoto &photo() const;
-    //! Sets the photo part.
     void setPhoto(const CvPhoto &photo);
+    //!@}
     //! Video part.
+    //!@{
     const CvVideo &video() const;
-    //! Sets the video part.
     void setVideo(const CvVideo &video);
+    //!@}
 
 private:
     QSharedDataPointer<CvAttachmentPrivate> d;

@@ -22,14 +22,16 @@ public:
 
     //! File name of the SQLite database, used as it is (a relative name is relative to the
     //! working directory, not to path()).
+    //!@{
     QString databaseName() const;
-    //! Sets the file name of the SQLite database.
     void setDatabaseName(const QString &databaseName);
+    //!@}
 
     //! Directory of the file store.
+    //!@{
     QString path() const;
-    //! Sets the directory of the file store.
     void setPath(const QString &path);
+    //!@}
 
     //! A new configuration with the same values; the caller owns it.
     virtual CvCacheConfiguration *clone() const;

@@ -42,29 +42,35 @@ public:
     //! Check-in id.
     QString id() const;
     //! User who checked in.
+    //!@{
     CvUserRef from() const;
-    //! Sets the user who checked in.
     void setFrom(const CvUserRef &from);
+    //!@}
     //! Users tagged in the check-in.
+    //!@{
     CvUserRefs tags() const;
-    //! Sets the users tagged in the check-in.
     void setTags(const CvUserRefs &tags);
+    //!@}
     //! Place of the check-in.
+    //!@{
     CvPlace place() const;
-    //! Sets the place of the check-in.
     void setPlace(const CvPlace &place);
+    //!@}
     //! Message text.
+    //!@{
     QString message() const;
-    //! Sets the message text.
     void setMessage(const QString &message);
+    //!@}
     //! Application used, its id and name.
+    //!@{
     CvUserRef application() const;
-    //! Sets the application used, its id and name.
     void setApplication(const CvUserRef &application);
+    //!@}
     //! Time of the check-in.
+    //!@{
     QDateTime createdTime() const;
-    //! Sets the time of the check-in.
     void setCreatedTime(const QDateTime &createdTime);
+    //!@}
 
 private:
     QSharedDataPointer<CvCheckinPrivate> d;

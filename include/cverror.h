@@ -62,39 +62,46 @@ public:
     static bool isError(QNetworkReply *reply);
 
     //! The network layer's description of the failure.
+    //!@{
     QString replyErrorString() const;
-    //! Sets replyErrorString().
     void setReplyErrorString(const QString &text);
+    //!@}
 
     //! The network error code; QNetworkReply::NoError if the network did not fail.
+    //!@{
     QNetworkReply::NetworkError replyErrorCode() const;
-    //! Sets replyErrorCode().
     void setReplyErrorCode(QNetworkReply::NetworkError code);
+    //!@}
 
     //! The service's error body as text.
+    //!@{
     QString corvanaErrorString() const;
-    //! Sets corvanaErrorString().
     void setCorvanaErrorString(const QString &text);
+    //!@}
 
     //! The headers of the failed reply, one "Name: value" line each.
+    //!@{
     QString corvanaErrorHeaders() const;
-    //! Sets corvanaErrorHeaders().
     void setCorvanaErrorHeaders(const QString &headers);
+    //!@}
 
     //! The local cache's description of a failed update.
+    //!@{
     QString cacheErrorString() const;
-    //! Sets cacheErrorString().
     void setCacheErrorString(const QString &text);
+    //!@}
 
     //! Id of the service object that the failed request was about.
+    //!@{
     QString objectId() const;
-    //! Sets objectId().
     void setObjectId(const QString &id);
+    //!@}
 
     //! What failed: the network, the service, the reply data or the cache.
+    //!@{
     ErrorType errorType() const;
-    //! Sets errorType().
     void setErrorType(Cv::CvError::ErrorType type);
+    //!@}
 
 private:
     std::unique_ptr<CvErrorPrivate> d;

@@ -59,49 +59,60 @@ public:
     //! Event id.
     QString id() const;
     //! Title.
+    //!@{
     QString name() const;
-    //! Sets the title.
     void setName(const QString &name);
+    //!@}
     //! Picture URL.
+    //!@{
     QString picture() const;
-    //! Sets the picture URL.
     void setPicture(const QString &picture);
+    //!@}
     //! Start time.
+    //!@{
     QDateTime startTime() const;
-    //! Sets the start time.
     void setStartTime(const QDateTime &startTime);
+    //!@}
     //! End time.
+    //!@{
     QDateTime endTime() const;
-    //! Sets the end time.
     void setEndTime(const QDateTime &endTime);
+    //!@}
     //! Location text.
+    //!@{
     QString location() const;
-    //! Sets the location text.
     void setLocation(const QString &location);
+    //!@}
     //! Answer of the user, as sent by the service, such as "attending".
+    //!@{
     QString rsvpStatus() const;
-    //! Sets the answer of the user, as sent by the service, such as "attending".
     void setRsvpStatus(const QString &rsvpStatus);
+    //!@}
     //! Organiser.
+    //!@{
     const CvUserRef &owner() const;
-    //! Sets the organiser.
     void setOwner(const CvUserRef &owner);
+    //!@}
     //! Description.
+    //!@{
     QString description() const;
-    //! Sets the description.
     void setDescription(const QString &description);
+    //!@}
     //! Privacy text.
+    //!@{
     QString privacy() const;
-    //! Sets the privacy text.
     void setPrivacy(const QString &privacy);
+    //!@}
     //! Time of the last change.
+    //!@{
     QDateTime updatedTime() const;
-    //! Sets the time of the last change.
     void setUpdatedTime(const QDateTime &updatedTime);
+    //!@}
     //! Venue of the event.
+    //!@{
     CvEvent::CvVenue venue() const;
-    //! Sets the venue of the event.
     void setVenue(const CvEvent::CvVenue &venue);
+    //!@}
 
 private:
     QSharedDataPointer<CvEventPrivate> d;

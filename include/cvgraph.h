@@ -112,9 +112,10 @@ public:
     static SearchTarget searchTargetFromString(const QString &text);
 
     //! The locale sent with the requests that take one; empty (not sent) by default.
+    //!@{
     QString locale() const;
-    //! Sets locale().
     void setLocale(const QString &locale);
+    //!@}
 
     //! The transport this object sends through (for its lastError()).
     CvGraphConnect *graphConnect() const;

@@ -101,37 +101,44 @@ public:
     CvGraphOp(const QUrl &url, Operation kind, const QString &id, const QString &name);
 
     //! What is asked.
+    //!@{
     Operation kind() const { return m_kind; }
-    //! Sets kind().
     void setKind(Operation kind) { m_kind = kind; }
+    //!@}
     //! The primary identifier, echoed in the result signal.
+    //!@{
     QString id() const { return m_id; }
-    //! Sets id().
     void setId(const QString &id) { m_id = id; }
+    //!@}
     //! A second identifier or the caller's label.
+    //!@{
     QString name() const { return m_name; }
-    //! Sets name().
     void setName(const QString &name) { m_name = name; }
+    //!@}
     //! A path below the Graph endpoint (with its own query) or an absolute URL.
+    //!@{
     QUrl url() const { return m_url; }
-    //! Sets url().
     void setUrl(const QUrl &url) { m_url = url; }
+    //!@}
     //! Query parameters sent with the request and read again when the reply arrives.
+    //!@{
     Parameters parameters() const { return m_parameters; }
-    //! Sets parameters().
     void setParameters(const Parameters &parameters) { m_parameters = parameters; }
+    //!@}
     //! Sets \a key to \a value alone, replacing every earlier value of \a key.
     void setParameter(const QString &key, const QString &value);
     //! Adds \a value for \a key, keeping any earlier value of \a key.
     void addParameter(const QString &key, const QString &value);
     //! The request body (multipart uploads only).
+    //!@{
     QByteArray body() const { return m_body; }
-    //! Sets body().
     void setBody(const QByteArray &body) { m_body = body; }
+    //!@}
     //! The request headers (multipart uploads only).
+    //!@{
     Headers headers() const { return m_headers; }
-    //! Sets headers().
     void setHeaders(const Headers &headers) { m_headers = headers; }
+    //!@}
 
 private:
     Operation m_kind = NoOperation;

@@ -25,29 +25,35 @@ public:
     CvGraphRequest(const QString &method, const QString &relativeUrl);
 
     //! The name other requests of the batch may refer to; empty for none.
+    //!@{
     QString name() const { return m_name; }
-    //! Sets name().
     void setName(const QString &name) { m_name = name; }
+    //!@}
     //! The name of the request of the same batch this one waits for; empty for none.
+    //!@{
     QString dependsOn() const { return m_dependsOn; }
-    //! Sets dependsOn().
     void setDependsOn(const QString &dependsOn) { m_dependsOn = dependsOn; }
+    //!@}
     //! The HTTP verb text, e.g. "GET" or "POST".
+    //!@{
     QString method() const { return m_method; }
-    //! Sets method().
     void setMethod(const QString &method) { m_method = method; }
+    //!@}
     //! The path below the Graph endpoint, without a leading slash, e.g. "me/friends".
+    //!@{
     QString relativeUrl() const { return m_relativeUrl; }
-    //! Sets relativeUrl().
     void setRelativeUrl(const QString &relativeUrl) { m_relativeUrl = relativeUrl; }
+    //!@}
     //! The request body (form-encoded text), empty for none.
+    //!@{
     QString body() const { return m_body; }
-    //! Sets body().
     void setBody(const QString &body) { m_body = body; }
+    //!@}
     //! Locale, offset, limit, dates, fields and extra parameters added to the relative URL.
+    //!@{
     CvDataFilter filter() const { return m_filter; }
-    //! Sets filter().
     void setFilter(const Cv::CvDataFilter &filter) { m_filter = filter; }
+    //!@}
 
     /*!
      * The request as one JSON object text, members in the order method,

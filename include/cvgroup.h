@@ -41,45 +41,55 @@ public:
     //! Group id.
     QString id() const;
     //! Group version number, as sent by the service.
+    //!@{
     int version() const;
-    //! Sets the group version number, as sent by the service.
     void setVersion(int version);
+    //!@}
     //! Owner.
+    //!@{
     const CvUserRef &owner() const;
-    //! Sets the owner.
     void setOwner(const CvUserRef &owner);
+    //!@}
     //! Group name.
+    //!@{
     QString name() const;
-    //! Sets the group name.
     void setName(const QString &name);
+    //!@}
     //! Description.
+    //!@{
     QString description() const;
-    //! Sets the description.
     void setDescription(const QString &description);
+    //!@}
     //! Privacy text, as sent.
+    //!@{
     QString privacy() const;
-    //! Sets the privacy text, as sent.
     void setPrivacy(const QString &privacy);
+    //!@}
     //! Icon URL.
+    //!@{
     QString icon() const;
-    //! Sets the icon URL.
     void setIcon(const QString &icon);
+    //!@}
     //! Time of the last change.
+    //!@{
     QDateTime updatedTime() const;
-    //! Sets the time of the last change.
     void setUpdatedTime(const QDateTime &updatedTime);
+    //!@}
     //! E-mail address of the group.
+    //!@{
     QString email() const;
-    //! Sets the e-mail address of the group.
     void setEmail(const QString &email);
+    //!@}
     //! Group URL.
+    //!@{
     QString link() const;
-    //! Sets the group URL.
     void setLink(const QString &link);
+    //!@}
     //! Picture URL.
+    //!@{
     QString picture() const;
-    //! Sets the picture URL.
     void setPicture(const QString &picture);
+    //!@}
 
 private:
     QSharedDataPointer<CvGroupPrivate> d;

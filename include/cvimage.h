@@ -31,17 +31,20 @@ public:
     bool isValid() const;
 
     //! URL of the image file.
+    //!@{
     QString source() const;
-    //! Sets the URL of the image file.
     void setSource(const QString &source);
+    //!@}
     //! Height in pixels.
+    //!@{
     int height() const;
-    //! Sets the height in pixels.
     void setHeight(int height);
+    //!@}
     //! Width in pixels.
+    //!@{
     int width() const;
-    //! Sets the width in pixels.
     void setWidth(int width);
+    //!@}
 
 private:
     std::unique_ptr<CvImagePrivate> d;

@@ -31,33 +31,40 @@ public:
     bool isValid() const;
 
     //! Street and number.
+    //!@{
     QString street() const;
-    //! Sets the street and number.
     void setStreet(const QString &street);
+    //!@}
     //! City.
+    //!@{
     QString city() const;
-    //! Sets the city.
     void setCity(const QString &city);
+    //!@}
     //! State or region.
+    //!@{
     QString state() const;
-    //! Sets the state or region.
     void setState(const QString &state);
+    //!@}
     //! Country.
+    //!@{
     QString country() const;
-    //! Sets the country.
     void setCountry(const QString &country);
+    //!@}
     //! Postal code.
+    //!@{
     QString zip() const;
-    //! Sets the postal code.
     void setZip(const QString &zip);
+    //!@}
     //! Latitude in degrees.
+    //!@{
     float latitude() const;
-    //! Sets the latitude in degrees.
     void setLatitude(float latitude);
+    //!@}
     //! Longitude in degrees.
+    //!@{
     float longitude() const;
-    //! Sets the longitude in degrees.
     void setLongitude(float longitude);
+    //!@}
 
 private:
     std::unique_ptr<CvLocationPrivate> d;

@@ -55,22 +55,17 @@ public:
     virtual CvTags tags() const;
     //! Thumbnail URL.
     virtual QString picture() const;
-    //! Sets the owner.
+    //! Sets what the getter of the same name returns.
+    //!@{
     virtual void setFrom(const CvUserRef &from);
-    //! Sets the title.
     virtual void setName(const QString &name);
-    //! Sets the icon URL.
     virtual void setIcon(const QString &icon);
-    //! Sets the URL of the full media.
     virtual void setSource(const QString &source);
-    //! Sets the creation time.
     virtual void setCreatedTime(const QDateTime &createdTime);
-    //! Sets the time of the last update.
     virtual void setUpdatedTime(const QDateTime &updatedTime);
-    //! Sets the tags on the media.
     virtual void setTags(const CvTags &tags);
-    //! Sets the thumbnail URL.
     virtual void setPicture(const QString &picture);
+    //!@}
 
 private:
     QSharedDataPointer<CvMediaPrivate> d;

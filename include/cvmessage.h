@@ -39,33 +39,40 @@ public:
     //! Author.
     const CvUserRef &from() const;
     //! Text.
+    //!@{
     QString content() const;
-    //! Sets the text.
     void setContent(const QString &content);
+    //!@}
     //! Creation time.
+    //!@{
     QDateTime created() const;
-    //! Sets the creation time.
     void setCreated(const QDateTime &created);
+    //!@}
     //! Time of the last update.
+    //!@{
     QDateTime updated() const;
-    //! Sets the time of the last update.
     void setUpdated(const QDateTime &updated);
+    //!@}
     //! Subject, for thread messages.
+    //!@{
     QString subject() const;
-    //! Sets the subject, for thread messages.
     void setSubject(const QString &subject);
+    //!@}
     //! Whether the message has attachments.
+    //!@{
     bool hasAttachment() const;
-    //! Sets whether the message has attachments.
     void setHasAttachment(bool hasAttachment);
+    //!@}
     //! Number of likes.
+    //!@{
     int likes() const;
-    //! Sets the number of likes.
     void setLikes(int likes);
+    //!@}
     //! Whether the current user likes it.
+    //!@{
     bool userLikes() const;
-    //! Sets whether the current user likes it.
     void setUserLikes(bool userLikes);
+    //!@}
 
 private:
     std::unique_ptr<CvMessagePrivate> d;

@@ -41,65 +41,80 @@ public:
     //! Notification id.
     QString id() const;
     //! Sender.
+    //!@{
     const CvUserRef &from() const;
-    //! Sets the sender.
     void setFrom(const CvUserRef &from);
+    //!@}
     //! Creation time.
+    //!@{
     QDateTime createdTime() const;
-    //! Sets the creation time.
     void setCreatedTime(const QDateTime &createdTime);
+    //!@}
     //! Time of the last update.
+    //!@{
     QDateTime updatedTime() const;
-    //! Sets the time of the last update.
     void setUpdatedTime(const QDateTime &updatedTime);
+    //!@}
     //! Title as plain text.
+    //!@{
     QString title() const;
-    //! Sets the title as plain text.
     void setTitle(const QString &title);
+    //!@}
     //! Title as HTML.
+    //!@{
     QString titleHtml() const;
-    //! Sets the title as HTML.
     void setTitleHtml(const QString &titleHtml);
+    //!@}
     //! Body as plain text.
+    //!@{
     QString body() const;
-    //! Sets the body as plain text.
     void setBody(const QString &body);
+    //!@}
     //! Body as HTML.
+    //!@{
     QString bodyHtml() const;
-    //! Sets the body as HTML.
     void setBodyHtml(const QString &bodyHtml);
+    //!@}
     //! URL the notification points to.
+    //!@{
     QString link() const;
-    //! Sets the URL the notification points to.
     void setLink(const QString &link);
+    //!@}
     //! Id of the application that sent it.
+    //!@{
     QString applicationId() const;
-    //! Sets the id of the application that sent it.
     void setApplicationId(const QString &applicationId);
+    //!@}
     //! Whether it is not yet read.
+    //!@{
     bool unread() const;
-    //! Sets whether it is not yet read.
     void setUnread(bool unread);
+    //!@}
     //! Whether the user has hidden it.
+    //!@{
     bool hidden() const;
-    //! Sets whether the user has hidden it.
     void setHidden(bool hidden);
+    //!@}
     //! Id of the object concerned.
+    //!@{
     QString objectId() const;
-    //! Sets the id of the object concerned.
     void setObjectId(const QString &objectId);
+    //!@}
     //! Type of that object, as sent.
+    //!@{
     QString objectType() const;
-    //! Sets the type of that object, as sent.
     void setObjectType(const QString &objectType);
+    //!@}
     //! Icon URL.
+    //!@{
     QString icon() const;
-    //! Sets the icon URL.
     void setIcon(const QString &icon);
+    //!@}
     //! Album id, for photo notifications.
+    //!@{
     QString albumId() const;
-    //! Sets the album id, for photo notifications.
     void setAlbumId(const QString &albumId);
+    //!@}
 
 private:
     QSharedDataPointer<CvNotificationPrivate> d;

@@ -28,41 +28,50 @@ public:
     void swap(CvNotifications &other) noexcept { d.swap(other.d); }
 
     //! Number of unread messages.
+    //!@{
     int numberOfUnreadMessages() const;
-    //! Sets the number of unread messages.
     void setNumberOfUnreadMessages(int numberOfUnreadMessages);
+    //!@}
     //! Value the service gives for the newest message.
+    //!@{
     int mostRecentMessage() const;
-    //! Sets the value the service gives for the newest message.
     void setMostRecentMessage(int mostRecentMessage);
+    //!@}
     //! Number of unread pokes.
+    //!@{
     int numberOfUnreadPokes() const;
-    //! Sets the number of unread pokes.
     void setNumberOfUnreadPokes(int numberOfUnreadPokes);
+    //!@}
     //! Value the service gives for the newest poke.
+    //!@{
     int mostRecentPoke() const;
-    //! Sets the value the service gives for the newest poke.
     void setMostRecentPoke(int mostRecentPoke);
+    //!@}
     //! Number of unread shares.
+    //!@{
     int numberOfUnreadShares() const;
-    //! Sets the number of unread shares.
     void setNumberOfUnreadShares(int numberOfUnreadShares);
+    //!@}
     //! Value the service gives for the newest share.
+    //!@{
     int mostRecentShare() const;
-    //! Sets the value the service gives for the newest share.
     void setMostRecentShare(int mostRecentShare);
+    //!@}
     //! Ids of the users asking for friendship.
+    //!@{
     QStringList friendRequests() const;
-    //! Sets the ids of the users asking for friendship.
     void setFriendRequests(const QStringList &friendRequests);
+    //!@}
     //! Ids of the groups the user is invited to.
+    //!@{
     QStringList groupInvites() const;
-    //! Sets the ids of the groups the user is invited to.
     void setGroupInvites(const QStringList &groupInvites);
+    //!@}
     //! Ids of the events the user is invited to.
+    //!@{
     QStringList eventInvites() const;
-    //! Sets the ids of the events the user is invited to.
     void setEventInvites(const QStringList &eventInvites);
+    //!@}
 
 private:
     std::unique_ptr<CvNotificationsPrivate> d;

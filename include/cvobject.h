@@ -48,17 +48,20 @@ public:
     bool isValid() const;
 
     //! Service id.
+    //!@{
     QString id() const;
-    //! Sets the service id.
     void setId(const QString &id);
+    //!@}
     //! Display name.
+    //!@{
     QString name() const;
-    //! Sets the display name.
     void setName(const QString &name);
+    //!@}
     //! Type tag, as the service sent it.
+    //!@{
     QString type() const;
-    //! Sets the type tag, as the service sent it.
     void setType(const QString &type);
+    //!@}
     //! Sets the decoded data of the whole object.
     void setData(const QVariantMap &data);
 

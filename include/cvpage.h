@@ -38,53 +38,65 @@ public:
     //! Page id.
     QString id() const;
     //! Page name.
+    //!@{
     QString name() const;
-    //! Sets the page name.
     void setName(const QString &name);
+    //!@}
     //! Picture URL.
+    //!@{
     QString picture() const;
-    //! Sets the picture URL.
     void setPicture(const QString &picture);
+    //!@}
     //! Page URL.
+    //!@{
     QString link() const;
-    //! Sets the page URL.
     void setLink(const QString &link);
+    //!@}
     //! Category text.
+    //!@{
     QString category() const;
-    //! Sets the category text.
     void setCategory(const QString &category);
+    //!@}
     //! Web site.
+    //!@{
     QString website() const;
-    //! Sets the web site.
     void setWebsite(const QString &website);
+    //!@}
     //! User name of the page.
+    //!@{
     QString username() const;
-    //! Sets the user name of the page.
     void setUsername(const QString &username);
+    //!@}
     //! Founding date, as text.
+    //!@{
     QString founded() const;
-    //! Sets the founding date, as text.
     void setFounded(const QString &founded);
+    //!@}
     //! Overview text.
+    //!@{
     QString companyOverview() const;
-    //! Sets the overview text.
     void setCompanyOverview(const QString &companyOverview);
+    //!@}
     //! Phone number.
+    //!@{
     QString phoneNumber() const;
-    //! Sets the phone number.
     void setPhoneNumber(const QString &phoneNumber);
+    //!@}
     //! Number of likes.
+    //!@{
     int likes() const;
-    //! Sets the number of likes.
     void setLikes(int likes);
+    //!@}
     //! Number of check-ins.
+    //!@{
     int checkins() const;
-    //! Sets the number of check-ins.
     void setCheckins(int checkins);
+    //!@}
     //! Address and coordinates.
+    //!@{
     CvLocation location() const;
-    //! Sets the address and coordinates.
     void setLocation(const CvLocation &location);
+    //!@}
 
 private:
     QSharedDataPointer<CvPagePrivate> d;

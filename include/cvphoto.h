@@ -50,16 +50,14 @@ public:
     virtual QList<CvImage> images() const;
     //! Position of the photo in its album.
     virtual int position() const;
-    //! Sets the photo page URL.
+    //! Sets what the getter of the same name returns.
+    //!@{
     virtual void setLink(const QString &link);
-    //! Sets the height of the full image in pixels.
     virtual void setHeight(int height);
-    //! Sets the width of the full image in pixels.
     virtual void setWidth(int width);
-    //! Sets the available renditions.
     virtual void setImages(const QList<CvImage> &images);
-    //! Sets the position of the photo in its album.
     virtual void setPosition(int position);
+    //!@}
 
 private:
     QSharedDataPointer<CvPhotoPrivate> dd;

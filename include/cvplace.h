@@ -43,12 +43,12 @@ public:
     virtual QString category() const;
     //! Address and coordinates.
     virtual CvLocation location() const;
-    //! Sets the place name.
+    //! Sets what the getter of the same name returns.
+    //!@{
     virtual void setName(const QString &name);
-    //! Sets the category text.
     virtual void setCategory(const QString &category);
-    //! Sets the address and coordinates.
     virtual void setLocation(const CvLocation &location);
+    //!@}
 
 private:
     QSharedDataPointer<CvPlacePrivate> d;

@@ -45,89 +45,110 @@ public:
     //! Post id.
     QString id() const;
     //! Author.
+    //!@{
     const CvUserRef &from() const;
-    //! Sets the author.
     void setFrom(const CvUserRef &from);
+    //!@}
     //! Addressees.
+    //!@{
     CvUserRefs to() const;
-    //! Sets the addressees.
     void setTo(const CvUserRefs &to);
+    //!@}
     //! Users tagged as being with the author.
+    //!@{
     CvUserRefs withTags() const;
-    //! Sets the users tagged as being with the author.
     void setWithTags(const CvUserRefs &withTags);
+    //!@}
     //! Text.
+    //!@{
     QString message() const;
-    //! Sets the text.
     void setMessage(const QString &message);
+    //!@}
     //! Picture URL.
+    //!@{
     QString picture() const;
-    //! Sets the picture URL.
     void setPicture(const QString &picture);
+    //!@}
     //! Shared link.
+    //!@{
     const CvLinkInfo &linkInfo() const;
-    //! Sets the shared link.
     void setLinkInfo(const CvLinkInfo &linkInfo);
+    //!@}
     //! Media source URL.
+    //!@{
     QString source() const;
-    //! Sets the media source URL.
     void setSource(const QString &source);
+    //!@}
     //! Icon URL.
+    //!@{
     QString icon() const;
-    //! Sets the icon URL.
     void setIcon(const QString &icon);
+    //!@}
     //! Attribution text.
+    //!@{
     QString attribution() const;
-    //! Sets the attribution text.
     void setAttribution(const QString &attribution);
+    //!@}
     //! Application that made the post: its id, then its name.
+    //!@{
     QPair<QString, QString> application() const;
-    //! Sets the application that made the post: its id, then its name.
     void setApplication(const QPair<QString, QString> &application);
+    //!@}
     //! Actions offered on the post.
+    //!@{
     CvActions actions() const;
-    //! Sets the actions offered on the post.
     void setActions(const CvActions &actions);
+    //!@}
     //! Number of likes.
+    //!@{
     int likes() const;
-    //! Sets the number of likes.
     void setLikes(int likes);
+    //!@}
     //! Creation time.
+    //!@{
     QDateTime created() const;
-    //! Sets the creation time.
     void setCreated(const QDateTime &created);
+    //!@}
     //! Time of the last update.
+    //!@{
     QDateTime updated() const;
-    //! Sets the time of the last update.
     void setUpdated(const QDateTime &updated);
+    //!@}
     //! Number of comments.
+    //!@{
     int commentCount() const;
-    //! Sets the number of comments.
     void setCommentCount(int commentCount);
+    //!@}
     //! Post type text, as sent by the service.
+    //!@{
     QString type() const;
-    //! Sets the post type text, as sent by the service.
     void setType(const QString &type);
+    //!@}
     //! Subject.
+    //!@{
     QString subject() const;
-    //! Sets the subject.
     void setSubject(const QString &subject);
+    //!@}
     //! Id of the album a photo post refers to.
+    //!@{
     QString albumId() const;
-    //! Sets the id of the album a photo post refers to.
     void setAlbumId(const QString &albumId);
+    //!@}
     //! Id of the object the post refers to.
+    //!@{
     QString objectId() const;
-    //! Sets the id of the object the post refers to.
     void setObjectId(const QString &objectId);
+    //!@}
     //! Place of the post.
+    //!@{
     CvPlace place() const;
-    //! Sets the place of the post.
     void setPlace(const CvPlace &place);
+    //!@}
     //! Story text.
+    //!@{
     QString story() const;
-    //! Sets the story text.
     void setStory(const QString &story);
+    //!@}
 
 private:
     QSharedDataPointer<CvPostPrivate> d;

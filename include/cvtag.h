@@ -38,21 +38,25 @@ public:
     //! Id of the tagged user; empty for a free-text tag.
     QString id() const;
     //! Name of the tagged user, or the tag text.
+    //!@{
     QString name() const;
-    //! Sets the name of the tagged user, or the tag text.
     void setName(const QString &name);
+    //!@}
     //! Horizontal position, as sent by the service.
+    //!@{
     int x() const;
-    //! Sets the horizontal position, as sent by the service.
     void setX(int x);
+    //!@}
     //! Vertical position, as sent by the service.
+    //!@{
     int y() const;
-    //! Sets the vertical position, as sent by the service.
     void setY(int y);
+    //!@}
     //! Time the tag was made.
+    //!@{
     QDateTime createdTime() const;
-    //! Sets the time the tag was made.
     void setCreatedTime(const QDateTime &createdTime);
+    //!@}
 
 private:
     QSharedDataPointer<CvTagPrivate> d;

@@ -41,33 +41,40 @@ public:
     //! Originator.
     CvUserRef from() const;
     //! Recipients.
+    //!@{
     CvUserRefs to() const;
-    //! Sets the recipients.
     void setTo(const CvUserRefs &to);
+    //!@}
     //! Users who wrote in the thread.
+    //!@{
     CvUserRefs senders() const;
-    //! Sets the users who wrote in the thread.
     void setSenders(const CvUserRefs &senders);
+    //!@}
     //! Subject.
+    //!@{
     QString subject() const;
-    //! Sets the subject.
     void setSubject(const QString &subject);
+    //!@}
     //! Text snippet of the latest message.
+    //!@{
     QString snippet() const;
-    //! Sets the text snippet of the latest message.
     void setSnippet(const QString &snippet);
+    //!@}
     //! Number of messages.
+    //!@{
     int messageCount() const;
-    //! Sets the number of messages.
     void setMessageCount(int messageCount);
+    //!@}
     //! Number of unread messages; 0 means read.
+    //!@{
     int unread() const;
-    //! Sets the number of unread messages; 0 means read.
     void setUnread(int unread);
+    //!@}
     //! Time of the last activity.
+    //!@{
     QDateTime updatedTime() const;
-    //! Sets the time of the last activity.
     void setUpdatedTime(const QDateTime &updatedTime);
+    //!@}
 
 private:
     QSharedDataPointer<CvThreadPrivate> d;

@@ -40,93 +40,115 @@ public:
     //! User id.
     QString id() const;
     //! Display name.
+    //!@{
     QString name() const;
-    //! Sets the display name.
     void setName(const QString &name);
+    //!@}
     //! First name.
+    //!@{
     QString firstName() const;
-    //! Sets the first name.
     void setFirstName(const QString &firstName);
+    //!@}
     //! Last name.
+    //!@{
     QString lastName() const;
-    //! Sets the last name.
     void setLastName(const QString &lastName);
+    //!@}
     //! Profile URL.
+    //!@{
     QString link() const;
-    //! Sets the profile URL.
     void setLink(const QString &link);
+    //!@}
     //! About text.
+    //!@{
     QString about() const;
-    //! Sets the about text.
     void setAbout(const QString &about);
+    //!@}
     //! Birthday, as text in the form the service or the cache delivered.
+    //!@{
     QString birthday() const;
-    //! Sets the birthday, as text in the form the service or the cache delivered.
     void setBirthday(const QString &birthday);
+    //!@}
     //! E-mail address.
+    //!@{
     QString email() const;
-    //! Sets the e-mail address.
     void setEmail(const QString &email);
+    //!@}
     //! Web site.
+    //!@{
     QString website() const;
-    //! Sets the web site.
     void setWebsite(const QString &website);
+    //!@}
     //! Name of the home town.
+    //!@{
     QString hometown() const;
-    //! Sets the name of the home town.
     void setHometown(const QString &hometown);
+    //!@}
     //! Name of the current location.
+    //!@{
     QString location() const;
-    //! Sets the name of the current location.
     void setLocation(const QString &location);
+    //!@}
     //! Biography.
+    //!@{
     QString bio() const;
-    //! Sets the biography.
     void setBio(const QString &bio);
+    //!@}
     //! Gender.
+    //!@{
     QString gender() const;
-    //! Sets the gender.
     void setGender(const QString &gender);
+    //!@}
     //! Interested-in text.
+    //!@{
     QString interestedIn() const;
-    //! Sets the interested-in text.
     void setInterestedIn(const QString &interestedIn);
+    //!@}
     //! Meeting-for text.
+    //!@{
     QString meetingFor() const;
-    //! Sets the meeting-for text.
     void setMeetingFor(const QString &meetingFor);
+    //!@}
     //! Relationship status.
+    //!@{
     QString relationshipStatus() const;
-    //! Sets the relationship status.
     void setRelationshipStatus(const QString &relationshipStatus);
+    //!@}
     //! Religion.
+    //!@{
     QString religion() const;
-    //! Sets the religion.
     void setReligion(const QString &religion);
+    //!@}
     //! Political view.
+    //!@{
     QString political() const;
-    //! Sets the political view.
     void setPolitical(const QString &political);
+    //!@}
     //! Partner.
+    //!@{
     const CvUserRef &significantOther() const;
-    //! Sets the partner.
     void setSignificantOther(const CvUserRef &significantOther);
+    //!@}
     //! Time-zone offset, as the service sends it.
+    //!@{
     int timezone() const;
-    //! Sets the time-zone offset, as the service sends it.
     void setTimezone(int timezone);
+    //!@}
     //! URL of the profile picture.
+    //!@{
     QString picture() const;
-    //! Sets the URL of the profile picture.
     void setPicture(const QString &picture);
+    //!@}
     //! Mobile phone number.
+    //!@{
     QString mobilePhone() const;
-    //! Sets the mobile phone number.
     void setMobilePhone(const QString &mobilePhone);
+    //!@}
     //! Locale of the user.
+    //!@{
     QString locale() const;
-    //! Sets the locale of the user.
     void setLocale(const QString &locale);
+    //!@}
 
     //! The id and name of this user.
     CvUserRef toRef() const;

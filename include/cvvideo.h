@@ -37,9 +37,10 @@ public:
     }
 
     //! HTML snippet that embeds the video player.
+    //!@{
     virtual QString embeddedHtml() const;
-    //! Sets the HTML snippet that embeds the video player.
     virtual void setEmbeddedHtml(const QString &embeddedHtml);
+    //!@}
 
 private:
     QSharedDataPointer<CvVideoPrivate> dd;
