@@ -1,7 +1,7 @@
 #ifndef CVREDACT_P_H
 #define CVREDACT_P_H
 
-#include "cvexport.h"
+#include "cvautotest_p.h"
 
 #include <QString>
 
@@ -18,8 +18,8 @@ void cvRemoveSecret(const QString &secret);
 QString cvRedactedSecret(const QString &secret);
 // \a text with every registered secret and \a extra, verbatim or percent-encoded, and every
 // access_token query value replaced by their redacted form. Every written line passes here.
-// Exported (though not public) for the redaction fuzz harness.
-CV_EXPORT QString cvRedacted(const QString &text, const QString &extra = QString());
+// Exported in a developer build for the redaction fuzz harness.
+CV_AUTOTEST_EXPORT QString cvRedacted(const QString &text, const QString &extra = QString());
 
 } // namespace Cv
 

@@ -1,7 +1,7 @@
 #ifndef CVGRAPHJSON_P_H
 #define CVGRAPHJSON_P_H
 
-#include "cvexport.h"
+#include "cvautotest_p.h"
 
 #include <QByteArray>
 #include <QVariant>
@@ -19,9 +19,9 @@ namespace Cv {
  * that fits 64 bits is a qlonglong, every other number a double, and the QString of a member
  * name that recurs in one document is shared.
  *
- * Exported (though not public) so that the decode benchmark times exactly this code.
+ * Exported in a developer build so that the decode benchmark times exactly this code.
  */
-CV_EXPORT bool cvDecodeJson(const QByteArray &json, QVariantMap *map, QVariantList *list);
+CV_AUTOTEST_EXPORT bool cvDecodeJson(const QByteArray &json, QVariantMap *map, QVariantList *list);
 /*
  * The same decoding into one variant: a map, a list, or a null variant for a scalar; false (with
  * the same warning) for text that is not strict JSON.
@@ -35,7 +35,8 @@ bool cvDecodeJson(const QByteArray &json, QVariant *value);
  * some non-strict text ("1.", "\x", raw control characters, lone surrogates, a leading
  * byte-order mark) is accepted. Never used by the library itself.
  */
-CV_EXPORT bool cvDecodeJsonWithQt(const QByteArray &json, QVariantMap *map, QVariantList *list);
+CV_AUTOTEST_EXPORT bool cvDecodeJsonWithQt(const QByteArray &json, QVariantMap *map,
+                                           QVariantList *list);
 
 //! Deepest nesting of arrays and objects either decoder accepts (QJsonDocument's own limit).
 constexpr int cvJsonNestingLimit = 1024;
