@@ -8,6 +8,7 @@
 
 #include <simdjson.h>
 
+#include <charconv>
 #include <string_view>
 
 namespace Cv {
@@ -23,6 +24,16 @@ bool refuse(const QByteArray &json)
     if (cvLogWarnings())
         CvLogger::logWarning(QLatin1String("Not valid JSON data:\n") + QString::fromUtf8(json));
     return false;
+}
+
+// QString::fromUtf8 drops a byte-order mark at the start of its text, but inside a JSON string
+// U+FEFF is data.
+QString textOf(std::string_view utf8)
+{
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (utf8.substr(0, byteOrderMark.size()) != byteOrderMark)
+        return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    return QChar(0xFEFF) + textOf(utf8.substr(byteOrderMark.size()));
 }
 
 // Moves the decoded root into the output of its shape and empties the other output.
@@ -71,7 +82,7 @@ public:
             std::string_view text;
             if (const error_code e = node.get_string().get(text))
                 return e;
-            *out = QString::fromUtf8(text.data(), qsizetype(text.size()));
+            *out = textOf(text);
             return SUCCESS;
         }
         case od::json_type::number:
@@ -146,9 +157,20 @@ public:
                 return SUCCESS;
             }
         }
+        // simdjson checks the syntax, but its value is wrong for some long mantissas after "0."
+        // (0.1234567890123456789012 comes out near 0.0017), so the token is converted again,
+        // correctly rounded. Like the Qt route, a number beyond a double either way (1e400, or
+        // a non-zero 1e-400) is refused.
         double real;
         if (const error_code e = node.get_double().get(real))
             return e;
+        std::string_view token;
+        using Token = simdjson::simdjson_result<std::string_view>;
+        if (const error_code e = Token(node.raw_json_token()).get(token))
+            return e;
+        const char *end = token.data() + token.size();
+        if (std::from_chars(token.data(), end, real).ec != std::errc())
+            return simdjson::NUMBER_ERROR;
         *out = real;
         return SUCCESS;
     }
@@ -165,7 +187,7 @@ private:
         for (quint32 i = hash;; ++i) {
             Slot &slot = m_slots[i % slotCount];
             if (!slot.taken) {
-                QString text = QString::fromUtf8(name.data(), qsizetype(name.size()));
+                QString text = textOf(name);
                 if (m_used < slotCount * 3 / 4) {
                     ++m_used;
                     slot = {name, text, true};
@@ -188,8 +210,22 @@ private:
     quint32 m_used = 0;
 };
 
-// Root scalars are parsed by the document's own root accessors, which refuse trailing content.
-error_code decodeRoot(od::document &document, TreeBuilder &builder, QVariant *out)
+// simdjson's root literal accessors look at the literal's own letters only, so "false2" passes
+// as false: a literal at the top must be the whole text apart from JSON whitespace.
+bool isWholeText(std::string_view text, std::string_view literal)
+{
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    while (!text.empty() && isSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back()))
+        text.remove_suffix(1);
+    return text == literal;
+}
+
+// Root scalars are parsed by the document's own root accessors, which refuse trailing content
+// after strings and numbers.
+error_code decodeRoot(od::document &document, std::string_view text, TreeBuilder &builder,
+                      QVariant *out)
 {
     od::json_type type;
     if (const error_code e = document.type().get(type))
@@ -221,12 +257,14 @@ error_code decodeRoot(od::document &document, TreeBuilder &builder, QVariant *ou
     case od::json_type::boolean: {
         bool flag;
         e = document.get_bool().get(flag);
+        if (!e && !isWholeText(text, flag ? "true" : "false"))
+            e = simdjson::T_ATOM_ERROR;
         break;
     }
     case od::json_type::null: {
         bool isNull;
         e = document.is_null().get(isNull);
-        if (!e && !isNull)
+        if (!e && (!isNull || !isWholeText(text, "null")))
             e = simdjson::N_ATOM_ERROR;
         break;
     }
@@ -269,7 +307,7 @@ error_code parseWith(od::parser &parser, const QByteArray &json, QVariant *root)
     }
     if (e)
         return e;
-    return decodeRoot(document, builder, root);
+    return decodeRoot(document, std::string_view(json.constData(), size), builder, root);
 }
 
 // QJsonDocument accepts only an object or an array at the top. A single scalar is still one

@@ -166,7 +166,11 @@ void tst_CvGraphJson::generated_data()
     QTest::newRow("integers at the edges")
         << QByteArray("[-0, 0, 9223372036854775807, -9223372036854775808, 9223372036854775808, "
                       "18446744073709551615, 100000123456789012]");
-    QTest::newRow("doubles") << QByteArray("[0.1, -0.0, 1e308, -1e308, 2.5e-308, 1E-2, 3.14159]");
+    QTest::newRow("doubles") << QByteArray(
+        "[0.1, -0.0, 1e308, -1e308, 2.5e-308, 1E-2, 3.14159, 1e-320, 0e-400, -0.000e-999]");
+    QTest::newRow("long mantissas")
+        << QByteArray("[0.1234567890123456789012, -0.1747370955164073709551616, "
+                      "0.00000000012345678901234567890123e-5, 12345678901234567890123.5]");
     QTest::newRow("whitespace everywhere")
         << QByteArray(" \t\r\n{ \"a\" : [ 1 , { } , [ ] , true , false , null ] } \n");
     QByteArray manyNames = "{";
@@ -214,6 +218,10 @@ void tst_CvGraphJson::corrections_data()
         << QByteArray("-9223372036854775809") << QVariant(-9223372036854775809.0);
     QTest::newRow("unsigned range")
         << QByteArray("9223372036854775808") << QVariant(9223372036854775808.0);
+    // The Qt route drops U+FEFF at the start of a string written without escapes.
+    QTest::newRow("leading U+FEFF kept") << QByteArray("\"\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                       "a\\n\"")
+                                         << QVariant(u"\uFEFF\uFEFFa\n"_s);
 }
 
 void tst_CvGraphJson::corrections()
@@ -258,6 +266,10 @@ void tst_CvGraphJson::refusedByBoth_data()
                              "[\"\xff\"]",
                              "[\"\xc3\"]",
                              "[\"\xed\xa0\x80\"]"})
+        QTest::addRow("%s", text) << QByteArray(text);
+    // A literal at the top with more after it, and numbers beyond a double either way.
+    for (const char *text : {"false2", "truex", "null0", " true\"x\"", "12a", "[1e-400]",
+                             "[-4.5e-72035274]", "1e-99999999999"})
         QTest::addRow("%s", text) << QByteArray(text);
     QTest::newRow("NUL after the value") << QByteArray("[1]\0", 4);
     QTest::newRow("arrays too deep") << nested(cvJsonNestingLimit + 1, "[", "", "]");
