@@ -216,14 +216,18 @@ bool rawRun(const QString &file, const CvPosts &posts, Timing *t)
             "created_time GLOB '*+*') AND (created_time IS NULL OR (datetime(created_time) > "
             "datetime(?2) AND datetime(created_time) < datetime(?3))) AND (type IS NULL OR type "
             "LIKE ?4) ORDER BY created_time DESC, updated_time DESC LIMIT ?5");
-        timer.restart();
-        QString until = Base.addYears(1000).toString(Qt::ISODateWithMs);
-        for (;;) {
+        // One page of the feed, newest first, ending before \a until.
+        const auto bindPage = [&](const QString &until) {
             page.text(1, me());
             page.text(2, QStringLiteral("1970-01-01T00:00:00"));
             page.text(3, until);
             page.text(4, QStringLiteral("%"));
             page.integer(5, PageSize);
+        };
+        timer.restart();
+        QString until = Base.addYears(1000).toString(Qt::ISODateWithMs);
+        for (;;) {
+            bindPage(until);
             int rows = 0;
             while (sqlite3_step(page.get()) == SQLITE_ROW) {
                 for (int c = 0; c < 23; ++c)
@@ -265,11 +269,7 @@ bool rawRun(const QString &file, const CvPosts &posts, Timing *t)
         until = Base.addYears(1000).toString(Qt::ISODateWithMs);
         int complete = 0;
         for (;;) {
-            page.text(1, me());
-            page.text(2, QStringLiteral("1970-01-01T00:00:00"));
-            page.text(3, until);
-            page.text(4, QStringLiteral("%"));
-            page.integer(5, PageSize);
+            bindPage(until);
             CvPosts read;
             while (sqlite3_step(page.get()) == SQLITE_ROW) {
                 sqlite3_stmt *st = page.get();
