@@ -385,8 +385,6 @@ bool CvCachePrivate::updateTableTarget(const QString &table, const QPair<QString
     CvStatement *insert = &statements->insert;
     insert->bindValue(0, first.second);
     insert->bindValue(1, second.second);
-    insert->bindValue(2, first.second);
-    insert->bindValue(3, second.second);
     return execWrite(insert);
 }
 

@@ -78,11 +78,10 @@ UpdateTableTargetQuery *CvQueries::tableTargetQuery(const QString &table,
     auto entry = std::make_unique<UpdateTableTargetQuery>(d->db, d->native, table, firstColumn,
                                                           secondColumn);
     entry->insert.setForwardOnly(true);
-    // A table name that does not exist fails here; keep nothing so that the error is reported
-    // now and the statement is prepared again next time.
+    // A table name that does not exist, or a pair that is not its key, fails here; keep nothing so
+    // that the error is reported now and the statement is prepared again next time.
     if (!entry->insert.prepare(
-            QStringLiteral("INSERT INTO %1 (%2, %3) SELECT ?, ? WHERE NOT EXISTS (SELECT 1 FROM "
-                           "%1 WHERE %2 = ? AND %3 = ?)")
+            QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?) ON CONFLICT (%2, %3) DO NOTHING")
                 .arg(table, firstColumn, secondColumn))) {
         d->recordError(entry->insert);
         return nullptr;

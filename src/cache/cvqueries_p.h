@@ -37,7 +37,8 @@ class CvDataFilter;
 
 // The insert of one link table and column pair, prepared once. It adds the row unless the pair is
 // stored already, in one step: what a count of the pair followed by an insert when it is 0 does,
-// errors included, since the insert part is the same.
+// errors included, since the insert part is the same. The pair is every link table's key, so the
+// key itself finds a stored pair: one search instead of two, and no statement journal.
 struct UpdateTableTargetQuery
 {
     UpdateTableTargetQuery(const QSqlDatabase &db, sqlite3 *native, const QString &table,
