@@ -9,7 +9,9 @@
 #include <simdjson.h>
 
 #include <charconv>
+#include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace Cv {
 
@@ -54,12 +56,120 @@ bool deliver(QVariant &value, QVariantMap *map, QVariantList *list)
     return true;
 }
 
+bool isJsonSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// A value's raw token runs up to the next structural character, so it may end in whitespace.
+std::string_view trimmed(std::string_view token)
+{
+    while (!token.empty() && isJsonSpace(token.back()))
+        token.remove_suffix(1);
+    return token;
+}
+
+// Converts a number token that needs no rounding decision of its own: an integer of at most 18
+// digits, or a decimal whose significant digits fit a double exactly (at most 2^53) scaled by a
+// power of ten that is itself exact (at most 10^22), where one IEEE multiplication or division
+// gives the correctly rounded value. Anything else, valid or not, is left to the full parser.
+bool shortNumber(std::string_view token, QVariant *out)
+{
+    static constexpr double powersOfTen[]
+        = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr int exactPowers = int(sizeof(powersOfTen) / sizeof(powersOfTen[0])) - 1;
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const char *p = token.data();
+    const char *const end = p + token.size();
+    const bool negative = p != end && *p == '-';
+    if (negative)
+        ++p;
+    if (p == end || !isDigit(*p) || (*p == '0' && p + 1 != end && isDigit(p[1])))
+        return false;
+    quint64 mantissa = 0;
+    int significant = 0;
+    const auto addDigit = [&](char c) {
+        if (mantissa != 0 || c != '0') {
+            mantissa = mantissa * 10 + quint64(c - '0');
+            ++significant;
+        }
+    };
+    for (; p != end && isDigit(*p) && significant < 19; ++p)
+        addDigit(*p);
+    int fractionDigits = 0;
+    if (p != end && *p == '.') {
+        const char *const first = ++p;
+        for (; p != end && isDigit(*p) && significant < 19; ++p)
+            addDigit(*p);
+        fractionDigits = int(p - first);
+        if (fractionDigits == 0)
+            return false;
+    }
+    int exponent = 0;
+    const bool hasExponent = p != end && (*p == 'e' || *p == 'E');
+    if (hasExponent) {
+        ++p;
+        const bool negativeExponent = p != end && *p == '-';
+        if (p != end && (*p == '-' || *p == '+'))
+            ++p;
+        const char *const first = p;
+        for (; p != end && isDigit(*p) && p - first < 4; ++p)
+            exponent = exponent * 10 + (*p - '0');
+        if (p == first)
+            return false;
+        if (negativeExponent)
+            exponent = -exponent;
+    }
+    // A digit left over means more digits than this path takes, or a malformed token.
+    if (p != end)
+        return false;
+    if (fractionDigits == 0 && !hasExponent) {
+        if (significant > 18)
+            return false;
+        *out = negative ? -qlonglong(mantissa) : qlonglong(mantissa);
+        return true;
+    }
+    const int scale = exponent - fractionDigits;
+    if (mantissa > (quint64(1) << 53) || scale < -exactPowers || scale > exactPowers)
+        return false;
+    double real = double(mantissa);
+    real = scale < 0 ? real / powersOfTen[-scale] : real * powersOfTen[scale];
+    *out = negative ? -real : real;
+    return true;
+}
+
+// Gives *out an empty value of type T to be filled in place: assigning a finished container or
+// string would copy it, one reference count up and another down.
+template<typename T>
+T *emplace(QVariant *out)
+{
+    *out = QVariant(T());
+    return static_cast<T *>(out->data());
+}
+
 // Builds the variant tree while walking the document once. Member names are looked up in a
-// table keyed by the parser's unescaped copy (alive until the next document), so a name that
-// recurs in every element of a page is one shared QString instead of one per element.
+// table keyed by their text (in the reply itself, or the parser's unescaped copy when the name
+// has escapes; both alive until the next document), so a name that recurs in every element of
+// a page is one shared QString instead of one per element. Lists are collected on a scratch
+// stack first so that each gets one allocation of its exact size.
 class TreeBuilder
 {
 public:
+    explicit TreeBuilder(std::vector<QVariant> *stack)
+        : m_stack(stack)
+    {
+    }
+    TreeBuilder(const TreeBuilder &) = delete;
+    TreeBuilder &operator=(const TreeBuilder &) = delete;
+    ~TreeBuilder()
+    {
+        for (quint32 i = 0; i < slotCount; ++i) {
+            if (isTaken(i))
+                slot(i)->~Slot();
+        }
+    }
+
     error_code value(od::value node, QVariant *out, int depth)
     {
         od::json_type type;
@@ -78,14 +188,13 @@ public:
                 return e;
             return elements(array, out, depth + 1);
         }
-        case od::json_type::string: {
-            std::string_view text;
-            if (const error_code e = node.get_string().get(text))
-                return e;
-            *out = textOf(text);
-            return SUCCESS;
-        }
+        case od::json_type::string:
+            return string(node, out);
         case od::json_type::number:
+            // The token is validated here, and the iterator steps over a number left unread
+            // exactly as it does over one that was read.
+            if (shortNumber(trimmed(node.raw_json_token()), out))
+                return SUCCESS;
             return number(node, out);
         case od::json_type::boolean: {
             bool flag;
@@ -108,20 +217,18 @@ public:
     {
         if (depth > cvJsonNestingLimit)
             return simdjson::DEPTH_ERROR;
-        QVariantMap map;
+        QVariantMap &map = *emplace<QVariantMap>(out);
         for (auto member : object) {
             od::field field;
             if (const error_code e = std::move(member).get(field))
                 return e;
-            std::string_view name;
-            if (const error_code e = field.unescaped_key().get(name))
+            const QString *name;
+            if (const error_code e = key(field, &name))
                 return e;
-            QVariant element;
-            if (const error_code e = value(field.value(), &element, depth))
+            const auto entry = map.insert(*name, QVariant());
+            if (const error_code e = value(field.value(), &entry.value(), depth))
                 return e;
-            map.insert(key(name), std::move(element));
         }
-        *out = std::move(map);
         return SUCCESS;
     }
 
@@ -129,16 +236,22 @@ public:
     {
         if (depth > cvJsonNestingLimit)
             return simdjson::DEPTH_ERROR;
-        QVariantList list;
+        const size_t base = m_stack->size();
         for (auto item : array) {
             od::value node;
             if (const error_code e = std::move(item).get(node))
                 return e;
-            list.append(QVariant());
-            if (const error_code e = value(node, &list.last(), depth))
+            // Not decoded on the stack itself: a nested list may move the stack's storage.
+            QVariant element;
+            if (const error_code e = value(node, &element, depth))
                 return e;
+            m_stack->push_back(std::move(element));
         }
-        *out = std::move(list);
+        QVariantList &list = *emplace<QVariantList>(out);
+        list.reserve(qsizetype(m_stack->size() - base));
+        for (auto i = m_stack->begin() + qptrdiff(base); i != m_stack->end(); ++i)
+            list.append(std::move(*i));
+        m_stack->resize(base);
         return SUCCESS;
     }
 
@@ -176,50 +289,94 @@ public:
     }
 
 private:
-    // Open addressing in a fixed table: no allocation per document, which matters for the many
-    // small replies. Member names that are data (ids as names) stop being shared once the
-    // table is three-quarters full.
-    QString key(std::string_view name)
+    // Text without a backslash is the same escaped or not, so it is read in the reply itself
+    // rather than copied out first; the reply's UTF-8 and control characters were checked
+    // when the document was indexed.
+    static error_code string(od::value node, QVariant *out)
     {
+        const std::string_view token = trimmed(node.raw_json_token());
+        std::string_view text;
+        if (token.size() >= 2 && token.back() == '"'
+            && !std::memchr(token.data() + 1, '\\', token.size() - 2)) {
+            od::raw_json_string raw;
+            if (const error_code e = node.get_raw_json_string().get(raw))
+                return e;
+            text = token.substr(1, token.size() - 2);
+        } else if (const error_code e = node.get_string().get(text)) {
+            return e;
+        }
+        *emplace<QString>(out) = textOf(text);
+        return SUCCESS;
+    }
+
+    // The member name's text, read in place up to its closing quote unless it has escapes.
+    error_code key(od::field &field, const QString **out)
+    {
+        const char *const begin = field.key().raw();
         quint32 hash = 2166136261u;
-        for (const char c : name)
-            hash = (hash ^ quint8(c)) * 16777619u;
+        const char *p = begin;
+        for (; *p != '"' && *p != '\\'; ++p)
+            hash = (hash ^ quint8(*p)) * 16777619u;
+        std::string_view name(begin, size_t(p - begin));
+        if (*p == '\\') {
+            if (const error_code e = field.unescaped_key().get(name))
+                return e;
+            hash = 2166136261u;
+            for (const char c : name)
+                hash = (hash ^ quint8(c)) * 16777619u;
+        }
+        *out = &shared(name, hash);
+        return SUCCESS;
+    }
+
+    // Open addressing in a fixed table whose slots are only constructed when taken: no
+    // allocation and next to no set-up per document, which matters for the many small replies.
+    // Member names that are data (ids as names) stop being shared once the table is
+    // three-quarters full. The text returned lives until the next call at least.
+    const QString &shared(std::string_view name, quint32 hash)
+    {
         for (quint32 i = hash;; ++i) {
-            Slot &slot = m_slots[i % slotCount];
-            if (!slot.taken) {
-                QString text = textOf(name);
-                if (m_used < slotCount * 3 / 4) {
-                    ++m_used;
-                    slot = {name, text, true};
+            const quint32 index = i % slotCount;
+            if (!isTaken(index)) {
+                if (m_used == slotCount * 3 / 4) {
+                    m_unshared = textOf(name);
+                    return m_unshared;
                 }
-                return text;
+                ++m_used;
+                m_taken[index / 64] |= quint64(1) << (index % 64);
+                return (new (slot(index)) Slot {name, hash, textOf(name)})->text;
             }
-            if (slot.name == name)
-                return slot.text;
+            const Slot *const candidate = slot(index);
+            if (candidate->hash == hash && candidate->name == name)
+                return candidate->text;
         }
     }
 
     struct Slot
     {
         std::string_view name;
+        quint32 hash;
         QString text;
-        bool taken = false;
     };
     static constexpr quint32 slotCount = 256;
-    Slot m_slots[slotCount];
+
+    bool isTaken(quint32 index) const { return m_taken[index / 64] >> (index % 64) & 1; }
+    Slot *slot(quint32 index) { return reinterpret_cast<Slot *>(m_slots) + index; }
+
+    std::vector<QVariant> *m_stack;
+    QString m_unshared;
+    quint64 m_taken[slotCount / 64] = {};
     quint32 m_used = 0;
+    alignas(Slot) unsigned char m_slots[slotCount * sizeof(Slot)];
 };
 
 // simdjson's root literal accessors look at the literal's own letters only, so "false2" passes
 // as false: a literal at the top must be the whole text apart from JSON whitespace.
 bool isWholeText(std::string_view text, std::string_view literal)
 {
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
-    while (!text.empty() && isSpace(text.front()))
+    while (!text.empty() && isJsonSpace(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && isSpace(text.back()))
-        text.remove_suffix(1);
-    return text == literal;
+    return trimmed(text) == literal;
 }
 
 // Root scalars are parsed by the document's own root accessors, which refuse trailing content
@@ -288,7 +445,11 @@ constexpr size_t parserDepth = size_t(cvJsonNestingLimit) + 8;
 
 error_code parseWith(od::parser &parser, const QByteArray &json, QVariant *root)
 {
-    TreeBuilder builder;
+    // The stack keeps its storage between small replies; a large page's is released with it.
+    thread_local std::vector<QVariant> reusedStack;
+    std::vector<QVariant> ownStack;
+    const bool large = json.size() > reusedParserCapacity;
+    TreeBuilder builder(large ? &ownStack : &reusedStack);
     od::document document;
     const size_t size = size_t(json.size());
     if (parser.max_depth() < parserDepth) {
@@ -307,7 +468,13 @@ error_code parseWith(od::parser &parser, const QByteArray &json, QVariant *root)
     }
     if (e)
         return e;
-    return decodeRoot(document, std::string_view(json.constData(), size), builder, root);
+    e = decodeRoot(document, std::string_view(json.constData(), size), builder, root);
+    // A refused document leaves its partial elements behind, and a reply with a long list
+    // should not keep its storage.
+    reusedStack.clear();
+    if (reusedStack.capacity() > 4096)
+        std::vector<QVariant>().swap(reusedStack);
+    return e;
 }
 
 // QJsonDocument accepts only an object or an array at the top. A single scalar is still one

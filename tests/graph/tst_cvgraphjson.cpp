@@ -8,7 +8,9 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 using namespace Cv;
 using namespace Qt::StringLiterals;
@@ -119,6 +121,8 @@ private slots:
     void generated_data();
     void generated();
     void randomDocuments();
+    void numbersExact_data();
+    void numbersExact();
     void corrections_data();
     void corrections();
     void refusedByBoth_data();
@@ -179,6 +183,21 @@ void tst_CvGraphJson::generated_data()
             += (i ? ",\"" : "\"") + QByteArray::number(i * 7919) + "\":" + QByteArray::number(i);
     QTest::newRow("names that are data") << manyNames + '}';
     QTest::newRow("null members") << QByteArray(R"({"a":null,"b":[null]})");
+    // Text without a backslash is read in the reply itself, text with one is unescaped first.
+    QTest::newRow("strings with and without escapes")
+        << "[ \"\" ,\"plain\" , \"\\\\\",\"a\\\"\", \"\\u0041b\", \"caf\xc3\xa9 \xf0\x9f\x98\x80\" "
+           ", \""
+            + QByteArray(300, 'x') + "\", \"" + QByteArray(300, 'y') + "\\n\"\n]";
+    QTest::newRow("names with and without escapes")
+        << QByteArray("{\"k\" : \"v\", \"k\\u0031\":1 ,\"\" :\"\", \"\\\"\":2, \"\xc3\xa9\"\t:3}");
+    // Numbers on both sides of the exact short conversion: 18 or 19 digits, a mantissa up to
+    // or past 2^53, a power of ten up to or past 10^22.
+    QTest::newRow("numbers at the edges of the short path")
+        << QByteArray("[999999999999999999, -999999999999999999, 1000000000000000000, -0, 10, "
+                      "1.5, -0.0, 0.1, 123456789012345.6, 9007199254740992e0, "
+                      "9007199254740993e0, 9007199254740992.5, 1e22, 4.5e22, 1e23, 1e-22, "
+                      "0.0000000000000000000001, 0.00000000000000000000001, 123e-24, 1E+2, "
+                      "1e-0, 5e-324, 2.2250738585072011e-308, 7.0e0 , 0e22 ]");
     for (const char *scalar : {"true", "false", "null", "\"s\"", "-12", "2.5", " 7 "})
         QTest::addRow("scalar %s", scalar) << QByteArray(scalar);
 }
@@ -199,6 +218,70 @@ void tst_CvGraphJson::randomDocuments()
         QVERIFY2(cvDecodeJson('[' + json + ']', nullptr, &list), json.constData());
         const QString d = jsonTreeDifference(list, referenceList, QString::number(seed));
         QVERIFY2(d.isEmpty(), qPrintable(d + u'\n' + QString::fromUtf8(json)));
+    }
+}
+
+void tst_CvGraphJson::numbersExact_data()
+{
+    QTest::addColumn<int>("maxIntegerDigits");
+    QTest::addColumn<int>("maxFractionDigits");
+    QTest::addColumn<int>("maxExponent");
+
+    QTest::newRow("integers") << 20 << 0 << 0;
+    QTest::newRow("decimals") << 10 << 12 << 0;
+    QTest::newRow("leading zeros after the point") << 1 << 25 << 0;
+    QTest::newRow("exponents") << 17 << 0 << 30;
+    QTest::newRow("fractions and exponents") << 9 << 9 << 30;
+}
+
+// Every number, whichever way the decoder converts it, is the integer or the correctly rounded
+// double that std::from_chars gives for the same token, bit for bit.
+void tst_CvGraphJson::numbersExact()
+{
+    QFETCH(int, maxIntegerDigits);
+    QFETCH(int, maxFractionDigits);
+    QFETCH(int, maxExponent);
+    QRandomGenerator random(uint(maxIntegerDigits * 10000 + maxFractionDigits * 100 + maxExponent));
+    const auto digits = [&random](int count) {
+        QByteArray text;
+        for (int i = 0; i < count; ++i)
+            text += char('0' + random.bounded(10));
+        return text;
+    };
+    QList<QByteArray> tokens;
+    for (int i = 0; i < 4000; ++i) {
+        QByteArray token = random.bounded(2) ? "-" : "";
+        QByteArray integer = digits(1 + int(random.bounded(maxIntegerDigits)));
+        while (integer.size() > 1 && integer.startsWith('0'))
+            integer.remove(0, 1);
+        token += integer;
+        if (maxFractionDigits)
+            token += '.' + digits(1 + int(random.bounded(maxFractionDigits)));
+        if (maxExponent)
+            token += (random.bounded(2) ? "e" : "E")
+                + QByteArray::number(random.bounded(-maxExponent, maxExponent + 1));
+        tokens += token;
+    }
+    QVariantList list;
+    QVERIFY(cvDecodeJson('[' + tokens.join(',') + ']', nullptr, &list));
+    QCOMPARE(list.size(), tokens.size());
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        const QByteArray &token = tokens[i];
+        const char *const end = token.constData() + token.size();
+        qint64 integer = 0;
+        const bool isInteger = !token.contains('.') && !token.contains('e') && !token.contains('E')
+            && std::from_chars(token.constData(), end, integer).ec == std::errc();
+        if (isInteger) {
+            QVERIFY2(list[i].metaType() == QMetaType::fromType<qlonglong>(), token.constData());
+            QVERIFY2(list[i].toLongLong() == integer, token.constData());
+            continue;
+        }
+        double real = 0;
+        QVERIFY(std::from_chars(token.constData(), end, real).ptr == end);
+        QVERIFY2(list[i].metaType() == QMetaType::fromType<double>(), token.constData());
+        const double got = list[i].toDouble();
+        QVERIFY2(std::memcmp(&got, &real, sizeof real) == 0,
+                 QByteArray(token + " became " + QByteArray::number(got, 'g', 17)).constData());
     }
 }
 
@@ -270,6 +353,11 @@ void tst_CvGraphJson::refusedByBoth_data()
     // A literal at the top with more after it, and numbers beyond a double either way.
     for (const char *text : {"false2", "truex", "null0", " true\"x\"", "12a", "[1e-400]",
                              "[-4.5e-72035274]", "1e-99999999999"})
+        QTest::addRow("%s", text) << QByteArray(text);
+    // Values the decoder converts without simdjson's getters must still end where JSON says.
+    for (const char *text :
+         {"[\"a\":1]", "{\"a\":\"b\":1}", "[1:2]", "{\"a\":1.5:2}", "[1.5 2]", "[\"a\" \"b\"]",
+          "[\"a\"b]", "[1e]", "[1e+]", "[-01]", "[1.5e+-3]", "[2.5x]", "[0x10]", "[1e5.5]"})
         QTest::addRow("%s", text) << QByteArray(text);
     QTest::newRow("NUL after the value") << QByteArray("[1]\0", 4);
     QTest::newRow("arrays too deep") << nested(cvJsonNestingLimit + 1, "[", "", "]");
