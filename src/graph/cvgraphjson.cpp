@@ -156,18 +156,19 @@ T *emplace(QVariant *out)
 class TreeBuilder
 {
 public:
-    explicit TreeBuilder(std::vector<QVariant> *stack)
+    TreeBuilder(std::vector<QVariant> *stack, bool shareValues)
         : m_stack(stack)
+        , m_shareValues(shareValues)
     {
     }
     TreeBuilder(const TreeBuilder &) = delete;
     TreeBuilder &operator=(const TreeBuilder &) = delete;
     ~TreeBuilder()
     {
-        for (quint32 i = 0; i < slotCount; ++i) {
-            if (isTaken(i))
-                slot(i)->~Slot();
-        }
+        forEachTaken(m_taken, [this](quint32 i) { slot(i)->~Slot(); });
+        forEachTaken(m_valueTaken, [this](quint32 i) {
+            (reinterpret_cast<ValueSlot *>(m_valueSlots) + i)->~ValueSlot();
+        });
     }
 
     error_code value(od::value node, QVariant *out, int depth)
@@ -292,7 +293,7 @@ private:
     // Text without a backslash is the same escaped or not, so it is read in the reply itself
     // rather than copied out first; the reply's UTF-8 and control characters were checked
     // when the document was indexed.
-    static error_code string(od::value node, QVariant *out)
+    error_code string(od::value node, QVariant *out)
     {
         const std::string_view token = trimmed(node.raw_json_token());
         std::string_view text;
@@ -305,8 +306,40 @@ private:
         } else if (const error_code e = node.get_string().get(text)) {
             return e;
         }
-        *emplace<QString>(out) = textOf(text);
+        QString *const target = emplace<QString>(out);
+        if (m_shareValues && text.size() <= sharedValueLength)
+            *target = sharedValue(text);
+        else
+            *target = textOf(text);
         return SUCCESS;
+    }
+
+    // Short values recur as member names do (types, states, dates, the names of the same
+    // people), so in a large page they share one QString too: there, freeing a million small
+    // blocks costs more than building the tree, while in a small reply allocation is cheap and
+    // hashing would cost more than it saves. The table is a cache indexed by the text's hash:
+    // a recurrence is usually close by, and a collision just replaces the older text.
+    const QString &sharedValue(std::string_view text)
+    {
+        quint64 hash = text.size();
+        for (size_t i = 0; i < text.size(); i += 8) {
+            quint64 word = 0;
+            std::memcpy(&word, text.data() + i, qMin<size_t>(8, text.size() - i));
+            hash = (hash ^ word) * 0x9E3779B97F4A7C15u;
+            hash ^= hash >> 32;
+        }
+        const quint32 index = quint32(hash % valueSlotCount);
+        ValueSlot *const slot = reinterpret_cast<ValueSlot *>(m_valueSlots) + index;
+        const quint64 bit = quint64(1) << (index % 64);
+        if (!(m_valueTaken[index / 64] & bit)) {
+            m_valueTaken[index / 64] |= bit;
+            return (new (slot) ValueSlot {text, textOf(text)})->value;
+        }
+        if (slot->text != text) {
+            slot->text = text;
+            slot->value = textOf(text);
+        }
+        return slot->value;
     }
 
     // The member name's text, read in place up to its closing quote unless it has escapes.
@@ -361,13 +394,32 @@ private:
     static constexpr quint32 slotCount = 256;
 
     bool isTaken(quint32 index) const { return m_taken[index / 64] >> (index % 64) & 1; }
+    template<size_t words, typename Function>
+    static void forEachTaken(const quint64 (&taken)[words], Function function)
+    {
+        for (size_t word = 0; word < words; ++word) {
+            for (quint64 bits = taken[word]; bits; bits &= bits - 1)
+                function(quint32(word * 64 + size_t(qCountTrailingZeroBits(bits))));
+        }
+    }
     Slot *slot(quint32 index) { return reinterpret_cast<Slot *>(m_slots) + index; }
 
     std::vector<QVariant> *m_stack;
+    const bool m_shareValues;
     QString m_unshared;
     quint64 m_taken[slotCount / 64] = {};
     quint32 m_used = 0;
     alignas(Slot) unsigned char m_slots[slotCount * sizeof(Slot)];
+
+    struct ValueSlot
+    {
+        std::string_view text;
+        QString value;
+    };
+    static constexpr quint32 valueSlotCount = 512;
+    static constexpr size_t sharedValueLength = 32;
+    quint64 m_valueTaken[valueSlotCount / 64] = {};
+    alignas(ValueSlot) unsigned char m_valueSlots[valueSlotCount * sizeof(ValueSlot)];
 };
 
 // simdjson's root literal accessors look at the literal's own letters only, so "false2" passes
@@ -449,7 +501,7 @@ error_code parseWith(od::parser &parser, const QByteArray &json, QVariant *root)
     thread_local std::vector<QVariant> reusedStack;
     std::vector<QVariant> ownStack;
     const bool large = json.size() > reusedParserCapacity;
-    TreeBuilder builder(large ? &ownStack : &reusedStack);
+    TreeBuilder builder(large ? &ownStack : &reusedStack, large);
     od::document document;
     const size_t size = size_t(json.size());
     if (parser.max_depth() < parserDepth) {

@@ -129,7 +129,7 @@ private slots:
     void refusedByBoth();
     void strictOnly_data();
     void strictOnly();
-    void recurringNamesShared();
+    void recurringTextShared();
 };
 
 void tst_CvGraphJson::replyFixtures_data()
@@ -182,6 +182,20 @@ void tst_CvGraphJson::generated_data()
         manyNames
             += (i ? ",\"" : "\"") + QByteArray::number(i * 7919) + "\":" + QByteArray::number(i);
     QTest::newRow("names that are data") << manyNames + '}';
+    // A page large enough for short values to be shared, with ids that keep replacing them.
+    const QByteArray values[] = {"\"\"",
+                                 "\"a\"",
+                                 "\"\\u0061\"",
+                                 "\"caf\xc3\xa9\"",
+                                 '"' + QByteArray(32, 'x') + '"',
+                                 '"' + QByteArray(33, 'x') + '"',
+                                 "\"tab\\there\"",
+                                 "\"\\ud83d\\ude00\""};
+    QByteArray page = "[";
+    for (int i = 0; page.size() < 1200000; ++i)
+        page += QByteArray(i ? "," : "") + "{\"v\":" + values[i % std::size(values)] + ",\"id\":\""
+            + QByteArray::number(i * 7) + "\"}";
+    QTest::newRow("large page of recurring values") << page + ']';
     QTest::newRow("null members") << QByteArray(R"({"a":null,"b":[null]})");
     // Text without a backslash is read in the reply itself, text with one is unescaped first.
     QTest::newRow("strings with and without escapes")
@@ -400,7 +414,7 @@ void tst_CvGraphJson::strictOnly()
     QCOMPARE(list, QVariantList {1});
 }
 
-void tst_CvGraphJson::recurringNamesShared()
+void tst_CvGraphJson::recurringTextShared()
 {
     QVariantList list;
     QVERIFY(cvDecodeJson(R"([{"name":"a"},{"n\u0061me":"b"}])", nullptr, &list));
@@ -409,6 +423,15 @@ void tst_CvGraphJson::recurringNamesShared()
     const QString second = list[1].toMap().firstKey();
     QCOMPARE(second, u"name"_s);
     QCOMPARE(first.constData(), second.constData());
+
+    // In a large page, short values are shared the same way.
+    QByteArray page = R"([{"v":"abc"})";
+    while (page.size() < 1200000)
+        page += R"(,{"v":"ab\u0063"})";
+    QVERIFY(cvDecodeJson(page + ']', nullptr, &list));
+    const QString value = list.first().toMap().value(u"v"_s).toString();
+    QCOMPARE(value, u"abc"_s);
+    QCOMPARE(list.last().toMap().value(u"v"_s).toString().constData(), value.constData());
 }
 
 QTEST_GUILESS_MAIN(tst_CvGraphJson)
