@@ -10,6 +10,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -54,6 +55,25 @@ bool deliver(QVariant &value, QVariantMap *map, QVariantList *list)
             list->clear();
     }
     return true;
+}
+
+// Every value is decoded into a default-constructed QVariant, which owns nothing, so the
+// result is constructed over it: an assignment would add two out-of-line QVariant calls per
+// value (destroying the temporary and the old value).
+template<typename T>
+void put(QVariant *out, const T &value)
+{
+    Q_ASSERT(!out->isValid());
+    new (out) QVariant(value);
+}
+
+// Gives *out an empty value of type T to be filled in place: assigning a finished container or
+// string would copy it, one reference count up and another down.
+template<typename T>
+T *emplace(QVariant *out)
+{
+    put(out, T());
+    return const_cast<T *>(static_cast<const T *>(out->constData()));
 }
 
 bool isJsonSpace(char c)
@@ -127,7 +147,7 @@ bool shortNumber(std::string_view token, QVariant *out)
     if (fractionDigits == 0 && !hasExponent) {
         if (significant > 18)
             return false;
-        *out = negative ? -qlonglong(mantissa) : qlonglong(mantissa);
+        put(out, negative ? -qlonglong(mantissa) : qlonglong(mantissa));
         return true;
     }
     const int scale = exponent - fractionDigits;
@@ -135,17 +155,8 @@ bool shortNumber(std::string_view token, QVariant *out)
         return false;
     double real = double(mantissa);
     real = scale < 0 ? real / powersOfTen[-scale] : real * powersOfTen[scale];
-    *out = negative ? -real : real;
+    put(out, negative ? -real : real);
     return true;
-}
-
-// Gives *out an empty value of type T to be filled in place: assigning a finished container or
-// string would copy it, one reference count up and another down.
-template<typename T>
-T *emplace(QVariant *out)
-{
-    *out = QVariant(T());
-    return static_cast<T *>(out->data());
 }
 
 // Builds the variant tree while walking the document once. Member names are looked up in a
@@ -201,7 +212,7 @@ public:
             bool flag;
             if (const error_code e = node.get_bool().get(flag))
                 return e;
-            *out = flag;
+            put(out, flag);
             return SUCCESS;
         }
         case od::json_type::null: {
@@ -218,7 +229,9 @@ public:
     {
         if (depth > cvJsonNestingLimit)
             return simdjson::DEPTH_ERROR;
-        QVariantMap &map = *emplace<QVariantMap>(out);
+        // Filled as a std::map and handed over whole: QMap::insert would copy the new value in
+        // and destroy its argument, two more out-of-line QVariant calls per member.
+        std::map<QString, QVariant> map;
         for (auto member : object) {
             od::field field;
             if (const error_code e = std::move(member).get(field))
@@ -226,10 +239,16 @@ public:
             const QString *name;
             if (const error_code e = key(field, &name))
                 return e;
-            const auto entry = map.insert(*name, QVariant());
-            if (const error_code e = value(field.value(), &entry.value(), depth))
+            const auto [entry, isNew] = map.try_emplace(*name);
+            // Of repeated names the last one wins, as with QMap::insert.
+            if (!isNew)
+                entry->second = QVariant();
+            if (const error_code e = value(field.value(), &entry->second, depth))
                 return e;
         }
+        QVariantMap *const target = emplace<QVariantMap>(out);
+        if (!map.empty())
+            *target = QVariantMap(std::move(map));
         return SUCCESS;
     }
 
@@ -267,7 +286,7 @@ public:
         if (kind == od::number_type::signed_integer) {
             int64_t integer;
             if (node.get_int64().get(integer) == SUCCESS) {
-                *out = qlonglong(integer);
+                put(out, qlonglong(integer));
                 return SUCCESS;
             }
         }
@@ -285,7 +304,7 @@ public:
         const char *end = token.data() + token.size();
         if (std::from_chars(token.data(), end, real).ec != std::errc())
             return simdjson::NUMBER_ERROR;
-        *out = real;
+        put(out, real);
         return SUCCESS;
     }
 
