@@ -278,11 +278,11 @@ CvEvents CvQueries::parseEvents(CvStatement *query)
         CvEvent event(query->text(EventId), owner);
         event.setName(query->text(EventName));
         event.setDescription(query->text(EventDescription));
-        event.setStartTime(query->value(EventStartTime).toDateTime());
-        event.setEndTime(query->value(EventEndTime).toDateTime());
+        event.setStartTime(query->dateTime(EventStartTime));
+        event.setEndTime(query->dateTime(EventEndTime));
         event.setLocation(query->text(EventLocation));
         event.setPrivacy(query->text(EventPrivacy));
-        event.setUpdatedTime(query->value(EventUpdatedTime).toDateTime());
+        event.setUpdatedTime(query->dateTime(EventUpdatedTime));
         event.setRsvpStatus(query->text(EventRsvpStatus));
         CvEvent::CvVenue venue;
         venue.street = query->text(EventStreet);
@@ -315,7 +315,7 @@ CvGroups CvQueries::parseGroups(CvStatement *query)
         group.setDescription(query->text(GroupDescription));
         group.setPrivacy(query->text(GroupPrivacy));
         group.setIcon(query->text(GroupIcon));
-        group.setUpdatedTime(query->value(GroupUpdatedTime).toDateTime());
+        group.setUpdatedTime(query->dateTime(GroupUpdatedTime));
         group.setEmail(query->text(GroupEmail));
         group.setLink(query->text(GroupLink));
         group.setPicture(query->text(GroupPicture));
@@ -341,7 +341,7 @@ CvCheckins CvQueries::parseCheckins(CvStatement *query)
             QStringLiteral("SELECT user_id FROM checkin_tags WHERE checkin_id = ?"), {id})));
         checkin.setMessage(query->text(3));
         checkin.setApplication(CvUserRef(query->text(4), query->text(5)));
-        checkin.setCreatedTime(query->value(6).toDateTime());
+        checkin.setCreatedTime(query->dateTime(6));
         checkins << checkin;
     }
     return checkins;

@@ -263,8 +263,8 @@ CvPosts CvQueries::parsePosts(CvStatement *query)
         post.setIcon(query->text(PostIcon));
         post.setAttribution(query->text(PostAttribution));
         post.setLikes(query->integer(PostLikes));
-        post.setCreated(query->value(PostCreatedTime).toDateTime());
-        post.setUpdated(query->value(PostUpdatedTime).toDateTime());
+        post.setCreated(query->dateTime(PostCreatedTime));
+        post.setUpdated(query->dateTime(PostUpdatedTime));
         post.setCommentCount(query->integer(PostCommentCount));
         post.setType(query->text(PostTypeName));
         post.setSubject(query->text(PostSubject));
@@ -293,8 +293,8 @@ CvComments CvQueries::parseComments(CvStatement *query, QString *target)
         if (!comment.isValid())
             continue;
         comment.setContent(query->text(2));
-        comment.setCreated(query->value(3).toDateTime());
-        comment.setUpdated(query->value(4).toDateTime());
+        comment.setCreated(query->dateTime(3));
+        comment.setUpdated(query->dateTime(4));
         comment.setLikes(query->integer(5));
         comment.setUserLikes(query->value(6).toBool());
         if (target)

@@ -145,7 +145,7 @@ CvThreads CvQueries::parseThreads(CvStatement *query, MessageBoxType box)
         thread.setSnippet(query->text(3));
         thread.setMessageCount(query->integer(4));
         thread.setUnread(query->integer(5));
-        thread.setUpdatedTime(query->value(6).toDateTime());
+        thread.setUpdatedTime(query->dateTime(6));
         const QString storedKey = threadKey(id, box);
         thread.setTo(readUserRefs(boundStatement(
             QStringLiteral("SELECT user_id FROM thread_participants WHERE thread_id = ?"),
@@ -170,7 +170,7 @@ CvMessages CvQueries::parseMessages(CvStatement *query)
         CvMessage message(query->text(0), from);
         if (!message.isValid())
             continue;
-        const QDateTime sent = query->value(3).toDateTime();
+        const QDateTime sent = query->dateTime(3);
         message.setCreated(sent);
         message.setUpdated(sent);
         message.setContent(query->text(4));

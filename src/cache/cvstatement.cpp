@@ -66,6 +66,52 @@ bool driverSharesLibrary(const QSqlDatabase &db)
     return same;
 }
 
+char16_t codeUnit(char c)
+{
+    return char16_t(static_cast<unsigned char>(c));
+}
+
+char16_t codeUnit(QChar c)
+{
+    return c.unicode();
+}
+
+// The time that \a text of \a size characters names when it has exactly the shape a UTC
+// QDateTime takes in Qt::ISODateWithMs ("YYYY-MM-DDTHH:MM:SS.zzzZ", what the cache writes for
+// one) with a valid date and time: the QDateTime that QVariant(text).toDateTime() gives for it.
+// Empty for any other text, which the caller converts the general way.
+template<typename Char>
+std::optional<QDateTime> storedUtcTime(const Char *text, qsizetype size)
+{
+    // Digits where the shape has '0', the shape's own character everywhere else.
+    static constexpr char shape[] = "0000-00-00T00:00:00.000Z";
+    constexpr qsizetype length = sizeof(shape) - 1;
+    if (size != length)
+        return std::nullopt;
+    // Year, month, day, hour, minute, second, millisecond; each ends at a separator.
+    int fields[7] = {};
+    int field = 0;
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t unit = codeUnit(text[i]);
+        if (shape[i] != '0') {
+            if (unit != char16_t(shape[i]))
+                return std::nullopt;
+            ++field;
+        } else if (unit >= u'0' && unit <= u'9') {
+            fields[field] = fields[field] * 10 + (unit - u'0');
+        } else {
+            return std::nullopt;
+        }
+    }
+    // Hour 24, a 60th second or a day past the month's end take the general conversion, which
+    // moves or refuses them.
+    if (!QDate::isValid(fields[0], fields[1], fields[2]) || fields[3] > 23 || fields[4] > 59
+        || fields[5] > 59)
+        return std::nullopt;
+    return QDateTime(QDate(fields[0], fields[1], fields[2]),
+                     QTime(fields[3], fields[4], fields[5], fields[6]), Qt::UTC);
+}
+
 } // namespace
 
 sqlite3 *nativeSqliteHandle(const QSqlDatabase &db)
@@ -324,6 +370,28 @@ int CvStatement::integer(int column) const
             return int(number);
     }
     return value(column).toInt();
+}
+
+QDateTime CvStatement::dateTime(int column) const
+{
+    if (m_query) {
+        const QVariant stored = m_query->value(column);
+        if (stored.typeId() == QMetaType::QString) {
+            const auto *text = static_cast<const QString *>(stored.constData());
+            if (const std::optional<QDateTime> time
+                = storedUtcTime(text->constData(), text->size()))
+                return *time;
+        }
+        return stored.toDateTime();
+    }
+    if (m_onRow && column >= 0 && column < sqlite3_column_count(m_stmt)
+        && sqlite3_column_type(m_stmt, column) == SQLITE_TEXT) {
+        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+        if (const std::optional<QDateTime> time
+            = storedUtcTime(bytes, sqlite3_column_bytes(m_stmt, column)))
+            return *time;
+    }
+    return value(column).toDateTime();
 }
 
 void CvStatement::finish()

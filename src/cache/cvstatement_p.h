@@ -1,6 +1,7 @@
 #ifndef CVSTATEMENT_P_H
 #define CVSTATEMENT_P_H
 
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -44,6 +45,9 @@ public:
     // common storage classes.
     QString text(int column) const;
     int integer(int column) const;
+    // value(column).toDateTime(), reading the text the cache writes for a UTC time
+    // ("2011-05-01T10:20:30.123Z") without the general ISO 8601 parser.
+    QDateTime dateTime(int column) const;
     void finish();
     int numRowsAffected() const;
     QSqlError lastError() const;

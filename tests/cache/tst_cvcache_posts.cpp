@@ -93,6 +93,8 @@ private slots:
     void comments_data();
     void comments();
     void commentWrites();
+    void storedTimes_data();
+    void storedTimes();
     void twentyThousandPostsIntact();
 };
 
@@ -530,6 +532,69 @@ void tst_CvCachePosts::commentWrites()
     QVERIFY(m_cache->updateComments(PostComments, s("p2"), {comment(s("c5"), day(1), day(1))}));
     QVERIFY(m_cache->removeComments(PostComments, s("p2")));
     QCOMPARE(rows("comments"), 0);
+}
+
+// Times as the cache or another writer left them read back as Qt converts the stored text: the
+// same instant, time zone, offset and milliseconds, or the same invalid time.
+void tst_CvCachePosts::storedTimes_data()
+{
+    QTest::addColumn<QString>("text");
+    const char *const texts[][2] = {
+        {"utc with milliseconds", "2011-05-01T10:20:30.123Z"},
+        {"utc without milliseconds", "2011-05-01T10:20:30Z"},
+        {"leap day, last millisecond", "2012-02-29T23:59:59.999Z"},
+        {"first year", "0001-01-01T00:00:00.000Z"},
+        {"last year", "9999-12-31T23:59:59.999Z"},
+        {"local time", "2011-05-01T10:20:30.123"},
+        {"offset", "2011-05-01T10:20:30.123+02:00"},
+        {"zero offset", "2011-05-01T10:20:30.123+00:00"},
+        {"negative offset", "2011-05-01T10:20:30.123-05:30"},
+        {"lower-case z", "2011-05-01T10:20:30.123z"},
+        {"space for T", "2011-05-01 10:20:30.123Z"},
+        {"comma for point", "2011-05-01T10:20:30,123Z"},
+        {"four fraction digits", "2011-05-01T10:20:30.1234Z"},
+        {"hour 24", "2011-05-01T24:00:00.000Z"},
+        {"second 60", "2011-05-01T10:20:60.000Z"},
+        {"day past the month", "2011-02-29T10:20:30.123Z"},
+        {"year zero", "0000-05-01T10:20:30.123Z"},
+        {"arabic-indic digit", "\u0662011-05-01T10:20:30.123Z"},
+        {"trailing space", "2011-05-01T10:20:30.123Z "},
+        {"date only", "2011-05-01"},
+        {"garbage of the same length", "2011-05-01T10:20:30.123Y"},
+        {"empty", ""},
+    };
+    for (const auto &row : texts)
+        QTest::newRow(row[0]) << s(row[1]);
+    QTest::newRow("NULL") << QString();
+}
+
+void tst_CvCachePosts::storedTimes()
+{
+    QFETCH(QString, text);
+    const QString value = text.isNull() ? s("NULL") : s("'%1'").arg(text);
+    QVERIFY(Inspector(m_db).exec(
+        s("INSERT INTO posts (id, sender, created_time, updated_time) VALUES ('p', 'me', %1, "
+          "'2011-05-01T00:00:00.000Z')")
+            .arg(value)));
+    QVERIFY(Inspector(m_db).exec(s("INSERT INTO comments (id, sender, created_time, "
+                                   "updated_time) VALUES ('c', 'me', '2011-05-01', %1)")
+                                     .arg(value)));
+    CvPost post;
+    QVERIFY(m_cache->getPost(s("p"), &post));
+    CvMessage comment;
+    QVERIFY(m_cache->getComment(s("c"), &comment));
+
+    const QDateTime expected = text.isNull() ? QDateTime() : QVariant(text).toDateTime();
+    for (const QDateTime &read : {post.created(), comment.updated()}) {
+        QCOMPARE(read.isValid(), expected.isValid());
+        QCOMPARE(read.timeSpec(), expected.timeSpec());
+        QCOMPARE(read.offsetFromUtc(), expected.offsetFromUtc());
+        QCOMPARE(read.date(), expected.date());
+        QCOMPARE(read.time(), expected.time());
+        if (expected.isValid())
+            QCOMPARE(read.toMSecsSinceEpoch(), expected.toMSecsSinceEpoch());
+    }
+    QCOMPARE(post.updated(), QDateTime(QDate(2011, 5, 1), QTime(0, 0), Qt::UTC));
 }
 
 void tst_CvCachePosts::twentyThousandPostsIntact()
