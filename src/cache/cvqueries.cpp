@@ -5,6 +5,9 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+#include <iterator>
+
 namespace Cv {
 
 CvQueries::CvQueries(CvCachePrivate *d)
@@ -64,6 +67,39 @@ bool CvQueries::preparePerCall(CvStatement *query, const QString &text,
     for (const QVariant &value : values)
         query->bindValue(position++, value);
     return true;
+}
+
+void CvQueries::readByIds(const QString &pattern, const QStringList &ids,
+                          const std::function<void(qsizetype index, const CvStatement &)> &row)
+{
+    // Chunk lengths, shortest first: one item, a short list, a page of the feed.
+    static constexpr int lengths[] = {1, 4, 16, 64};
+    constexpr int longest = lengths[std::size(lengths) - 1];
+    static const auto values = [](int length) {
+        QStringList rows;
+        for (int i = 0; i < length; ++i)
+            rows << QStringLiteral("(%1, ?)").arg(i);
+        return rows.join(u", ");
+    };
+    static const QString lists[]
+        = {values(lengths[0]), values(lengths[1]), values(lengths[2]), values(lengths[3])};
+    static_assert(std::size(lists) == std::size(lengths));
+    for (qsizetype first = 0; first < ids.size(); first += longest) {
+        const qsizetype count = std::min<qsizetype>(ids.size() - first, longest);
+        size_t length = 0;
+        while (lengths[length] < count)
+            ++length;
+        CvStatement *query = keptStatement(pattern.arg(lists[length]));
+        if (!query)
+            continue;
+        for (int i = 0; i < lengths[length]; ++i)
+            query->bindValue(i, i < count ? QVariant(ids.at(first + i)) : QVariant());
+        if (d->exec(query)) {
+            while (query->next())
+                row(first + query->integer(0), *query);
+        }
+        query->finish();
+    }
 }
 
 UpdateTableTargetQuery *CvQueries::tableTargetQuery(const QString &table,

@@ -24,6 +24,7 @@
 
 #include <QHash>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -134,6 +135,8 @@ public:
                                         const CvDataFilter &filter, const QString &typePattern);
     CvStatement *prepareInsertCommentQuery(const CvMessage &comment);
     CvStatement *prepareSelectCommentQuery(const QString &id);
+    // The posts of \a query's rows with their addressees, tags, actions and names, read with one
+    // statement per link table for the whole list.
     CvPosts parsePosts(CvStatement *query);
     CvComments parseComments(CvStatement *query, QString *target = nullptr);
     static CvActions parseActions(CvStatement *query);
@@ -161,6 +164,14 @@ public:
     CvThreads parseThreads(CvStatement *query, MessageBoxType box);
     CvMessages parseMessages(CvStatement *query);
     static CvAttachments parseAttachments(CvStatement *query);
+
+    // Runs \a pattern over \a ids in chunks and calls row(index, query) for every result row.
+    // In \a pattern "%1" stands for the rows of a VALUES list of (position in the chunk, id), the
+    // columns column1 and column2; each chunk is padded with NULL ids to one of a few lengths, so
+    // that few statements are kept. \a index is the id's position in \a ids. A statement that
+    // fails is recorded, and its rows are missing.
+    void readByIds(const QString &pattern, const QStringList &ids,
+                   const std::function<void(qsizetype index, const CvStatement &)> &row);
 
     // Drops every kept statement.
     void clear();

@@ -6,6 +6,9 @@
 
 #include <QDateTime>
 
+#include <utility>
+#include <vector>
+
 namespace Cv {
 
 namespace {
@@ -240,21 +243,12 @@ CvStatement *CvQueries::prepareSelectCommentQuery(const QString &id)
 
 CvPosts CvQueries::parsePosts(CvStatement *query)
 {
-    const NameMemo memo(this);
     CvPosts posts;
     while (query->next()) {
         const QString id = query->text(PostId);
-        const QString senderId = query->text(PostSender);
-        CvUserRef from(senderId, QString());
-        getUserRef(senderId, &from);
-        CvPost post(id, from);
+        CvPost post(id, CvUserRef(query->text(PostSender), QString()));
         if (!post.isValid())
             continue;
-        post.setTo(readUserRefs(boundStatement(
-            QStringLiteral("SELECT user_id FROM post_targets WHERE post_id = ?"), {id})));
-        post.setWithTags(readUserRefs(boundStatement(
-            QStringLiteral("SELECT user_id FROM post_tags WHERE post_id = ?"), {id})));
-        post.setActions(readPostActions(id));
         post.setMessage(query->text(PostMessage));
         post.setPicture(query->text(PostPicture));
         post.setLinkInfo(CvLinkInfo(query->text(PostLink), query->text(PostName),
@@ -277,6 +271,59 @@ CvPosts CvQueries::parsePosts(CvStatement *query)
             post.setPlace(readPlace(placeId, id));
         post.setStory(query->text(PostStory));
         posts << post;
+    }
+    if (posts.isEmpty())
+        return posts;
+
+    // The link rows and names of every post at once, by the post's position in the list. Each
+    // post's rows keep the order of its own read: addressees and tags by the key (post_id,
+    // user_id), actions in the order written. A user who is not stored has no name.
+    QStringList ids;
+    QStringList senders;
+    ids.reserve(posts.size());
+    senders.reserve(posts.size());
+    for (const CvPost &post : std::as_const(posts)) {
+        ids << post.id();
+        senders << post.from().id;
+    }
+    struct Links
+    {
+        CvUserRefs to;
+        CvUserRefs tags;
+        CvActions actions;
+    };
+    std::vector<Links> links(size_t(posts.size()));
+    // Addressees and tags: one shape, each into its own list. The table goes in as %2, so that
+    // %1 stays for the VALUES list.
+    static const QString peopleText = QStringLiteral(
+        "SELECT k.column1, t.user_id, u.name FROM (VALUES %1) AS k JOIN %2 AS t ON t.post_id = "
+        "k.column2 LEFT JOIN users AS u ON u.id = t.user_id ORDER BY k.column1, t.user_id");
+    const std::pair<QLatin1String, CvUserRefs Links::*> people[]
+        = {{QLatin1String("post_targets"), &Links::to}, {QLatin1String("post_tags"), &Links::tags}};
+    for (const auto &[table, member] : people) {
+        CvUserRefs Links::*list = member;
+        readByIds(QString(peopleText).replace(QLatin1String("%2"), table), ids,
+                  [&](qsizetype index, const CvStatement &row) {
+                      (links[size_t(index)].*list) << CvUserRef(row.text(1), row.text(2));
+                  });
+    }
+    readByIds(QStringLiteral("SELECT k.column1, a.name, a.link FROM (VALUES %1) AS k JOIN "
+                             "post_actions AS a ON a.post_id = k.column2 ORDER BY k.column1, "
+                             "a.rowid"),
+              ids, [&](qsizetype index, const CvStatement &row) {
+                  links[size_t(index)].actions << CvAction(row.text(1), row.text(2));
+              });
+    readByIds(QStringLiteral("SELECT k.column1, u.name FROM (VALUES %1) AS k JOIN users AS u ON "
+                             "u.id = k.column2"),
+              senders, [&](qsizetype index, const CvStatement &row) {
+                  posts[index].setFrom(CvUserRef(senders.at(index), row.text(1)));
+              });
+    for (qsizetype i = 0; i < posts.size(); ++i) {
+        Links &link = links[size_t(i)];
+        CvPost &post = posts[i];
+        post.setTo(link.to);
+        post.setWithTags(link.tags);
+        post.setActions(link.actions);
     }
     return posts;
 }

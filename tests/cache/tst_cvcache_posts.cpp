@@ -87,6 +87,8 @@ private slots:
     void feedMatchesPlainStatement();
     void olderFileGainsFeedIndex();
     void feedWindowInLocalTime();
+    void pageLinks_data();
+    void pageLinks();
     void boxes();
     void removalCascades();
     void expiry();
@@ -425,6 +427,62 @@ void tst_CvCachePosts::feedWindowInLocalTime()
     QVERIFY(m_cache->getPosts(s("me"), CvCache::NewsFeed, &read,
                               window(since, day(6).addSecs(1).toLocalTime())));
     QCOMPARE(ids(read), (QStringList {s("d6"), s("d2")}));
+}
+
+// A page's addressees, tags and actions are read for the whole page at once: each post still gets
+// its own, in the order of its own statement (the key's order for people, the written order for
+// actions), with the stored names, whatever the page's length.
+void tst_CvCachePosts::pageLinks_data()
+{
+    QTest::addColumn<int>("limit");
+    for (int limit : {1, 3, 16, 17, 64, 65, -1})
+        QTest::addRow("limit %d", limit) << limit;
+}
+
+void tst_CvCachePosts::pageLinks()
+{
+    QFETCH(int, limit);
+    const CvUserRefs people {
+        CvUserRef(s("zed"), s("Zed")), CvUserRef(s("amy"), s("Amy")), CvUserRef(s("Bob"), s("Bob")),
+        CvUserRef(s("\u00e9mile"), s("\u00c9mile")), CvUserRef(s("tag1"), s("Tag One"))};
+    QVERIFY(m_cache->updateUsers({CvUser(s("tag1"), s("Tag One")), CvUser(s("amy"), s("Amy"))}));
+    const CvActions actions {CvAction(s("Share"), s("https://l.invalid/s")),
+                             CvAction(s("Like"), s("https://l.invalid/l")),
+                             CvAction(s("Comment"), s("https://l.invalid/c"))};
+    CvPosts posts;
+    for (int i = 0; i < 70; ++i) {
+        CvPost p(s("p%1").arg(i, 2, 10, QLatin1Char('0')), people.at(i % 3),
+                 day(1).addSecs(i * 60));
+        // Every post its own people and actions, none in the order the key keeps.
+        p.setTo(i % 4 == 0 ? CvUserRefs() : people.mid(i % 3, 3));
+        p.setWithTags(i % 2 ? people.mid(3 - i % 3, 2) : CvUserRefs());
+        p.setActions(actions.mid(i % 3));
+        posts << p;
+    }
+    QVERIFY(m_cache->updatePosts(s("me"), CvCache::NewsFeed, posts));
+
+    CvPosts read;
+    QVERIFY(m_cache->getPosts(s("me"), CvCache::NewsFeed, &read, window({}, {}, -1, limit)));
+    QCOMPARE(read.size(), limit < 0 ? posts.size() : limit);
+    const Inspector db(m_db);
+    for (const CvPost &post : std::as_const(read)) {
+        const CvPost &written = posts.at(post.id().mid(1).toInt());
+        QCOMPARE(post.from(), written.from());
+        QCOMPARE(post.actions(), written.actions());
+        for (const char *table : {"post_targets", "post_tags"}) {
+            const CvUserRefs refs = qstrcmp(table, "post_tags") ? post.to() : post.withTags();
+            QCOMPARE(
+                ids(refs),
+                db.strings(
+                    s("SELECT user_id FROM %1 WHERE post_id = '%2'").arg(s(table), post.id())));
+            for (const CvUserRef &ref : refs)
+                QCOMPARE(ref.name, people.at(ids(people).indexOf(ref.id)).name);
+        }
+    }
+    CvPost one;
+    QVERIFY(m_cache->getPost(s("p13"), &one));
+    QCOMPARE(ids(one.to()), (QStringList {s("Bob"), s("amy"), s("\u00e9mile")}));
+    QCOMPARE(one.actions(), actions.mid(1));
 }
 
 void tst_CvCachePosts::boxes()
