@@ -203,8 +203,12 @@ CvStatement *CvQueries::prepareSelectFeedQuery(CvCache::PostType type, const QSt
                                                const CvDataFilter &filter,
                                                const QString &typePattern)
 {
-    static const QString newsFeed = feedText("news_feeds", "(type IS NULL OR type LIKE ?)");
-    static const QString profileFeed = feedText("profile_feeds", "(type LIKE ?)");
+    // The pattern is an expression, not a bare parameter: SQLite prepares a statement again
+    // whenever a parameter right of LIKE is bound anew, which would be every page. "? || ''" is
+    // the same text (NULL stays NULL), and type is no leading index column the pattern could
+    // narrow.
+    static const QString newsFeed = feedText("news_feeds", "(type IS NULL OR type LIKE (? || ''))");
+    static const QString profileFeed = feedText("profile_feeds", "(type LIKE (? || ''))");
     QString text;
     switch (type) {
     case CvCache::NewsFeed:
