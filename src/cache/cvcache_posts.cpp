@@ -229,6 +229,24 @@ CvCache::UpdateResult CvCachePrivate::updateCommentStep(CommentTarget target,
     const QPair<QString, QString> commentColumn(QStringLiteral("comment_id"), comment.id());
     const QPair<QString, QString> targetColumn(QStringLiteral("target_id"), targetId);
 
+    // Most comments are new: insert first, and read the stored row only when that fails. The
+    // insert needs the sender stored (a foreign key); a stored comment, a new sender or a
+    // comment without one fails it, and the read, compare and write below then decide, with the
+    // errors they record.
+    CvStatement *insert = queries.prepareInsertCommentQuery(comment);
+    if (insert) {
+        const bool inserted = insert->exec();
+        insert->finish();
+        if (inserted) {
+            // What the read before the insert recorded.
+            recordNotFound();
+            return writeRefOnce(comment.from(), written)
+                    && updateTableTarget(table, commentColumn, targetColumn)
+                ? CvCache::Inserted
+                : CvCache::UpdateFailed;
+        }
+    }
+
     CvMessage stored;
     const bool found = getComment(comment.id(), &stored) && stored.isValid();
     if (found && stored == comment)
@@ -245,7 +263,7 @@ CvCache::UpdateResult CvCachePrivate::updateCommentStep(CommentTarget target,
              comment.id()});
         return update && execWrite(update) ? CvCache::Updated : CvCache::UpdateFailed;
     }
-    CvStatement *insert = queries.prepareInsertCommentQuery(comment);
+    insert = queries.prepareInsertCommentQuery(comment);
     if (!insert || !execWrite(insert) || !updateTableTarget(table, commentColumn, targetColumn))
         return CvCache::UpdateFailed;
     return CvCache::Inserted;

@@ -53,9 +53,10 @@ CvPost fullPost(const QString &id, const QDateTime &created, const QString &type
     return p;
 }
 
-CvMessage comment(const QString &id, const QDateTime &created, const QDateTime &updated)
+CvMessage comment(const QString &id, const QDateTime &created, const QDateTime &updated,
+                  const CvUserRef &from = CvUserRef(s("to1"), s("Tara")))
 {
-    CvMessage c(id, CvUserRef(s("to1"), s("Tara")));
+    CvMessage c(id, from);
     c.setContent(s("comment ") + id);
     c.setCreated(created);
     c.setUpdated(updated);
@@ -95,6 +96,8 @@ private slots:
     void comments_data();
     void comments();
     void commentWrites();
+    void commentOutcomes_data();
+    void commentOutcomes();
     void storedTimes_data();
     void storedTimes();
     void twentyThousandPostsIntact();
@@ -653,6 +656,100 @@ void tst_CvCachePosts::storedTimes()
             QCOMPARE(read.toMSecsSinceEpoch(), expected.toMSecsSinceEpoch());
     }
     QCOMPARE(post.updated(), QDateTime(QDate(2011, 5, 1), QTime(0, 0), Qt::UTC));
+}
+
+// Each outcome of a comment write, alone and in a batch: what it returns, the rows it leaves and
+// the error it records. c1 (by Tara) is stored on p1; a DatabaseError is on record before the
+// write.
+void tst_CvCachePosts::commentOutcomes_data()
+{
+    QTest::addColumn<bool>("batch");
+    QTest::addColumn<CvMessage>("written");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QStringList>("links");
+    QTest::addColumn<QString>("sender");
+    QTest::addColumn<int>("error");
+    const int inserted = CvCache::Inserted;
+    const int notFound = CvCache::ItemNotFound;
+    const int kept = CvCache::DatabaseError;
+    const CvMessage c1 = comment(s("c1"), day(1), day(1));
+    CvMessage edited = c1;
+    edited.setContent(s("edited"));
+    const CvMessage renamed = comment(s("c1"), day(1), day(1), CvUserRef(s("to1"), s("Tara B.")));
+    const auto by = [](const QString &id, const QString &name) {
+        return comment(s("c2"), day(2), day(3), CvUserRef(id, name));
+    };
+    for (bool batch : {false, true}) {
+        const char *way = batch ? "batch" : "single";
+        QTest::addRow("%s: new", way) << batch << by(s("to1"), s("Tara")) << s("p2") << inserted
+                                      << QStringList {s("p2")} << s("Tara") << notFound;
+        QTest::addRow("%s: new by someone new", way)
+            << batch << by(s("newbie"), s("Newbie")) << s("p2") << inserted << QStringList {s("p2")}
+            << s("Newbie") << notFound;
+        QTest::addRow("%s: new by a renamed sender", way)
+            << batch << by(s("to1"), s("Tara B.")) << s("p2") << inserted << QStringList {s("p2")}
+            << s("Tara B.") << notFound;
+        QTest::addRow("%s: equal on its target", way)
+            << batch << c1 << s("p1") << int(CvCache::NotChanged) << QStringList {s("p1")}
+            << s("Tara") << kept;
+        QTest::addRow("%s: equal on another target", way)
+            << batch << c1 << s("p2") << int(CvCache::NotChanged) << QStringList {s("p1"), s("p2")}
+            << s("Tara") << kept;
+        // A changed comment is not linked to a new target.
+        QTest::addRow("%s: changed on another target", way)
+            << batch << edited << s("p2") << int(CvCache::Updated) << QStringList {s("p1")}
+            << s("Tara") << kept;
+        QTest::addRow("%s: sender renamed", way)
+            << batch << renamed << s("p1") << int(CvCache::Updated) << QStringList {s("p1")}
+            << s("Tara B.") << kept;
+        QTest::addRow("%s: no sender", way)
+            << batch << CvMessage(s("c2"), {}) << s("p2") << int(CvCache::UpdateFailed)
+            << QStringList() << s("Tara") << kept;
+    }
+}
+
+void tst_CvCachePosts::commentOutcomes()
+{
+    QFETCH(bool, batch);
+    QFETCH(CvMessage, written);
+    QFETCH(QString, target);
+    QFETCH(int, result);
+    QFETCH(QStringList, links);
+    QFETCH(QString, sender);
+    QFETCH(int, error);
+    QVERIFY(m_cache->updatePosts(s("me"), CvCache::NewsFeed,
+                                 {fullPost(s("p1"), day(1)), fullPost(s("p2"), day(1))}));
+    QCOMPARE(m_cache->updateComment(PostComments, s("p1"), comment(s("c1"), day(1), day(1))),
+             CvCache::Inserted);
+    CvComments none;
+    QVERIFY(!m_cache->getComments(CommentTarget(7), s("p1"), &none, CvDataFilter()));
+    const QString before = m_cache->lastErrorDescription();
+
+    if (batch)
+        QCOMPARE(m_cache->updateComments(PostComments, target, {written}),
+                 result != CvCache::UpdateFailed);
+    else
+        QCOMPARE(int(m_cache->updateComment(PostComments, target, written)), result);
+    QCOMPARE(strings(qPrintable(
+                 s("SELECT target_id FROM post_comments WHERE comment_id = '%1' ORDER BY 1")
+                     .arg(written.id()))),
+             links);
+    QCOMPARE(
+        strings(qPrintable(s("SELECT name FROM users WHERE id = '%1'")
+                               .arg(written.from().id.isEmpty() ? s("to1") : written.from().id))),
+        QStringList {sender});
+    QCOMPARE(int(m_cache->lastError()), error);
+    if (result == CvCache::UpdateFailed) {
+        QVERIFY(m_cache->lastErrorDescription() != before);
+        QCOMPARE(rows("comments"), 1);
+        return;
+    }
+    if (error == CvCache::DatabaseError)
+        QCOMPARE(m_cache->lastErrorDescription(), before);
+    CvMessage read;
+    QVERIFY(m_cache->getComment(written.id(), &read));
+    QCOMPARE(read, written);
 }
 
 void tst_CvCachePosts::twentyThousandPostsIntact()
