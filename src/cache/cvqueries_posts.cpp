@@ -236,8 +236,9 @@ CvStatement *CvQueries::prepareInsertCommentQuery(const CvMessage &comment)
     return boundStatement(QStringLiteral("INSERT INTO comments (id, sender, message, created_time, "
                                          "updated_time, likes, user_likes) VALUES (?, ?, ?, ?, ?, "
                                          "?, ?)"),
-                          {comment.id(), comment.from().id, comment.content(), comment.created(),
-                           comment.updated(), comment.likes(), comment.userLikes()});
+                          {comment.id(), comment.from().id, comment.content(),
+                           storedTime(comment.created()), storedTime(comment.updated()),
+                           comment.likes(), comment.userLikes()});
 }
 
 CvStatement *CvQueries::prepareSelectCommentQuery(const QString &id)

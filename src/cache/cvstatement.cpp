@@ -6,6 +6,7 @@
 #include <QTime>
 
 #include <dlfcn.h>
+#include <iterator>
 #include <limits>
 #include <sqlite3.h>
 
@@ -113,6 +114,33 @@ std::optional<QDateTime> storedUtcTime(const Char *text, qsizetype size)
 }
 
 } // namespace
+
+QVariant storedTime(const QDateTime &time)
+{
+    if (time.timeSpec() != Qt::UTC || !time.isValid())
+        return time;
+    const QDate date = time.date();
+    const QTime clock = time.time();
+    if (date.year() < 1 || date.year() > 9999)
+        return time;
+    // "YYYY-MM-DDTHH:MM:SS.zzzZ": each number right-aligned in its digits, then its separator.
+    const int numbers[][2]
+        = {{date.year(), 4},    {date.month(), 2},   {date.day(), 2},  {clock.hour(), 2},
+           {clock.minute(), 2}, {clock.second(), 2}, {clock.msec(), 3}};
+    static constexpr char16_t separators[] = u"--T::.Z";
+    QString text(24, Qt::Uninitialized);
+    QChar *out = text.data();
+    for (size_t i = 0; i < std::size(numbers); ++i) {
+        int value = numbers[i][0];
+        for (int digit = numbers[i][1] - 1; digit >= 0; --digit) {
+            out[digit] = QChar(char16_t(u'0' + value % 10));
+            value /= 10;
+        }
+        out += numbers[i][1];
+        *out++ = QChar(separators[i]);
+    }
+    return text;
+}
 
 sqlite3 *nativeSqliteHandle(const QSqlDatabase &db)
 {

@@ -98,6 +98,8 @@ private slots:
     void commentWrites();
     void commentOutcomes_data();
     void commentOutcomes();
+    void writtenTimes_data();
+    void writtenTimes();
     void storedTimes_data();
     void storedTimes();
     void twentyThousandPostsIntact();
@@ -593,6 +595,43 @@ void tst_CvCachePosts::commentWrites()
     QVERIFY(m_cache->updateComments(PostComments, s("p2"), {comment(s("c5"), day(1), day(1))}));
     QVERIFY(m_cache->removeComments(PostComments, s("p2")));
     QCOMPARE(rows("comments"), 0);
+}
+
+// A comment's times are stored as the text Qt gives them, Qt::ISODateWithMs, or NULL when invalid;
+// by the insert (created_time) and by the update of a stored comment (updated_time).
+void tst_CvCachePosts::writtenTimes_data()
+{
+    QTest::addColumn<QDateTime>("time");
+    const QDate date(2011, 5, 1);
+    const QTime clock(10, 20, 30, 123);
+    QTest::newRow("utc") << QDateTime(date, clock, Qt::UTC);
+    QTest::newRow("utc, whole second") << QDateTime(date, QTime(9, 5, 7), Qt::UTC);
+    QTest::newRow("leap day, last millisecond")
+        << QDateTime(QDate(2012, 2, 29), QTime(23, 59, 59, 999), Qt::UTC);
+    QTest::newRow("first year") << QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
+    QTest::newRow("last four-digit year")
+        << QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999), Qt::UTC);
+    QTest::newRow("five-digit year") << QDateTime(QDate(12345, 6, 7), clock, Qt::UTC);
+    QTest::newRow("before the common era") << QDateTime(QDate(-44, 3, 15), clock, Qt::UTC);
+    QTest::newRow("local time") << QDateTime(date, clock, Qt::LocalTime);
+    QTest::newRow("offset") << QDateTime(date, clock, Qt::OffsetFromUTC, 7200);
+    QTest::newRow("zero offset") << QDateTime(date, clock, Qt::OffsetFromUTC, 0);
+    QTest::newRow("invalid") << QDateTime();
+}
+
+void tst_CvCachePosts::writtenTimes()
+{
+    QFETCH(QDateTime, time);
+    const QString text
+        = time.isValid() ? s("'%1'").arg(time.toString(Qt::ISODateWithMs)) : s("NULL");
+    QVERIFY(m_cache->updatePosts(s("me"), CvCache::NewsFeed, {fullPost(s("p1"), day(1))}));
+    CvMessage c = comment(s("c1"), time, day(1));
+    QCOMPARE(m_cache->updateComment(PostComments, s("p1"), c), CvCache::Inserted);
+    c.setContent(s("edited"));
+    c.setUpdated(time);
+    QVERIFY(m_cache->updateComments(PostComments, s("p1"), {c}));
+    QCOMPARE(strings("SELECT quote(created_time) || ' ' || quote(updated_time) FROM comments"),
+             QStringList {text + QLatin1Char(' ') + text});
 }
 
 // Times as the cache or another writer left them read back as Qt converts the stored text: the
