@@ -5,6 +5,8 @@
 
 #include <QDateTime>
 
+#include <optional>
+
 namespace Cv {
 
 namespace {
@@ -41,6 +43,12 @@ bool readFriendList(CvCachePrivate *d, const QString &userId, const CvDataFilter
                        [d, parse](CvStatement *q) { return (d->queries.*parse)(q); });
 }
 
+// What getUser() records when no user has \a value in the \a label column.
+QString userNotFoundText(const QString &label, const QString &value)
+{
+    return QStringLiteral("Item was not found by field [%1] with value [%2]").arg(label, value);
+}
+
 } // namespace
 
 // --- private steps ------------------------------------------------------------------------------
@@ -56,8 +64,7 @@ bool CvCachePrivate::getUser(const QString &value, CvUser *user, CvCache::UserSe
         label = QStringLiteral("email");
     return readOne(
         queries.prepareSelectUserQuery(value, field), user,
-        [this](CvStatement *q) { return queries.parseUsers(q); },
-        QStringLiteral("Item was not found by field [%1] with value [%2]").arg(label, value));
+        [this](CvStatement *q) { return queries.parseUsers(q); }, userNotFoundText(label, value));
 }
 
 bool CvCachePrivate::getUsers(CvUsers *users)
@@ -83,20 +90,33 @@ CvCache::UpdateResult CvCachePrivate::writeUserRef(const CvUserRef &ref)
 
 CvCache::UpdateResult CvCachePrivate::writeUser(const CvUser &user)
 {
+    // A reference (the sender of a post or comment, mostly) is compared by its name alone, so
+    // the name is all it reads: what getUser() would find and record, without the whole row.
+    if (user.isRef()) {
+        CvStatement *query = queries.prepareSelectUserNameQuery(user.id());
+        const bool ran = query && exec(query);
+        std::optional<QString> name;
+        if (ran && query->next())
+            name = query->text(0);
+        if (query)
+            query->finish();
+        if (!name) {
+            if (ran)
+                recordNotFound(userNotFoundText(QStringLiteral("id"), user.id()));
+            return insertUser(user) ? CvCache::Inserted : CvCache::UpdateFailed;
+        }
+        if (*name == user.name())
+            return CvCache::NotChanged;
+        CvStatement *update = queries.prepareUpdateUserNameQuery(user.toRef());
+        return update && execWrite(update) ? CvCache::Updated : CvCache::UpdateFailed;
+    }
     CvUser stored;
     if (!getUser(user.id(), &stored, CvCache::ById) || !stored.isValid())
         return insertUser(user) ? CvCache::Inserted : CvCache::UpdateFailed;
 
-    CvStatement *query = nullptr;
-    if (user.isRef()) {
-        if (stored.toRef() == user.toRef() || user.name().isEmpty())
-            return CvCache::NotChanged;
-        query = queries.prepareUpdateUserNameQuery(user.toRef());
-    } else {
-        if (stored == user)
-            return CvCache::NotChanged;
-        query = queries.prepareUpdateUserQuery(user);
-    }
+    if (stored == user)
+        return CvCache::NotChanged;
+    CvStatement *query = queries.prepareUpdateUserQuery(user);
     return query && execWrite(query) ? CvCache::Updated : CvCache::UpdateFailed;
 }
 
