@@ -62,9 +62,16 @@ void bindPostContent(CvStatement *query, int first, const CvPost &post)
 void bindPostTail(CvStatement *query, int first, const CvPost &post)
 {
     const QPair<QString, QString> application = post.application();
-    const QVariant values[] = {
-        post.updated(),  post.commentCount(), post.type(),       post.subject(),    post.albumId(),
-        post.objectId(), application.second,  application.first, post.place().id(), post.story()};
+    const QVariant values[] = {storedTime(post.updated()),
+                               post.commentCount(),
+                               post.type(),
+                               post.subject(),
+                               post.albumId(),
+                               post.objectId(),
+                               application.second,
+                               application.first,
+                               post.place().id(),
+                               post.story()};
     static_assert(sizeof(values) / sizeof(values[0]) == PostTailCount);
     int position = first;
     for (const QVariant &value : values)
@@ -174,7 +181,7 @@ CvStatement *CvQueries::prepareInsertPostQuery(const CvPost &post)
     query->bindValue(PostId, post.id());
     query->bindValue(PostSender, post.from().id);
     bindPostContent(query, PostMessage, post);
-    query->bindValue(PostCreatedTime, post.created());
+    query->bindValue(PostCreatedTime, storedTime(post.created()));
     bindPostTail(query, PostUpdatedTime, post);
     return query;
 }
