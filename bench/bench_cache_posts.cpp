@@ -219,13 +219,14 @@ bool rawRun(const QString &file, const CvPosts &posts, Timing *t)
             "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]T[0-9][0-9]:[0-9][0-9]:[0-9][0-9]*' OR "
             "created_time GLOB '*+*') AND created_time > date(?2, '-7 days') AND created_time < "
             "strftime('%Y-%m-%dT%H:%M:%S', ?3) AND datetime(created_time) > datetime(?2) AND "
-            "datetime(created_time) < datetime(?3) AND (type IS NULL OR type LIKE ?4) UNION ALL "
+            "datetime(created_time) < datetime(?3) AND (type IS NULL OR type LIKE (?4 || '')) "
+            "UNION ALL "
             "SELECT * FROM posts INNER JOIN (SELECT * FROM news_feeds WHERE user_id = ?1) ON "
             "post_id = id WHERE (created_time IS NULL OR created_time NOT GLOB "
             "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]T[0-9][0-9]:[0-9][0-9]:[0-9][0-9]*' OR "
             "created_time GLOB '*+*') AND (created_time IS NULL OR (datetime(created_time) > "
             "datetime(?2) AND datetime(created_time) < datetime(?3))) AND (type IS NULL OR type "
-            "LIKE ?4) ORDER BY created_time DESC, updated_time DESC LIMIT ?5");
+            "LIKE (?4 || '')) ORDER BY created_time DESC, updated_time DESC LIMIT ?5");
         // One page of the feed, newest first, ending before \a until.
         const auto bindPage = [&](const QString &until) {
             page.text(1, me());
