@@ -259,7 +259,7 @@ CvCache::UpdateResult CvCachePrivate::updateCommentStep(CommentTarget target,
             QStringLiteral("UPDATE %1 SET message = ?, updated_time = ?, likes = ?, "
                            "user_likes = ? WHERE id = ?")
                 .arg(QStringLiteral("comments")),
-            {comment.content(), storedTime(comment.updated()), comment.likes(), comment.userLikes(),
+            {comment.content(), comment.updated(), comment.likes(), comment.userLikes(),
              comment.id()});
         return update && execWrite(update) ? CvCache::Updated : CvCache::UpdateFailed;
     }

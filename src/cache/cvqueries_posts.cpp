@@ -62,16 +62,9 @@ void bindPostContent(CvStatement *query, int first, const CvPost &post)
 void bindPostTail(CvStatement *query, int first, const CvPost &post)
 {
     const QPair<QString, QString> application = post.application();
-    const QVariant values[] = {storedTime(post.updated()),
-                               post.commentCount(),
-                               post.type(),
-                               post.subject(),
-                               post.albumId(),
-                               post.objectId(),
-                               application.second,
-                               application.first,
-                               post.place().id(),
-                               post.story()};
+    const QVariant values[] = {
+        post.updated(),  post.commentCount(), post.type(),       post.subject(),    post.albumId(),
+        post.objectId(), application.second,  application.first, post.place().id(), post.story()};
     static_assert(sizeof(values) / sizeof(values[0]) == PostTailCount);
     int position = first;
     for (const QVariant &value : values)
@@ -181,7 +174,7 @@ CvStatement *CvQueries::prepareInsertPostQuery(const CvPost &post)
     query->bindValue(PostId, post.id());
     query->bindValue(PostSender, post.from().id);
     bindPostContent(query, PostMessage, post);
-    query->bindValue(PostCreatedTime, storedTime(post.created()));
+    query->bindValue(PostCreatedTime, post.created());
     bindPostTail(query, PostUpdatedTime, post);
     return query;
 }
@@ -243,9 +236,8 @@ CvStatement *CvQueries::prepareInsertCommentQuery(const CvMessage &comment)
     return boundStatement(QStringLiteral("INSERT INTO comments (id, sender, message, created_time, "
                                          "updated_time, likes, user_likes) VALUES (?, ?, ?, ?, ?, "
                                          "?, ?)"),
-                          {comment.id(), comment.from().id, comment.content(),
-                           storedTime(comment.created()), storedTime(comment.updated()),
-                           comment.likes(), comment.userLikes()});
+                          {comment.id(), comment.from().id, comment.content(), comment.created(),
+                           comment.updated(), comment.likes(), comment.userLikes()});
 }
 
 CvStatement *CvQueries::prepareSelectCommentQuery(const QString &id)

@@ -77,25 +77,26 @@ char16_t codeUnit(QChar c)
     return c.unicode();
 }
 
-// The time that \a text of \a size characters names when it has exactly the shape a UTC
-// QDateTime takes in Qt::ISODateWithMs ("YYYY-MM-DDTHH:MM:SS.zzzZ", what the cache writes for
-// one) with a valid date and time: the QDateTime that QVariant(text).toDateTime() gives for it.
-// Empty for any other text, which the caller converts the general way.
+// The shape a UTC QDateTime takes in Qt::ISODateWithMs, what the cache writes for one: digits
+// where it has '0', its own character everywhere else. The fields, year to millisecond, each end
+// at a separator.
+constexpr char storedTimeShape[] = "0000-00-00T00:00:00.000Z";
+constexpr qsizetype storedTimeLength = sizeof(storedTimeShape) - 1;
+
+// The time that \a text of \a size characters names when it has exactly the stored shape with a
+// valid date and time: the QDateTime that QVariant(text).toDateTime() gives for it. Empty for any
+// other text, which the caller converts the general way.
 template<typename Char>
 std::optional<QDateTime> storedUtcTime(const Char *text, qsizetype size)
 {
-    // Digits where the shape has '0', the shape's own character everywhere else.
-    static constexpr char shape[] = "0000-00-00T00:00:00.000Z";
-    constexpr qsizetype length = sizeof(shape) - 1;
-    if (size != length)
+    if (size != storedTimeLength)
         return std::nullopt;
-    // Year, month, day, hour, minute, second, millisecond; each ends at a separator.
     int fields[7] = {};
     int field = 0;
-    for (qsizetype i = 0; i < length; ++i) {
+    for (qsizetype i = 0; i < storedTimeLength; ++i) {
         const char16_t unit = codeUnit(text[i]);
-        if (shape[i] != '0') {
-            if (unit != char16_t(shape[i]))
+        if (storedTimeShape[i] != '0') {
+            if (unit != char16_t(storedTimeShape[i]))
                 return std::nullopt;
             ++field;
         } else if (unit >= u'0' && unit <= u'9') {
@@ -113,34 +114,39 @@ std::optional<QDateTime> storedUtcTime(const Char *text, qsizetype size)
                      QTime(fields[3], fields[4], fields[5], fields[6]), Qt::UTC);
 }
 
-} // namespace
-
-QVariant storedTime(const QDateTime &time)
+// Writes into \a out the stored shape's text of \a time, a UTC time of the years 1 to 9999: what
+// QDateTime::toString(Qt::ISODateWithMs) gives for it, without the general formatter. False for
+// any other time, which takes that formatter.
+bool writeStoredUtcTime(const QDateTime &time, char *out)
 {
     if (time.timeSpec() != Qt::UTC || !time.isValid())
-        return time;
+        return false;
     const QDate date = time.date();
     const QTime clock = time.time();
     if (date.year() < 1 || date.year() > 9999)
-        return time;
-    // "YYYY-MM-DDTHH:MM:SS.zzzZ": each number right-aligned in its digits, then its separator.
-    const int numbers[][2]
-        = {{date.year(), 4},    {date.month(), 2},   {date.day(), 2},  {clock.hour(), 2},
-           {clock.minute(), 2}, {clock.second(), 2}, {clock.msec(), 3}};
-    static constexpr char16_t separators[] = u"--T::.Z";
-    QString text(24, Qt::Uninitialized);
-    QChar *out = text.data();
-    for (size_t i = 0; i < std::size(numbers); ++i) {
-        int value = numbers[i][0];
-        for (int digit = numbers[i][1] - 1; digit >= 0; --digit) {
-            out[digit] = QChar(char16_t(u'0' + value % 10));
-            value /= 10;
+        return false;
+    const int fields[] = {date.year(),    date.month(),   date.day(),  clock.hour(),
+                          clock.minute(), clock.second(), clock.msec()};
+    size_t field = 0;
+    for (qsizetype i = 0; i < storedTimeLength;) {
+        if (storedTimeShape[i] != '0') {
+            out[i] = storedTimeShape[i];
+            ++i;
+            continue;
         }
-        out += numbers[i][1];
-        *out++ = QChar(separators[i]);
+        // The shape ends in 'Z', so every run of digits ends inside it.
+        qsizetype end = i;
+        while (storedTimeShape[end] == '0')
+            ++end;
+        int value = fields[field++];
+        for (qsizetype digit = end - 1; digit >= i; --digit, value /= 10)
+            out[digit] = char('0' + value % 10);
+        i = end;
     }
-    return text;
+    return true;
 }
+
+} // namespace
 
 sqlite3 *nativeSqliteHandle(const QSqlDatabase &db)
 {
@@ -250,9 +256,18 @@ void CvStatement::bindValue(int position, const QVariant &value)
     case QMetaType::LongLong:
         sqlite3_bind_int64(m_stmt, index, kept.toLongLong());
         break;
-    case QMetaType::QDateTime:
-        bindText(m_stmt, index, kept.toDateTime().toString(Qt::ISODateWithMs), SQLITE_TRANSIENT);
+    case QMetaType::QDateTime: {
+        // Kept as ASCII beside the variant, like a text.
+        const auto *time = static_cast<const QDateTime *>(kept.constData());
+        QByteArray &ascii = m_ascii[size_t(position)];
+        ascii.resize(storedTimeLength);
+        if (writeStoredUtcTime(*time, ascii.data()))
+            sqlite3_bind_text(m_stmt, index, ascii.constData(), int(storedTimeLength),
+                              SQLITE_STATIC);
+        else
+            bindText(m_stmt, index, time->toString(Qt::ISODateWithMs), SQLITE_TRANSIENT);
         break;
+    }
     case QMetaType::QTime:
         bindText(m_stmt, index, kept.toTime().toString(QStringLiteral("hh:mm:ss.zzz")),
                  SQLITE_TRANSIENT);

@@ -22,12 +22,6 @@ namespace Cv {
 // variable CV_CACHE_QTSQL is set (to compare both ways).
 sqlite3 *nativeSqliteHandle(const QSqlDatabase &db);
 
-// The value to bind for \a time: for a UTC time of the years 1 to 9999 the very text that
-// bindValue() would store, QDateTime::toString(Qt::ISODateWithMs) ("2011-05-01T10:20:30.123Z"),
-// written without the general formatter; any other time as it is, for bindValue() to convert (an
-// invalid one binds NULL).
-QVariant storedTime(const QDateTime &time);
-
 // One statement of the cache, with the part of QSqlQuery's interface the cache uses. Given a
 // native connection it binds and steps an sqlite3 statement itself; otherwise it is a QSqlQuery.
 // Either way the values read back, the results and the errors are QSqlQuery's: the same variant
