@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QStringDecoder>
 
 #include <simdjson.h>
 
@@ -167,9 +168,9 @@ bool shortNumber(std::string_view token, QVariant *out)
 class TreeBuilder
 {
 public:
-    TreeBuilder(std::vector<QVariant> *stack, bool shareValues)
+    TreeBuilder(std::vector<QVariant> *stack, bool largePage)
         : m_stack(stack)
-        , m_shareValues(shareValues)
+        , m_largePage(largePage)
     {
     }
     TreeBuilder(const TreeBuilder &) = delete;
@@ -326,11 +327,41 @@ private:
             return e;
         }
         QString *const target = emplace<QString>(out);
-        if (m_shareValues && text.size() <= sharedValueLength)
+        if (!m_largePage)
+            *target = textOf(text);
+        else if (text.size() <= sharedValueLength)
             *target = sharedValue(text);
         else
-            *target = textOf(text);
+            *target = packed(text);
         return SUCCESS;
+    }
+
+    // In a large page the values' text goes into shared blocks of 4 KB, each string holding one
+    // reference to its block, instead of one allocation per string: the tree has a quarter fewer
+    // small blocks, and freeing a page's tree is mostly glibc gathering and merging small
+    // blocks. A string that shares its block detaches before any change, as every shared
+    // QString does; one left alone in its block may only grow into space whose strings are gone.
+    // A string kept after its page keeps its block alive. Long text gets its own allocation.
+    QString packed(std::string_view utf8)
+    {
+        // UTF-8 never has fewer bytes than UTF-16 has code units, plus the terminator.
+        const qsizetype room = qsizetype(utf8.size()) + 1;
+        if (room > m_blockRoom) {
+            if (room > packedBlockSize / 4)
+                return textOf(utf8);
+            auto [header, start] = QTypedArrayData<char16_t>::allocate(packedBlockSize);
+            m_block = QString::DataPointer(header, start, 0);
+            m_blockEnd = start;
+            m_blockRoom = packedBlockSize;
+        }
+        char16_t *const begin = m_blockEnd;
+        char16_t *const end = reinterpret_cast<char16_t *>(m_utf8.appendToBuffer(
+            reinterpret_cast<QChar *>(begin), QByteArrayView(utf8.data(), qsizetype(utf8.size()))));
+        *end = u'\0';
+        m_blockEnd = end + 1;
+        m_blockRoom -= m_blockEnd - begin;
+        m_block.d_ptr()->ref();
+        return QString(QString::DataPointer(m_block.d_ptr(), begin, end - begin));
     }
 
     // Short values recur as member names do (types, states, dates, the names of the same
@@ -352,11 +383,11 @@ private:
         const quint64 bit = quint64(1) << (index % 64);
         if (!(m_valueTaken[index / 64] & bit)) {
             m_valueTaken[index / 64] |= bit;
-            return (new (slot) ValueSlot {text, textOf(text)})->value;
+            return (new (slot) ValueSlot {text, packed(text)})->value;
         }
         if (slot->text != text) {
             slot->text = text;
-            slot->value = textOf(text);
+            slot->value = packed(text);
         }
         return slot->value;
     }
@@ -424,7 +455,7 @@ private:
     Slot *slot(quint32 index) { return reinterpret_cast<Slot *>(m_slots) + index; }
 
     std::vector<QVariant> *m_stack;
-    const bool m_shareValues;
+    const bool m_largePage;
     QString m_unshared;
     quint64 m_taken[slotCount / 64] = {};
     quint32 m_used = 0;
@@ -439,6 +470,15 @@ private:
     static constexpr size_t sharedValueLength = 32;
     quint64 m_valueTaken[valueSlotCount / 64] = {};
     alignas(ValueSlot) unsigned char m_valueSlots[valueSlotCount * sizeof(ValueSlot)];
+
+    static constexpr qsizetype packedBlockSize = 2040; // UTF-16 code units: 4 KB a block
+    QString::DataPointer m_block;
+    char16_t *m_blockEnd = nullptr;
+    qsizetype m_blockRoom = 0;
+    // An initial U+FEFF in a JSON string is data, not a byte-order mark to drop.
+    QStringDecoder m_utf8 {QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless
+                               | QStringDecoder::Flag::ConvertInitialBom};
 };
 
 // simdjson's root literal accessors look at the literal's own letters only, so "false2" passes

@@ -130,6 +130,7 @@ private slots:
     void strictOnly_data();
     void strictOnly();
     void recurringTextShared();
+    void largePageTextIndependent();
 };
 
 void tst_CvGraphJson::replyFixtures_data()
@@ -190,7 +191,9 @@ void tst_CvGraphJson::generated_data()
                                  '"' + QByteArray(32, 'x') + '"',
                                  '"' + QByteArray(33, 'x') + '"',
                                  "\"tab\\there\"",
-                                 "\"\\ud83d\\ude00\""};
+                                 "\"\\ud83d\\ude00\"",
+                                 "\"" + QByteArray("caf\xc3\xa9 \\n ").repeated(60) + '"',
+                                 '"' + QByteArray(600, 'y') + '"'};
     QByteArray page = "[";
     for (int i = 0; page.size() < 1200000; ++i)
         page += QByteArray(i ? "," : "") + "{\"v\":" + values[i % std::size(values)] + ",\"id\":\""
@@ -319,6 +322,8 @@ void tst_CvGraphJson::corrections_data()
     QTest::newRow("leading U+FEFF kept") << QByteArray("\"\xEF\xBB\xBF\xEF\xBB\xBF"
                                                        "a\\n\"")
                                          << QVariant(u"\uFEFF\uFEFFa\n"_s);
+    QTest::newRow("long text, leading U+FEFF kept")
+        << "\"\xEF\xBB\xBF" + QByteArray(40, 'a') + '"' << QVariant(u'\uFEFF' + QString(40, u'a'));
 }
 
 void tst_CvGraphJson::corrections()
@@ -328,6 +333,12 @@ void tst_CvGraphJson::corrections()
     const QVariant got = decodeOne(element);
     QCOMPARE(got.metaType(), expected.metaType());
     QCOMPARE(got, expected);
+
+    // The same at the start of a page large enough to be decoded differently.
+    QVariantList page;
+    QVERIFY(cvDecodeJson('[' + element + QByteArray(",0").repeated(600000) + ']', nullptr, &page));
+    QCOMPARE(page.first().metaType(), expected.metaType());
+    QCOMPARE(page.first(), expected);
 }
 
 void tst_CvGraphJson::refusedByBoth_data()
@@ -432,6 +443,40 @@ void tst_CvGraphJson::recurringTextShared()
     const QString value = list.first().toMap().value(u"v"_s).toString();
     QCOMPARE(value, u"abc"_s);
     QCOMPARE(list.last().toMap().value(u"v"_s).toString().constData(), value.constData());
+}
+
+// Text in a large page shares its storage with its neighbours; each string must still behave as
+// one of its own: terminated, changed without touching the others, alive after the page.
+void tst_CvGraphJson::largePageTextIndependent()
+{
+    const auto text = [](int i) -> QString {
+        return QString::number(i).repeated(3) + u'-' + QString(40, QChar(u'a' + i % 26));
+    };
+    QByteArray page = "[";
+    int count = 0;
+    for (; page.size() < 1200000; ++count)
+        page += (count ? ",\"" : "\"") + text(count).toUtf8() + '"';
+    QVariantList list;
+    QVERIFY(cvDecodeJson(page + ']', nullptr, &list));
+    QCOMPARE(list.size(), count);
+    QString first = list.at(0).toString();
+    QString second = list.at(1).toString();
+    const QString last = list.last().toString();
+    for (const QString &value : {first, second, last})
+        QCOMPARE(value.utf16()[value.size()], u'\0');
+
+    first += u"!!"_s;
+    first.prepend(u'<');
+    QCOMPARE(first, u'<' + text(0) + u"!!"_s);
+    QCOMPARE(second, text(1));
+    QCOMPARE(list.at(1).toString(), text(1));
+
+    // Alone in its storage now, the string may grow over its former neighbours.
+    list.clear();
+    second.append(QString(100, u'z'));
+    second.prepend(u'>');
+    QCOMPARE(second, u'>' + text(1) + QString(100, u'z'));
+    QCOMPARE(last, text(count - 1));
 }
 
 QTEST_GUILESS_MAIN(tst_CvGraphJson)
