@@ -236,6 +236,13 @@ void tst_CvGraphJson::randomDocuments()
         const QString d = jsonTreeDifference(list, referenceList, QString::number(seed));
         QVERIFY2(d.isEmpty(), qPrintable(d + u'\n' + QString::fromUtf8(json)));
     }
+
+    // As one page large enough to be decoded the way large pages are.
+    Generator generator(301);
+    QByteArray page = "[";
+    while (page.size() < 1500000)
+        page += (page.size() > 1 ? "," : "") + generator.value(0);
+    compareRoutes(page + ']');
 }
 
 void tst_CvGraphJson::numbersExact_data()
