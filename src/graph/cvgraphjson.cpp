@@ -346,20 +346,19 @@ private:
     {
         // UTF-8 never has fewer bytes than UTF-16 has code units, plus the terminator.
         const qsizetype room = qsizetype(utf8.size()) + 1;
-        if (room > m_blockRoom) {
+        if (room > m_blockLimit - m_blockEnd) {
             if (room > packedBlockSize / 4)
                 return textOf(utf8);
             auto [header, start] = QTypedArrayData<char16_t>::allocate(packedBlockSize);
             m_block = QString::DataPointer(header, start, 0);
             m_blockEnd = start;
-            m_blockRoom = packedBlockSize;
+            m_blockLimit = start + packedBlockSize;
         }
         char16_t *const begin = m_blockEnd;
         char16_t *const end = reinterpret_cast<char16_t *>(m_utf8.appendToBuffer(
             reinterpret_cast<QChar *>(begin), QByteArrayView(utf8.data(), qsizetype(utf8.size()))));
         *end = u'\0';
         m_blockEnd = end + 1;
-        m_blockRoom -= m_blockEnd - begin;
         m_block.d_ptr()->ref();
         return QString(QString::DataPointer(m_block.d_ptr(), begin, end - begin));
     }
@@ -473,8 +472,8 @@ private:
 
     static constexpr qsizetype packedBlockSize = 2040; // UTF-16 code units: 4 KB a block
     QString::DataPointer m_block;
-    char16_t *m_blockEnd = nullptr;
-    qsizetype m_blockRoom = 0;
+    char16_t *m_blockEnd = nullptr; // where the next text goes
+    char16_t *m_blockLimit = nullptr;
     // An initial U+FEFF in a JSON string is data, not a byte-order mark to drop.
     QStringDecoder m_utf8 {QStringDecoder::Utf8,
                            QStringDecoder::Flag::Stateless
