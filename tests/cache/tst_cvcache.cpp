@@ -26,15 +26,21 @@ void row(const char *name, const CacheCall &call)
     QTest::newRow(name) << call;
 }
 
+const QByteArray jfif("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10);
+const QByteArray png("\x89PNG\r\n\x1A\n\0", 9);
+
+// The library's warnings and debug lines arrive quoted, as Qt's debug stream writes a string.
+void expect(QtMsgType type, const QString &text)
+{
+    QTest::ignoreMessage(
+        type, QRegularExpression(QLatin1String("^\"") + QRegularExpression::escape(text)));
+}
+
 } // namespace
 
 class tst_CvCache : public CacheFixture
 {
     Q_OBJECT
-
-    static void expect(QtMsgType type, const QString &text);
-    static QByteArray jfif();
-    static QByteArray png();
 
 private slots:
     void init();
@@ -56,23 +62,6 @@ private slots:
     void storeFile();
     void fileStoreEdges();
 };
-
-// The library's warnings and debug lines arrive quoted, as Qt's debug stream writes a string.
-void tst_CvCache::expect(QtMsgType type, const QString &text)
-{
-    QTest::ignoreMessage(
-        type, QRegularExpression(QLatin1String("^\"") + QRegularExpression::escape(text)));
-}
-
-QByteArray tst_CvCache::jfif()
-{
-    return QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10);
-}
-
-QByteArray tst_CvCache::png()
-{
-    return QByteArray("\x89PNG\r\n\x1A\n\0", 9);
-}
 
 void tst_CvCache::init()
 {
@@ -264,7 +253,7 @@ void tst_CvCache::initOptionsAndClear()
 {
     reopen();
     QVERIFY(m_cache->updateUserData(s("k"), s("v")));
-    QVERIFY(!m_cache->updateFile(s("sub/pic"), jfif()).isEmpty());
+    QVERIFY(!m_cache->updateFile(s("sub/pic"), jfif).isEmpty());
     QString value;
     m_cache = std::make_unique<CvCache>(*config());
     QVERIFY(m_cache->init(CvCache::ClearDiskCache));
@@ -275,7 +264,7 @@ void tst_CvCache::initOptionsAndClear()
     QVERIFY(m_cache->init(CvCache::ClearDatabase));
     QVERIFY(!m_cache->getUserData(s("k"), &value));
 
-    QVERIFY(!m_cache->updateFile(s("pic"), jfif()).isEmpty());
+    QVERIFY(!m_cache->updateFile(s("pic"), jfif).isEmpty());
     m_cache->clear();
     QVERIFY(!m_cache->isInitialized());
     QVERIFY(!QFile::exists(m_db));
@@ -377,12 +366,12 @@ void tst_CvCache::storeFile_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("jpeg gets suffix") << s("pic123") << jfif() << s("pic123.jpg");
+    QTest::newRow("jpeg gets suffix") << s("pic123") << jfif << s("pic123.jpg");
     QTest::newRow("gif gets suffix") << s("anim") << QByteArray("GIF89a..") << s("anim.gif");
-    QTest::newRow("png has none") << s("pic123") << png() << s("pic123");
-    QTest::newRow("key with dot kept") << s("x.dat") << jfif() << s("x.dat");
-    QTest::newRow("subdirectory") << s("a/b.jpg") << jfif() << s("a/b.jpg");
-    QTest::newRow("deep subdirectory") << s("a/b/c") << jfif() << s("a/b/c.jpg");
+    QTest::newRow("png has none") << s("pic123") << png << s("pic123");
+    QTest::newRow("key with dot kept") << s("x.dat") << jfif << s("x.dat");
+    QTest::newRow("subdirectory") << s("a/b.jpg") << jfif << s("a/b.jpg");
+    QTest::newRow("deep subdirectory") << s("a/b/c") << jfif << s("a/b/c.jpg");
 }
 
 void tst_CvCache::storeFile()
@@ -412,7 +401,7 @@ void tst_CvCache::fileStoreEdges()
     QCOMPARE(cache.updateFile(s("pic"), QByteArray()), QString());
     QVERIFY(!QDir(m_store).exists());
 
-    const QString jpg = cache.updateFile(s("pic"), jfif());
+    const QString jpg = cache.updateFile(s("pic"), jfif);
     QVERIFY(jpg.endsWith(QLatin1String("/pic.jpg")));
     // The index is memory only: a new cache object looks for the bare key, searchFile finds it.
     {
@@ -428,13 +417,13 @@ void tst_CvCache::fileStoreEdges()
     QVERIFY(QFile::exists(jpg));
     QVERIFY(!cache.fileExists(s("pic")));
 
-    QVERIFY(!cache.updateFile(s("plain"), png()).isEmpty());
+    QVERIFY(!cache.updateFile(s("plain"), png).isEmpty());
     QVERIFY(cache.removeFile(s("plain")));
     QVERIFY(!cache.fileExists(s("plain")));
 
     // Keys never reach outside the store.
-    QCOMPARE(cache.updateFile(s("../escape"), jfif()), QString());
-    QCOMPARE(cache.updateFile(s("/tmp/escape"), jfif()), QString());
+    QCOMPARE(cache.updateFile(s("../escape"), jfif), QString());
+    QCOMPARE(cache.updateFile(s("/tmp/escape"), jfif), QString());
     QVERIFY(!QFile::exists(m_dir.filePath(s("escape.jpg"))));
 
     // Clearing follows no link out of the store.
