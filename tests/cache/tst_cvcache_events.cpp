@@ -63,7 +63,6 @@ class tst_CvCacheEvents : public CacheFixture
 
 private slots:
     void init();
-    void cleanup();
     void eventWritesSurviveReopen();
     void eventsWindow_data();
     void eventsWindow();
@@ -79,11 +78,6 @@ private slots:
 void tst_CvCacheEvents::init()
 {
     openWith({CvUser(s("me"), s("Me")), CvUser(s("you"), s("You"))});
-}
-
-void tst_CvCacheEvents::cleanup()
-{
-    m_cache.reset();
 }
 
 void tst_CvCacheEvents::eventWritesSurviveReopen()

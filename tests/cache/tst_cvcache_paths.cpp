@@ -103,8 +103,6 @@ class tst_CvCachePaths : public CacheFixture
     QStringList run(const Script &script, bool qtsql);
 
 private slots:
-    void cleanup();
-
     void sameResults_data();
     void sameResults();
 };
@@ -125,11 +123,6 @@ QStringList tst_CvCachePaths::run(const Script &script, bool qtsql)
     script(*m_cache, &out);
     m_cache.reset();
     return out + Inspector(m_db).snapshot();
-}
-
-void tst_CvCachePaths::cleanup()
-{
-    m_cache.reset();
 }
 
 void tst_CvCachePaths::sameResults_data()

@@ -32,6 +32,14 @@ CvMessage message(const QString &id, const QDateTime &sent)
     return m;
 }
 
+// The link attachment stored on m1.
+CvAttachment link()
+{
+    CvAttachment a(s("m1"), s("link"));
+    a.setLinkInfo(CvLinkInfo(s("https://l.invalid/x"), s("Name"), s("Cap"), s("Desc")));
+    return a;
+}
+
 } // namespace
 
 class tst_CvCacheThreads : public CacheFixture
@@ -40,7 +48,6 @@ class tst_CvCacheThreads : public CacheFixture
 
 private slots:
     void init();
-    void cleanup();
     void threadInTwoBoxes();
     void threadUpdateKeepsLinks();
     void threadsWindow_data();
@@ -58,11 +65,6 @@ private slots:
 void tst_CvCacheThreads::init()
 {
     openWith({CvUser(s("me"), s("Me")), CvUser(s("bob"), s("Bob"))});
-}
-
-void tst_CvCacheThreads::cleanup()
-{
-    m_cache.reset();
 }
 
 void tst_CvCacheThreads::threadInTwoBoxes()
@@ -182,9 +184,7 @@ void tst_CvCacheThreads::batchRollsBack()
 {
     QFETCH(CacheCall, call);
     QVERIFY(m_cache->updateMessages(s("t1"), {message(s("m1"), day(1))}));
-    CvAttachment link(s("m1"), s("link"));
-    link.setLinkInfo(CvLinkInfo(s("https://l.invalid/x"), s("Name"), s("Cap"), s("Desc")));
-    QVERIFY(m_cache->updateAttachments(s("t1"), {link}));
+    QVERIFY(m_cache->updateAttachments(s("t1"), {link()}));
     expectRollback(call);
 }
 
@@ -238,8 +238,6 @@ void tst_CvCacheThreads::attachments()
 {
     QVERIFY(m_cache->updateMessages(
         s("t1"), {message(s("m1"), day(1)), message(s("m2"), day(2)), message(s("m3"), day(3))}));
-    CvAttachment link(s("m1"), s("link"));
-    link.setLinkInfo(CvLinkInfo(s("https://l.invalid/x"), s("Name"), s("Cap"), s("Desc")));
     CvPhoto video(s("v1"));
     video.setPicture(s("https://pic.invalid/v1"));
     CvAttachment clip(s("m2"), s("video"));
@@ -249,13 +247,13 @@ void tst_CvCacheThreads::attachments()
     picture.setName(s("Photo"));
     CvAttachment photo(s("m3"), s("photo"));
     photo.setPhoto(picture);
-    QVERIFY(m_cache->updateAttachments(s("t1"), {link, clip, photo}));
+    QVERIFY(m_cache->updateAttachments(s("t1"), {link(), clip, photo}));
     reopen();
 
     // A video keeps no picture.
     CvAttachments read;
     QVERIFY(m_cache->getAttachments(s("t1"), &read));
-    QCOMPARE(read, (CvAttachments {photo, CvAttachment(s("m2"), s("video")), link}));
+    QCOMPARE(read, (CvAttachments {photo, CvAttachment(s("m2"), s("video")), link()}));
 
     // A different attachment replaces the stored one of its message.
     CvAttachment other(s("m1"), s("link"));

@@ -51,7 +51,6 @@ class tst_CvCacheUsers : public CacheFixture
 
 private slots:
     void init();
-    void cleanup();
     void updateUserRoundTrip();
     void fieldMerge_data();
     void fieldMerge();
@@ -71,11 +70,6 @@ void tst_CvCacheUsers::init()
 {
     nextFiles();
     reopen();
-}
-
-void tst_CvCacheUsers::cleanup()
-{
-    m_cache.reset();
 }
 
 void tst_CvCacheUsers::updateUserRoundTrip()
