@@ -29,7 +29,6 @@ private slots:
     void emptyAndValid();
     void equality_data();
     void equality();
-    void metaType();
 };
 
 CvDataFilter tst_CvDataFilter::fullFilter()
@@ -146,12 +145,6 @@ void tst_CvDataFilter::equality()
     QCOMPARE(a == b, equal);
     QCOMPARE(b == a, equal);
     QCOMPARE(a != b, !equal);
-}
-
-void tst_CvDataFilter::metaType()
-{
-    const QVariant v = QVariant::fromValue(fullFilter());
-    QCOMPARE(v.value<CvDataFilter>(), fullFilter());
 }
 
 QTEST_GUILESS_MAIN(tst_CvDataFilter)

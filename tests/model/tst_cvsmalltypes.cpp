@@ -175,9 +175,8 @@ void tst_CvSmallTypes::userRef()
     const CvUserRef ref(user);
     QCOMPARE(ref, CvUserRef(QStringLiteral("7"), QStringLiteral("Ann")));
     QCOMPARE(user.toRef(), ref);
-    // Back to a user: only the id and name come along.
+    // Back to a user: only the id and name come along (equality compares every field).
     QCOMPARE(CvUser(ref), CvUser(ref.id, ref.name));
-    QVERIFY(CvUser(ref).email().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_CvSmallTypes)

@@ -81,7 +81,7 @@ private slots:
     void virtualDispatchThroughMedia();
     void userReference();
     void objectConversions();
-    void metaTypes();
+    void metaTypeNames();
 };
 
 void tst_CvValueSemantics::sharedCopiesDetachOnWrite()
@@ -257,17 +257,11 @@ void tst_CvValueSemantics::objectConversions()
     QVERIFY(!CvObject().toUser().isValid());
 }
 
-void tst_CvValueSemantics::metaTypes()
+// String-based connections look list types up by their typedef name.
+void tst_CvValueSemantics::metaTypeNames()
 {
-    CvPost post(QStringLiteral("p"), ann);
-    post.setTo({bob});
-    const QVariant v = QVariant::fromValue(CvPosts {post});
-    QCOMPARE(v.value<CvPosts>(), CvPosts {post});
-    // String-based connections look list types up by their typedef name.
     const int usersId = qMetaTypeId<CvUsers>();
     QCOMPARE(QMetaType::fromName("Cv::CvUsers").id(), usersId);
-    QCOMPARE(QVariant::fromValue(CvMessage(QStringLiteral("m"), ann)).value<CvMessage>().from(),
-             ann);
 }
 
 QTEST_GUILESS_MAIN(tst_CvValueSemantics)
