@@ -573,7 +573,7 @@ void tst_CvCachePosts::comments()
     QCOMPARE(ids(read), expected);
 }
 
-// Removing a target's comments removes them whole, also one another target links as well.
+// Removing a target's comments removes them whole, also one that another target links too.
 void tst_CvCachePosts::commentRemoval()
 {
     QVERIFY(toNews({fullPost(s("p1"), day(1)), fullPost(s("p2"), day(1))}));
