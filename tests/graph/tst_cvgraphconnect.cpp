@@ -50,15 +50,16 @@ struct Ends
     QSignalSpy errors;
 };
 
-// An initialized transport talking to a fresh service.
+// A transport talking to a fresh service, initialized unless asked not to be.
 struct Setup
 {
-    explicit Setup(const QString &token = u"t"_s)
+    explicit Setup(const QString &token = u"t"_s, bool initialized = true)
         : connect(token)
         , ends(&connect)
     {
         CvEndpoints::setGraphBaseUrl(service.baseUrl());
-        connect.init();
+        if (initialized)
+            connect.init();
     }
     TestService service;
     CvGraphConnect connect;
@@ -102,19 +103,16 @@ void tst_CvGraphConnect::cleanup()
 
 void tst_CvGraphConnect::requestBeforeInitIsRefused()
 {
-    TestService service;
-    QVERIFY(CvEndpoints::setGraphBaseUrl(service.baseUrl()));
-    CvGraphConnect connect(u"token"_s);
-    Ends ends(&connect);
-    QCOMPARE(connect.get(u"/me"_s), -1);
-    QCOMPARE(int(connect.lastError().replyErrorCode()), 99);
-    QCOMPARE(connect.post(u"/me/feed"_s, nullptr), -1);
+    Setup s(u"token"_s, false);
+    QCOMPARE(s.connect.get(u"/me"_s), -1);
+    QCOMPARE(int(s.connect.lastError().replyErrorCode()), 99);
+    QCOMPARE(s.connect.post(u"/me/feed"_s, nullptr), -1);
     QTest::qWait(100);
-    QCOMPARE(ends.count(), 0);
-    QCOMPARE(service.requestCount(), 0);
+    QCOMPARE(s.ends.count(), 0);
+    QCOMPARE(s.service.requestCount(), 0);
 
-    QVERIFY(connect.init());
-    QVERIFY(connect.lastError().isEmpty());
+    QVERIFY(s.connect.init());
+    QVERIFY(s.connect.lastError().isEmpty());
 }
 
 void tst_CvGraphConnect::replyIdsUseLowestFreeSlot()
@@ -160,7 +158,6 @@ void tst_CvGraphConnect::oneEndPerReply_data()
     const QByteArray large(100000, 'x');
 
     add("json", R::json("{\"id\":\"1\"}"), ok);
-    add("not json", R::text("<html>hi</html>"), ok);
     add("empty body", R::text(QByteArray()), ok);
     add("redirect not followed", R::redirect("http://127.0.0.1:1/picture.jpg"), ok);
     R trickle = R::text(QByteArray(500, 't'));
@@ -275,9 +272,12 @@ void tst_CvGraphConnect::queryOrderAndEncoding()
 void tst_CvGraphConnect::postAndDelete()
 {
     Setup s(u"TOKEN123"_s);
+    // The n-th request to arrive; an empty one, failing the checks, if it never does.
+    const auto received = [&s](int n) {
+        return s.service.waitForRequests(n) ? s.service.lastRequest() : TestService::Request();
+    };
     QCOMPARE(s.connect.del(u"/123"_s), 0);
-    QVERIFY(s.service.waitForRequests(1));
-    TestService::Request r = s.service.lastRequest();
+    TestService::Request r = received(1);
     QCOMPARE(r.method, QByteArray("POST"));
     QCOMPARE(r.target, QByteArray("/123?access_token=TOKEN123&method=delete"));
     QVERIFY(r.body.isEmpty());
@@ -286,8 +286,7 @@ void tst_CvGraphConnect::postAndDelete()
 
     const QByteArray text("message body");
     QVERIFY(s.connect.post(u"/me/feed"_s, {{u"message"_s, u"hi there"_s}}, &text) >= 0);
-    QVERIFY(s.service.waitForRequests(2));
-    r = s.service.lastRequest();
+    r = received(2);
     QCOMPARE(r.method, QByteArray("POST"));
     QCOMPARE(r.target, QByteArray("/me/feed?access_token=TOKEN123&message=hi%20there"));
     QCOMPARE(r.body, text);
@@ -298,8 +297,7 @@ void tst_CvGraphConnect::postAndDelete()
         {QNetworkRequest::ContentTypeHeader, QByteArray("multipart/form-data; boundary=xyz")},
     };
     QVERIFY(s.connect.post(u"/1/photos"_s, headers, {}, &multipart) >= 0);
-    QVERIFY(s.service.waitForRequests(3));
-    r = s.service.lastRequest();
+    r = received(3);
     QCOMPARE(r.target, QByteArray("/1/photos?access_token=TOKEN123"));
     QCOMPARE(r.body, multipart);
     QCOMPARE(r.header("Content-Type"), QByteArray("multipart/form-data; boundary=xyz"));
@@ -399,31 +397,27 @@ void tst_CvGraphConnect::tokenOnlyToConfiguredOrigins()
 
 void tst_CvGraphConnect::tokenIsRedactedInEveryLogLine()
 {
-    TestService service;
-    QVERIFY(CvEndpoints::setGraphBaseUrl(service.baseUrl()));
-    service.enqueue(R::json("{\"echo\":\"SECRETTOKEN1234\"}"));
-    service.enqueue(R::json("{\"error\":{}}", 500));
-    service.enqueue(R::json("{}"));
-
     g_log.clear();
     SetLoggingLevel(LogTrace);
     const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
+    QString port;
     {
-        CvGraphConnect connect(u"SECRETTOKEN1234"_s);
-        connect.init();
-        Ends ends(&connect);
-        connect.get(u"/me"_s, {{u"x"_s, u"1"_s}});
-        QTRY_COMPARE(ends.count(), 1);
-        connect.get(u"/fails"_s);
-        QTRY_COMPARE(ends.count(), 2);
-        connect.get(
-            QUrl(service.baseUrl().toString() + u"/next?access_token=SECRETTOKEN1234&after=2"_s));
-        QTRY_COMPARE(ends.count(), 3);
+        Setup s(u"SECRETTOKEN1234"_s);
+        port = QString::number(s.service.port());
+        s.service.enqueue(R::json("{\"echo\":\"SECRETTOKEN1234\"}"));
+        s.service.enqueue(R::json("{\"error\":{}}", 500));
+        s.service.enqueue(R::json("{}"));
+        s.connect.get(u"/me"_s, {{u"x"_s, u"1"_s}});
+        QTRY_COMPARE(s.ends.count(), 1);
+        s.connect.get(u"/fails"_s);
+        QTRY_COMPARE(s.ends.count(), 2);
+        s.connect.get(
+            QUrl(s.service.baseUrl().toString() + u"/next?access_token=SECRETTOKEN1234&after=2"_s));
+        QTRY_COMPARE(s.ends.count(), 3);
     }
     qInstallMessageHandler(previous);
     SetLoggingLevel(LogErrors);
 
-    const QString port = QString::number(service.port());
     const QStringList expected {
         u"\"Using access token [SECR\u2026]\" "_s,
         u"\"Sending request: http://127.0.0.1:%1/me?access_token=SECR\u2026&x=1\" "_s.arg(port),
