@@ -52,22 +52,19 @@ void tst_EmulatorRest::readMethods_data()
     QTest::addColumn<QString>("member"); // in the object, or in every row of an array
     QTest::addColumn<QString>("value"); // of that member in every row, if given
     QTest::addColumn<int>("rows"); // -1: an object; 0: a non-empty array
-    QTest::newRow("event invitations")
-        << s("events.get") << P {{s("rsvp_status"), s("not_replied")}} << s("rsvp_status")
-        << s("not_replied") << 0;
-    QTest::newRow("notification counters")
-        << s("notifications.get") << P() << s("friend_requests") << QString() << -1;
-    QTest::newRow("notification list")
-        << s("notifications.getList") << P {{s("include_read"), s("1")}} << s("notifications")
-        << QString() << -1;
-    QTest::newRow("threads in folder")
-        << s("message.getThreadsInFolder") << P {{s("limit"), s("2")}} << s("thread_id")
-        << QString() << 2;
-    QTest::newRow("inbox") << s("corvana.mailbox.getInbox")
-                           << P {{s("limit"), s("3")}, {s("start"), s("0")}} << s("snippet")
-                           << QString() << 0;
-    QTest::newRow("outbox") << s("corvana.mailbox.getOutbox") << P() << s("participants")
-                            << QString() << 0;
+    const auto add = [](const char *row, const char *name, const P &params, const char *member,
+                        int rows, const QString &value = {}) {
+        QTest::newRow(row) << s(name) << params << s(member) << value << rows;
+    };
+    add("event invitations", "events.get", {{s("rsvp_status"), s("not_replied")}}, "rsvp_status", 0,
+        s("not_replied"));
+    add("notification counters", "notifications.get", {}, "friend_requests", -1);
+    add("notification list", "notifications.getList", {{s("include_read"), s("1")}},
+        "notifications", -1);
+    add("threads in folder", "message.getThreadsInFolder", {{s("limit"), s("2")}}, "thread_id", 2);
+    add("inbox", "corvana.mailbox.getInbox", {{s("limit"), s("3")}, {s("start"), s("0")}},
+        "snippet", 0);
+    add("outbox", "corvana.mailbox.getOutbox", {}, "participants", 0);
 }
 
 void tst_EmulatorRest::readMethods()
