@@ -160,6 +160,49 @@ bool shortNumber(std::string_view token, QVariant *out)
     return true;
 }
 
+// In a large page the values' text goes into shared blocks of 4 KB, each string holding one
+// reference to its block, instead of one allocation per string: the tree has a quarter fewer
+// small blocks, and freeing a page's tree is mostly glibc gathering and merging small blocks.
+// A string that shares its block detaches before any change, as every shared QString does; one
+// left alone in its block may only grow into space whose strings are gone. A string kept after
+// its page keeps its block alive: ids, which callers keep in lists and indexes long after the
+// page, go into blocks of their own, so that a kept id holds other ids, never the page's text.
+// Long text gets its own allocation.
+class TextBlocks
+{
+public:
+    QString add(std::string_view utf8)
+    {
+        // UTF-8 never has fewer bytes than UTF-16 has code units, plus the terminator.
+        const qsizetype room = qsizetype(utf8.size()) + 1;
+        if (room > m_limit - m_end) {
+            if (room > blockSize / 4)
+                return textOf(utf8);
+            auto [header, start] = QTypedArrayData<char16_t>::allocate(blockSize);
+            m_block = QString::DataPointer(header, start, 0);
+            m_end = start;
+            m_limit = start + blockSize;
+        }
+        char16_t *const begin = m_end;
+        char16_t *const end = reinterpret_cast<char16_t *>(m_utf8.appendToBuffer(
+            reinterpret_cast<QChar *>(begin), QByteArrayView(utf8.data(), qsizetype(utf8.size()))));
+        *end = u'\0';
+        m_end = end + 1;
+        m_block.d_ptr()->ref();
+        return QString(QString::DataPointer(m_block.d_ptr(), begin, end - begin));
+    }
+
+private:
+    static constexpr qsizetype blockSize = 2040; // UTF-16 code units: 4 KB a block
+    QString::DataPointer m_block;
+    char16_t *m_end = nullptr; // where the next text goes
+    char16_t *m_limit = nullptr;
+    // An initial U+FEFF in a JSON string is data, not a byte-order mark to drop.
+    QStringDecoder m_utf8 {QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless
+                               | QStringDecoder::Flag::ConvertInitialBom};
+};
+
 // Builds the variant tree while walking the document once. Member names are looked up in a
 // table keyed by their text (in the reply itself, or the parser's unescaped copy when the name
 // has escapes; both alive until the next document), so a name that recurs in every element of
@@ -183,7 +226,8 @@ public:
         });
     }
 
-    error_code value(od::value node, QVariant *out, int depth)
+    // \a isId: the value of a member "id" (see TextBlocks).
+    error_code value(od::value node, QVariant *out, int depth, bool isId = false)
     {
         od::json_type type;
         if (const error_code e = node.type().get(type))
@@ -202,7 +246,7 @@ public:
             return elements(array, out, depth + 1);
         }
         case od::json_type::string:
-            return string(node, out);
+            return string(node, out, isId);
         case od::json_type::number:
             // The token is validated here, and the iterator steps over a number left unread
             // exactly as it does over one that was read.
@@ -244,7 +288,8 @@ public:
             // Of repeated names the last one wins, as with QMap::insert.
             if (!isNew)
                 entry->second = QVariant();
-            if (const error_code e = value(field.value(), &entry->second, depth))
+            if (const error_code e
+                = value(field.value(), &entry->second, depth, QStringView(*name) == u"id"))
                 return e;
         }
         QVariantMap *const target = emplace<QVariantMap>(out);
@@ -313,7 +358,7 @@ private:
     // Text without a backslash is the same escaped or not, so it is read in the reply itself
     // rather than copied out first; the reply's UTF-8 and control characters were checked
     // when the document was indexed.
-    error_code string(od::value node, QVariant *out)
+    error_code string(od::value node, QVariant *out, bool isId)
     {
         const std::string_view token = trimmed(node.raw_json_token());
         std::string_view text;
@@ -329,38 +374,13 @@ private:
         QString *const target = emplace<QString>(out);
         if (!m_largePage)
             *target = textOf(text);
+        else if (isId)
+            *target = m_ids.add(text);
         else if (text.size() <= sharedValueLength)
             *target = sharedValue(text);
         else
-            *target = packed(text);
+            *target = m_text.add(text);
         return SUCCESS;
-    }
-
-    // In a large page the values' text goes into shared blocks of 4 KB, each string holding one
-    // reference to its block, instead of one allocation per string: the tree has a quarter fewer
-    // small blocks, and freeing a page's tree is mostly glibc gathering and merging small
-    // blocks. A string that shares its block detaches before any change, as every shared
-    // QString does; one left alone in its block may only grow into space whose strings are gone.
-    // A string kept after its page keeps its block alive. Long text gets its own allocation.
-    QString packed(std::string_view utf8)
-    {
-        // UTF-8 never has fewer bytes than UTF-16 has code units, plus the terminator.
-        const qsizetype room = qsizetype(utf8.size()) + 1;
-        if (room > m_blockLimit - m_blockEnd) {
-            if (room > packedBlockSize / 4)
-                return textOf(utf8);
-            auto [header, start] = QTypedArrayData<char16_t>::allocate(packedBlockSize);
-            m_block = QString::DataPointer(header, start, 0);
-            m_blockEnd = start;
-            m_blockLimit = start + packedBlockSize;
-        }
-        char16_t *const begin = m_blockEnd;
-        char16_t *const end = reinterpret_cast<char16_t *>(m_utf8.appendToBuffer(
-            reinterpret_cast<QChar *>(begin), QByteArrayView(utf8.data(), qsizetype(utf8.size()))));
-        *end = u'\0';
-        m_blockEnd = end + 1;
-        m_block.d_ptr()->ref();
-        return QString(QString::DataPointer(m_block.d_ptr(), begin, end - begin));
     }
 
     // Short values recur as member names do (types, states, dates, the names of the same
@@ -382,11 +402,11 @@ private:
         const quint64 bit = quint64(1) << (index % 64);
         if (!(m_valueTaken[index / 64] & bit)) {
             m_valueTaken[index / 64] |= bit;
-            return (new (slot) ValueSlot {text, packed(text)})->value;
+            return (new (slot) ValueSlot {text, m_text.add(text)})->value;
         }
         if (slot->text != text) {
             slot->text = text;
-            slot->value = packed(text);
+            slot->value = m_text.add(text);
         }
         return slot->value;
     }
@@ -470,14 +490,8 @@ private:
     quint64 m_valueTaken[valueSlotCount / 64] = {};
     alignas(ValueSlot) unsigned char m_valueSlots[valueSlotCount * sizeof(ValueSlot)];
 
-    static constexpr qsizetype packedBlockSize = 2040; // UTF-16 code units: 4 KB a block
-    QString::DataPointer m_block;
-    char16_t *m_blockEnd = nullptr; // where the next text goes
-    char16_t *m_blockLimit = nullptr;
-    // An initial U+FEFF in a JSON string is data, not a byte-order mark to drop.
-    QStringDecoder m_utf8 {QStringDecoder::Utf8,
-                           QStringDecoder::Flag::Stateless
-                               | QStringDecoder::Flag::ConvertInitialBom};
+    TextBlocks m_text;
+    TextBlocks m_ids;
 };
 
 // simdjson's root literal accessors look at the literal's own letters only, so "false2" passes

@@ -484,6 +484,19 @@ void tst_CvGraphJson::largePageTextIndependent()
     second.prepend(u'>');
     QCOMPARE(second, u'>' + text(1) + QString(100, u'z'));
     QCOMPARE(last, text(count - 1));
+
+    // Ids are what callers keep after a page: they may keep other ids alive, never its text.
+    QByteArray objects = "[";
+    for (int i = 0; objects.size() < 1200000; ++i)
+        objects += (i ? ",{\"id\":\"" : "{\"id\":\"") + text(i).toUtf8() + "\",\"v\":\""
+            + text(i + 1).toUtf8() + "\"}";
+    QVERIFY(cvDecodeJson(objects + ']', nullptr, &list));
+    const auto storage = [&list](int item, const QString &name) {
+        return list.at(item).toMap().value(name).toString().data_ptr().d_ptr();
+    };
+    QCOMPARE(storage(0, u"v"_s), storage(1, u"v"_s));
+    QCOMPARE(storage(0, u"id"_s), storage(1, u"id"_s));
+    QVERIFY(storage(0, u"id"_s) != storage(0, u"v"_s));
 }
 
 QTEST_GUILESS_MAIN(tst_CvGraphJson)
